@@ -1,0 +1,144 @@
+#include "graph/graph.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <new>
+
+#include "graph/integer_scanner.h"
+
+namespace bicubic {
+
+namespace {
+
+// Owns an open file descriptor for the length of one read.
+class FileHandle {
+ public:
+  explicit FileHandle(const char* path) : fd_(::open(path, O_RDONLY | O_CLOEXEC)) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  // A directory opens but yields no bytes, so it counts as a file that cannot be read.
+  bool usable() const {
+    struct stat info {};
+    return fd_ >= 0 && ::fstat(fd_, &info) == 0 && !S_ISDIR(info.st_mode);
+  }
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+std::size_t squareOf(std::int32_t n) { return static_cast<std::size_t>(n) * static_cast<std::size_t>(n); }
+
+}  // namespace
+
+std::size_t pathStoreSize(std::int32_t n) {
+  return n < 1 ? 0 : 2 * (2 * static_cast<std::size_t>(n) - 1);
+}
+
+Graph::Graph(std::int32_t n) : nCities(n) {
+  adjacency_matrix.assign(squareOf(n), 0);
+  rowLabels.resize(static_cast<std::size_t>(n));
+  colLabels.resize(static_cast<std::size_t>(n));
+  vertices.resize(static_cast<std::size_t>(n));
+  labelVertices();
+  path.resize(pathStoreSize(n));
+}
+
+void Graph::labelVertices() {
+  for (std::int32_t i = 0; i < nCities; ++i) {
+    rowLabels[static_cast<std::size_t>(i)] = i + 1;
+    colLabels[static_cast<std::size_t>(i)] = i + 1;
+    pairs[static_cast<std::size_t>(i)].label = -1;
+    vertices[static_cast<std::size_t>(i)].colour = kUncoloured;
+  }
+}
+
+void Graph::releaseBuffers() {
+  adjacency_matrix = {};
+  rowLabels = {};
+  colLabels = {};
+  vertices = {};
+  path = {};
+}
+
+bool Graph::readGraph(const char* fileName, OutputSink& out) {
+  if (fileName == nullptr) fileName = "";
+  releaseBuffers();
+
+  FileHandle file(fileName);
+  auto cannotOpen = [&] {
+    out << "open file " << fileName << "not correctly";
+    out.endLine();
+    return false;
+  };
+  if (!file.usable()) return cannotOpen();
+
+  IntegerScanner scanner(file.fd());
+  std::int32_t count = 0;
+  IntegerScanner::Result countResult = scanner.next(count);
+  if (countResult == IntegerScanner::Result::ReadError) return cannotOpen();
+  if (countResult == IntegerScanner::Result::Value) nCities = count;
+  if (nCities < 1 || nCities > kMaxVertices) {
+    out << "nCities= " << nCities << "  must be in[" << 1 << "," << kMaxVertices << "]";
+    out.endLine();
+    return false;
+  }
+
+  const std::int32_t n = nCities;
+  try {
+    adjacency_matrix.resize(squareOf(n));
+  } catch (const std::bad_alloc&) {
+    releaseBuffers();
+    out << "malloc for adjacency_matrix failed ";
+    out.endLine();
+    return false;
+  }
+  try {
+    rowLabels.resize(static_cast<std::size_t>(n));
+    colLabels.resize(static_cast<std::size_t>(n));
+    vertices.resize(static_cast<std::size_t>(n));
+  } catch (const std::bad_alloc&) {
+    releaseBuffers();
+    out << "malloc for vertex labels failed ";
+    out.endLine();
+    return false;
+  }
+  labelVertices();
+
+  const std::size_t cells = squareOf(n);
+  std::int32_t* matrix = adjacency_matrix.data();
+  for (std::size_t k = 0; k < cells; ++k) {
+    IntegerScanner::Result result = scanner.next(matrix[k]);
+    if (result == IntegerScanner::Result::Value) continue;
+    releaseBuffers();
+    if (result == IntegerScanner::Result::ReadError) return cannotOpen();
+    if (result == IntegerScanner::Result::EndOfInput) {
+      out << "graph " << fileName << " ends after " << k << " of " << cells << " matrix values";
+    } else {
+      out << "graph " << fileName << " has no valid integer at row " << k / static_cast<std::size_t>(n) + 1
+          << ", column " << k % static_cast<std::size_t>(n) + 1;
+    }
+    out.endLine();
+    return false;
+  }
+
+  out << "graph " << fileName << " input finish ";
+  out.endLine();
+
+  try {
+    path.resize(pathStoreSize(n));
+  } catch (const std::bad_alloc&) {
+    path = {};
+    out << "malloc for path failed";
+    out.endLine();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace bicubic

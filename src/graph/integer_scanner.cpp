@@ -1,0 +1,70 @@
+#include "graph/integer_scanner.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace bicubic {
+
+namespace {
+constexpr std::size_t kBlockSize = 1 << 20;
+
+bool isSpace(int byte) {
+  return byte == ' ' || byte == '\n' || byte == '\t' || byte == '\r' || byte == '\v' || byte == '\f';
+}
+bool isDigit(int byte) { return byte >= '0' && byte <= '9'; }
+}  // namespace
+
+IntegerScanner::IntegerScanner(int fileDescriptor) : fileDescriptor_(fileDescriptor), buffer_(kBlockSize) {}
+
+bool IntegerScanner::refill() {
+  if (readFailed_ || fileDescriptor_ < 0) return false;
+  for (;;) {
+    ssize_t got = ::read(fileDescriptor_, buffer_.data(), buffer_.size());
+    if (got > 0) {
+      position_ = 0;
+      end_ = static_cast<std::size_t>(got);
+      return true;
+    }
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) readFailed_ = true;
+    fileDescriptor_ = -1;
+    return false;
+  }
+}
+
+IntegerScanner::Result IntegerScanner::next(std::int32_t& value) {
+  int byte = peek();
+  while (isSpace(byte)) {
+    ++position_;
+    byte = peek();
+  }
+  if (byte < 0) return readFailed_ ? Result::ReadError : Result::EndOfInput;
+
+  bool negative = false;
+  if (byte == '+' || byte == '-') {
+    negative = byte == '-';
+    ++position_;
+    byte = peek();
+  }
+  if (!isDigit(byte)) return readFailed_ ? Result::ReadError : Result::NotAnInteger;
+
+  // Accumulate in 64 bits and stop growing past the 32-bit range, so arbitrarily long digit
+  // runs are consumed whole and still reported as out of range.
+  constexpr std::int64_t kLimit = std::int64_t{1} << 31;
+  std::int64_t magnitude = 0;
+  for (;;) {
+    while (position_ < end_ && isDigit(buffer_[position_])) {
+      if (magnitude <= kLimit) magnitude = magnitude * 10 + (buffer_[position_] - '0');
+      ++position_;
+    }
+    if (position_ < end_ || !refill()) break;
+  }
+  if (readFailed_) return Result::ReadError;
+  std::int64_t signedValue = negative ? -magnitude : magnitude;
+  if (signedValue > INT32_MAX || signedValue < INT32_MIN) return Result::NotAnInteger;
+  value = static_cast<std::int32_t>(signedValue);
+  return Result::Value;
+}
+
+}  // namespace bicubic

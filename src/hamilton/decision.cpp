@@ -1,0 +1,217 @@
+#include "hamilton/decision.h"
+
+#include "assignment/assignment.h"
+
+namespace bicubic {
+
+namespace {
+
+std::int32_t firstNonZero(const std::int32_t* row, std::int32_t length) {
+  for (std::int32_t k = 0; k < length; ++k) {
+    if (row[k] != 0) return k;
+  }
+  return -1;
+}
+
+// Position of a walk label in the rewritten matching: labels 2p+1 and 2p+2 share position p,
+// and an unlabelled vertex (0) sits at position 0.
+std::int32_t positionOf(std::int32_t label) { return (label - 1) / 2; }
+
+Verdict statusVerdict(const HalfGraph& half, OutputSink& out) {
+  if (half.getParentStatus() == 2) {
+    out << "\nBicubic is H\n";
+    return Verdict::BicubicH;
+  }
+  out << "\nSince it is not Bicubic , so it may be H \n";
+  return Verdict::MaybeH;
+}
+
+// The lowest unlabelled entry of the label array, or -1; labels only ever appear, so the
+// search moves one way and all passes together cost O(m).
+class LowestUnlabelled {
+ public:
+  explicit LowestUnlabelled(std::span<const std::int32_t> labels) : labels_(labels) {}
+  std::int32_t find() {
+    while (lowest_ < labels_.size() && labels_[lowest_] != 0) ++lowest_;
+    return lowest_ < labels_.size() ? static_cast<std::int32_t>(lowest_) : -1;
+  }
+
+ private:
+  std::span<const std::int32_t> labels_;
+  std::size_t lowest_ = 0;
+};
+
+}  // namespace
+
+RemainingEdges::RemainingEdges(const HalfGraph& half) {
+  const std::int32_t m = half.m;
+  const auto size = static_cast<std::size_t>(m);
+  rowStart_.assign(size + 1, 0);
+  colStart_.assign(size + 1, 0);
+  for (std::int32_t r = 0; r < m; ++r) {
+    const std::int32_t* row = half.row(r);
+    for (std::int32_t c = 0; c < m; ++c) {
+      if (row[c] != 0) {
+        ++rowStart_[static_cast<std::size_t>(r) + 1];
+        ++colStart_[static_cast<std::size_t>(c) + 1];
+      }
+    }
+  }
+  for (std::size_t i = 0; i < size; ++i) {
+    rowStart_[i + 1] += rowStart_[i];
+    colStart_[i + 1] += colStart_[i];
+  }
+  rowBlues_.resize(static_cast<std::size_t>(rowStart_[size]));
+  colReds_.resize(static_cast<std::size_t>(colStart_[size]));
+  std::vector<std::int32_t> colFill(colStart_.begin(), colStart_.end() - 1);
+  std::size_t rowFill = 0;
+  for (std::int32_t r = 0; r < m; ++r) {
+    const std::int32_t* row = half.row(r);
+    for (std::int32_t c = 0; c < m; ++c) {
+      if (row[c] != 0) {
+        rowBlues_[rowFill++] = c;
+        colReds_[static_cast<std::size_t>(colFill[static_cast<std::size_t>(c)]++)] = r;
+      }
+    }
+  }
+}
+
+std::span<const std::int32_t> RemainingEdges::bluesOf(std::int32_t red) const {
+  const auto r = static_cast<std::size_t>(red);
+  return {rowBlues_.data() + rowStart_[r], rowBlues_.data() + rowStart_[r + 1]};
+}
+
+std::span<const std::int32_t> RemainingEdges::redsOf(std::int32_t blue) const {
+  const auto c = static_cast<std::size_t>(blue);
+  return {colReds_.data() + colStart_[c], colReds_.data() + colStart_[c + 1]};
+}
+
+void walkCycle(const RemainingEdges& edges, std::span<std::int32_t> cycleLabel, std::int32_t red,
+               std::int32_t& next) {
+  const auto m = static_cast<std::int32_t>(cycleLabel.size() / 2);
+  // The walk only ever continues from its last step, so a loop keeps the recursive order
+  // without a call per vertex.
+  for (;;) {
+    if (red >= m || next > 2 * m || red < 0 || cycleLabel[static_cast<std::size_t>(red)] > 0) return;
+    cycleLabel[static_cast<std::size_t>(red)] = next++;
+    std::int32_t blue = -1;
+    for (std::int32_t c : edges.bluesOf(red)) {
+      if (cycleLabel[static_cast<std::size_t>(m + c)] < 1) {
+        blue = c;
+        break;
+      }
+    }
+    if (blue < 0) return;
+    cycleLabel[static_cast<std::size_t>(m + blue)] = next++;
+    std::int32_t nextRed = -1;
+    for (std::int32_t r : edges.redsOf(blue)) {
+      if (cycleLabel[static_cast<std::size_t>(r)] == 0) {
+        nextRed = r;
+        break;
+      }
+    }
+    if (nextRed < 0) return;
+    red = nextRed;
+  }
+}
+
+FirstNonZeroPowers::FirstNonZeroPowers(const Matrix& power, const Matrix& factor)
+    : factor_(factor), empty_(power.getRows() < 1 || factor.getRows() < 1) {
+  if (empty_) return;
+  const std::int32_t rows = power.getRows();
+  const std::int32_t n = factor.getRows();
+  selectedRow_.resize(static_cast<std::size_t>(rows));
+  for (std::int32_t i = 0; i < rows; ++i) {
+    selectedRow_[static_cast<std::size_t>(i)] = firstNonZero(power.getData() + static_cast<std::size_t>(i) * static_cast<std::size_t>(rows), n);
+  }
+  firstInFactorRow_.resize(static_cast<std::size_t>(n));
+  for (std::int32_t x = 0; x < n; ++x) {
+    firstInFactorRow_[static_cast<std::size_t>(x)] = firstNonZero(factor.getData() + static_cast<std::size_t>(x) * static_cast<std::size_t>(n), n);
+  }
+}
+
+void FirstNonZeroPowers::multiply() {
+  if (empty_) return;
+  // The first product selects by power's own rows (done in the constructor); each later one
+  // selects by the first non-zero of the factor row chosen before.
+  if (multiplied_) {
+    for (std::int32_t& selected : selectedRow_) {
+      if (selected >= 0) selected = firstInFactorRow_[static_cast<std::size_t>(selected)];
+    }
+  }
+  multiplied_ = true;
+}
+
+bool FirstNonZeroPowers::diagonalAllOnes() const {
+  if (empty_ || !multiplied_) return false;
+  const auto n = static_cast<std::size_t>(factor_.getRows());
+  for (std::size_t i = 0; i < selectedRow_.size(); ++i) {
+    const std::int32_t selected = selectedRow_[i];
+    if (selected < 0 || factor_.getData()[static_cast<std::size_t>(selected) * n + i] == 0) return false;
+  }
+  return true;
+}
+
+Verdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
+  solveAssignment(half, "max", out);
+  const std::int32_t m = half.m;
+  const auto size = static_cast<std::size_t>(m);
+  std::vector<std::int32_t> cycleLabel(2 * size, 0);
+
+  for (std::size_t i = 0; i < size; ++i) {
+    const Pair& pair = half.pairs[i];
+    out << "\narray(" << pair.row + 1 << ',' << pair.col + 1 << ") =" << half.getEdge(pair.row, pair.col);
+    half.setEdge(pair.row, pair.col, 0);
+  }
+
+  // Walks hand out labels 1, 2, 3, ... without gaps, so after a pass the counter is one more
+  // than the number of labelled entries: the count of that pass.
+  const RemainingEdges edges(half);
+  LowestUnlabelled unlabelled(cycleLabel);
+  std::int32_t count = 1;
+  walkCycle(edges, cycleLabel, 0, count);
+  std::int32_t start = unlabelled.find();
+  const std::int32_t firstCount = count;
+  for (;;) {
+    out << "reoutput the data-------------=" << count << '\n';
+    if (start == -1) break;
+    std::int32_t newCount = count;
+    walkCycle(edges, cycleLabel, start, newCount);
+    const std::int32_t newStart = unlabelled.find();
+    if (newCount == count || newCount >= 2 * m) break;
+    count = newCount;
+    start = newStart;
+  }
+
+  std::vector<std::int32_t> matchMatrix(size * size, 0);
+  for (std::size_t i = 0; i < size; ++i) {
+    const Pair& pair = half.pairs[i];
+    const std::int32_t a = positionOf(cycleLabel[static_cast<std::size_t>(pair.row)]);
+    const std::int32_t b = positionOf(cycleLabel[size + static_cast<std::size_t>(pair.col)]);
+    matchMatrix[static_cast<std::size_t>(a) * size + static_cast<std::size_t>(b)] = 1;
+  }
+  Matrix power(matchMatrix.data(), m, m, out);
+  Matrix factor(matchMatrix.data(), m, m, out);
+
+  if (firstCount / 2 == m) return statusVerdict(half, out);
+
+  const std::int32_t walkedReds = firstCount / 2;
+  const std::int32_t limit = m - m % 2;
+  bool allOnes = true;
+  std::int32_t k = 1;
+  FirstNonZeroPowers powers(power, factor);
+  while (k < limit) {
+    powers.multiply();
+    allOnes = powers.diagonalAllOnes();
+    if (allOnes && k < walkedReds) break;
+    ++k;
+  }
+  out << "b^" << k + 1 << " Stop ";
+  if (!allOnes) {
+    out << "\nGraph is not H\n";
+    return Verdict::NotH;
+  }
+  return statusVerdict(half, out);
+}
+
+}  // namespace bicubic
