@@ -1,0 +1,112 @@
+#include "support/test_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include <gtest/gtest.h>
+
+namespace bicubic::testing {
+
+Rows rowsFromEdges(std::int32_t n, const std::vector<Edge>& edges) {
+  Rows rows(static_cast<std::size_t>(n), std::vector<std::int32_t>(static_cast<std::size_t>(n), 0));
+  for (auto [a, b] : edges) {
+    rows[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)] = 1;
+    rows[static_cast<std::size_t>(b)][static_cast<std::size_t>(a)] = 1;
+  }
+  return rows;
+}
+
+Graph graphFromRows(const Rows& rows) {
+  const auto n = static_cast<std::int32_t>(rows.size());
+  Graph graph(n);
+  for (std::int32_t r = 0; r < n; ++r) {
+    for (std::int32_t c = 0; c < n; ++c) graph.setEdge(r, c, rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+  }
+  return graph;
+}
+
+Graph graphFromEdges(std::int32_t n, const std::vector<Edge>& edges) { return graphFromRows(rowsFromEdges(n, edges)); }
+
+std::string matrixFileText(const Rows& rows) {
+  std::string text = std::to_string(rows.size()) + "\n";
+  for (const auto& row : rows) {
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      if (c > 0) text += ' ';
+      text += std::to_string(row[c]);
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+std::string scratchDirectory() {
+  static const std::string directory = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "bicubic-test-XXXXXX").string();
+    char* made = ::mkdtemp(pattern.data());
+    if (made == nullptr) throw std::runtime_error("cannot make a scratch folder");
+    static std::string toRemove = made;
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(toRemove, ignored);
+    });
+    return std::string(made);
+  }();
+  return directory;
+}
+
+std::string writeScratchFile(const std::string& name, const std::string& text) {
+  const std::string path = scratchDirectory() + "/" + name;
+  std::ofstream file(path, std::ios::binary);
+  file << text;
+  return path;
+}
+
+RunResult runExecutable(const std::vector<std::string>& arguments, const std::string& shellPrefix) {
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
+  // The shell applies the prefix (limits) and then execs the tool with the arguments exactly
+  // as given, so spaces and odd bytes in paths need no quoting.
+  const std::string script = shellPrefix + " exec \"$0\" \"$@\"";
+  std::vector<std::string> argvStrings = {"/bin/sh", "-c", script, BICUBIC_EXECUTABLE};
+  argvStrings.insert(argvStrings.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (auto& s : argvStrings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(pipeEnds[1], 1);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    ::execv("/bin/sh", argv.data());
+    ::_exit(127);
+  }
+  ::close(pipeEnds[1]);
+  RunResult result;
+  char block[65536];
+  for (;;) {
+    const ssize_t got = ::read(pipeEnds[0], block, sizeof block);
+    if (got > 0) {
+      result.output.append(block, static_cast<std::size_t>(got));
+    } else if (got == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  ::close(pipeEnds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+std::string maskTicks(std::string output) {
+  static const std::regex ticks("total ticks  is -?[0-9]+");
+  return std::regex_replace(output, ticks, "total ticks  is <ticks>");
+}
+
+}  // namespace bicubic::testing

@@ -1,0 +1,41 @@
+// Helpers shared by the tests: building graphs from edge lists or rows, writing graph files into
+// a per-test scratch folder, and running the built bicubic executable on them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "graph/graph.h"
+
+namespace bicubic::testing {
+
+using Edge = std::pair<std::int32_t, std::int32_t>;
+using Rows = std::vector<std::vector<std::int32_t>>;
+
+// A graph of n vertices with symmetric 1 entries for each edge, as readGraph would leave it.
+Graph graphFromEdges(std::int32_t n, const std::vector<Edge>& edges);
+// A graph whose matrix is exactly the given rows (square), as readGraph would leave it.
+Graph graphFromRows(const Rows& rows);
+// The file text of a matrix: count, then one line per row.
+std::string matrixFileText(const Rows& rows);
+Rows rowsFromEdges(std::int32_t n, const std::vector<Edge>& edges);
+
+// A fresh scratch folder for the running test, removed at process exit.
+std::string scratchDirectory();
+// Writes text to name inside the scratch folder and returns the full path.
+std::string writeScratchFile(const std::string& name, const std::string& text);
+
+struct RunResult {
+  std::string output;  // everything written to standard output
+  int exitStatus = -1;
+};
+// Runs the built executable with the given arguments (no shell quoting issues: argv is passed
+// as given) and optional shell prefix such as "ulimit -v 100000;".
+RunResult runExecutable(const std::vector<std::string>& arguments, const std::string& shellPrefix = "");
+
+// Replaces the number after "total ticks  is " with "<ticks>" so outputs compare exactly.
+std::string maskTicks(std::string output);
+
+}  // namespace bicubic::testing
