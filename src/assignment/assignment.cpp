@@ -1,13 +1,324 @@
-// TEMPORARY: the literal solver stands in until the fast one lands.
 #include "assignment/assignment.h"
 
-#include "../../tests/oracle/literal_assignment.h"
-#include "../../tests/oracle/literal_assignment.cpp"
+#include <algorithm>
+#include <bit>
+#include <limits>
+#include <vector>
 
 namespace bicubic {
 
+namespace {
+
+// A set of row indices that answers "lowest member" quickly. Members are only looked up from
+// the lowest, so a hint below which no member lies saves rescanning empty words.
+class RowSet {
+ public:
+  explicit RowSet(std::size_t size) : words_((size + 63) / 64, 0) {}
+  void insert(std::size_t row) {
+    words_[row / 64] |= std::uint64_t{1} << (row % 64);
+    hint_ = std::min(hint_, row / 64);
+  }
+  void erase(std::size_t row) { words_[row / 64] &= ~(std::uint64_t{1} << (row % 64)); }
+  void clear() {
+    std::fill(words_.begin(), words_.end(), 0);
+    hint_ = 0;
+  }
+  // The lowest member, or -1.
+  std::int64_t lowest() {
+    for (; hint_ < words_.size(); ++hint_) {
+      if (words_[hint_] != 0) return static_cast<std::int64_t>(hint_ * 64 + static_cast<std::size_t>(std::countr_zero(words_[hint_])));
+    }
+    return -1;
+  }
+
+ private:
+  std::vector<std::uint64_t> words_;
+  std::size_t hint_ = 0;
+};
+
+// The assignment method with the same choices as its six literal steps: stars in step 2 go to
+// the lowest free zero of each row, step 4 primes the last uncovered zero of the first row that
+// has one, step 5 follows star and prime alternately, step 6 shifts by the smallest uncovered
+// cost. What changes is how each step finds its cells:
+//  - costs are never rewritten: cost(r, c) = base(r, c) + rowShift[r] + colShift[c], with base
+//    read from the adjacency matrix, so a step 6 costs O(n);
+//  - the zero cells are kept in per-row and per-column lists (entries may go stale when a zero
+//    in a covered row and covered column is raised; they are checked on use and dropped at the
+//    start of every phase);
+//  - the rows that may hold an uncovered zero form a set whose lowest member is the next row
+//    step 4 looks at;
+//  - the smallest uncovered cost of every uncovered row (its slack) is computed once per phase,
+//    on the first step 6, and kept up to date as columns are uncovered.
+// A step 6 of the literal method may move by less than the smallest uncovered cost (when its
+// bound is smaller), but then it repeats with nothing else changing until the sum reaches that
+// cost, so one shift by the smallest uncovered cost ends in the same state.
+class Solver {
+  // A listed zero: the other coordinate and the matrix entry of the cell.
+  struct ListedZero {
+    std::int32_t index;
+    std::int32_t entry;
+  };
+
+ public:
+  Solver(const Graph& graph, bool maximise, std::vector<std::int32_t>& pathStore)
+      : matrix_(graph.adjacency_matrix.data()),
+        n_(static_cast<std::size_t>(graph.nCities)),
+        maximise_(maximise),
+        path_(pathStore),
+        rowShift_(n_, 0),
+        colShift_(n_, 0),
+        rowZeros_(n_),
+        colZeros_(n_),
+        listed_((n_ * n_ + 63) / 64, 0),
+        starOfRow_(n_, -1),
+        starOfCol_(n_, -1),
+        primeOfRow_(n_, -1),
+        rowCovered_(n_, 0),
+        colCovered_(n_, 0),
+        slack_(n_, 0),
+        pending_(n_) {
+    if (path_.size() < pathStoreSize(static_cast<std::int32_t>(n_))) path_.resize(pathStoreSize(static_cast<std::int32_t>(n_)));
+  }
+
+  std::vector<std::int32_t> solve() {
+    reduceRowsAndListZeros();
+    starZeros();
+    while (coverStarredColumns() < n_) {
+      while (!primeZeros()) adjustCosts();
+    }
+    return std::vector<std::int32_t>(starOfRow_.begin(), starOfRow_.end());
+  }
+
+ private:
+  std::int64_t base(std::size_t r, std::size_t c) const {
+    const std::int64_t entry = matrix_[r * n_ + c];
+    return maximise_ ? largest_ - entry : entry;
+  }
+  std::int64_t cost(std::size_t r, std::size_t c) const { return base(r, c) + rowShift_[r] + colShift_[c]; }
+  // The cost of a listed zero from the entry kept beside it, without touching the matrix.
+  std::int64_t cost(std::size_t r, std::size_t c, std::int32_t entry) const {
+    return (maximise_ ? largest_ - entry : std::int64_t{entry}) + rowShift_[r] + colShift_[c];
+  }
+
+  void listZero(std::size_t r, std::size_t c) {
+    const std::size_t cell = r * n_ + c;
+    const std::uint64_t bit = std::uint64_t{1} << (cell % 64);
+    if ((listed_[cell / 64] & bit) != 0) return;
+    listed_[cell / 64] |= bit;
+    const std::int32_t entry = matrix_[cell];
+    rowZeros_[r].push_back({static_cast<std::int32_t>(c), entry});
+    colZeros_[c].push_back({static_cast<std::int32_t>(r), entry});
+  }
+  void unlist(std::size_t r, std::size_t c) {
+    const std::size_t cell = r * n_ + c;
+    listed_[cell / 64] &= ~(std::uint64_t{1} << (cell % 64));
+  }
+
+  // The "max" transform takes the largest entry (at least 0) minus each entry; every row is then
+  // reduced by its smallest cost. Both only set shifts. The smallest cost of a row sits where
+  // the row's largest entry ("max") or smallest entry (any other mode) does, so one sweep in
+  // 32-bit values, each row still in cache for its second look, finds the zeros in column order.
+  void reduceRowsAndListZeros() {
+    std::vector<std::int32_t> extreme(n_);
+    for (std::size_t r = 0; r < n_; ++r) {
+      const std::int32_t* row = matrix_ + r * n_;
+      const std::int32_t value = maximise_ ? *std::max_element(row, row + n_) : *std::min_element(row, row + n_);
+      extreme[r] = value;
+      for (std::size_t c = 0; c < n_; ++c) {
+        if (row[c] == value) listZero(r, c);
+      }
+    }
+    if (maximise_) largest_ = std::max<std::int64_t>(0, *std::max_element(extreme.begin(), extreme.end()));
+    for (std::size_t r = 0; r < n_; ++r) rowShift_[r] = -(maximise_ ? largest_ - extreme[r] : std::int64_t{extreme[r]});
+  }
+
+  void starZeros() {
+    for (std::size_t r = 0; r < n_; ++r) {
+      for (const ListedZero& zero : rowZeros_[r]) {
+        const std::int32_t c = zero.index;
+        if (starOfCol_[static_cast<std::size_t>(c)] < 0) {
+          starOfRow_[r] = c;
+          starOfCol_[static_cast<std::size_t>(c)] = static_cast<std::int32_t>(r);
+          break;
+        }
+      }
+    }
+  }
+
+  // Starts a phase: rows uncovered, exactly the starred columns covered, and every row with a
+  // zero in an uncovered (starless) column marked for step 4. Zeros go stale only through a
+  // step 6, so the lists are cleaned of them only after one. Returns the star count.
+  std::size_t coverStarredColumns() {
+    std::size_t stars = 0;
+    for (std::size_t c = 0; c < n_; ++c) {
+      colCovered_[c] = starOfCol_[c] >= 0;
+      stars += colCovered_[c];
+    }
+    if (stars >= n_) return stars;
+    std::fill(rowCovered_.begin(), rowCovered_.end(), 0);
+    slackKnown_ = false;
+    if (adjustedSinceCompaction_) dropStaleZeros();
+    pending_.clear();
+    for (std::size_t c = 0; c < n_; ++c) {
+      if (colCovered_[c] != 0) continue;
+      for (const ListedZero& zero : colZeros_[c]) {
+        if (cost(static_cast<std::size_t>(zero.index), c, zero.entry) == 0) pending_.insert(static_cast<std::size_t>(zero.index));
+      }
+    }
+    return stars;
+  }
+
+  void dropStaleZeros() {
+    for (std::size_t r = 0; r < n_; ++r) {
+      std::erase_if(rowZeros_[r], [&](const ListedZero& zero) {
+        const auto c = static_cast<std::size_t>(zero.index);
+        if (cost(r, c, zero.entry) == 0) return false;
+        unlist(r, c);
+        return true;
+      });
+    }
+    for (std::size_t c = 0; c < n_; ++c) {
+      std::erase_if(colZeros_[c], [&](const ListedZero& zero) {
+        return cost(static_cast<std::size_t>(zero.index), c, zero.entry) != 0;
+      });
+    }
+    adjustedSinceCompaction_ = false;
+  }
+
+  // Step 4. Returns true when a prime with no star in its row ended the phase by augmenting,
+  // false when no uncovered zero is left (step 6 comes next).
+  bool primeZeros() {
+    for (;;) {
+      const std::int64_t lowest = pending_.lowest();
+      if (lowest < 0) return false;
+      const auto r = static_cast<std::size_t>(lowest);
+      std::int32_t last = -1;
+      for (const ListedZero& zero : rowZeros_[r]) {
+        const auto column = static_cast<std::size_t>(zero.index);
+        if (zero.index > last && colCovered_[column] == 0 && cost(r, column, zero.entry) == 0) last = zero.index;
+      }
+      pending_.erase(r);
+      if (last < 0) continue;
+      primeOfRow_[r] = last;
+      primedRows_.push_back(r);
+      const std::int32_t star = starOfRow_[r];
+      if (star < 0) {
+        augmentPath(r, static_cast<std::size_t>(last));
+        return true;
+      }
+      rowCovered_[r] = 1;
+      uncoverColumn(static_cast<std::size_t>(star));
+    }
+  }
+
+  void uncoverColumn(std::size_t c) {
+    colCovered_[c] = 0;
+    for (const ListedZero& zero : colZeros_[c]) {
+      const auto r = static_cast<std::size_t>(zero.index);
+      if (rowCovered_[r] == 0 && cost(r, c, zero.entry) == 0) pending_.insert(r);
+    }
+    if (slackKnown_) {
+      uncoveredCols_.push_back(c);
+      for (std::size_t r = 0; r < n_; ++r) {
+        if (rowCovered_[r] == 0) slack_[r] = std::min(slack_[r], cost(r, c));
+      }
+    }
+  }
+
+  // Step 5: prime, star in its column, prime in that star's row, ... ; stars on the path are
+  // removed and its primes become stars. The path is kept in the graph's path store.
+  void augmentPath(std::size_t row, std::size_t col) {
+    std::size_t length = 0;
+    auto append = [&](std::size_t r, std::size_t c) {
+      path_[2 * length] = static_cast<std::int32_t>(r);
+      path_[2 * length + 1] = static_cast<std::int32_t>(c);
+      ++length;
+    };
+    append(row, col);
+    for (;;) {
+      const std::int32_t starRow = starOfCol_[col];
+      if (starRow < 0) break;
+      row = static_cast<std::size_t>(starRow);
+      append(row, col);
+      col = static_cast<std::size_t>(primeOfRow_[row]);
+      append(row, col);
+    }
+    for (std::size_t k = 1; k < length; k += 2) {
+      starOfRow_[static_cast<std::size_t>(path_[2 * k])] = -1;
+      starOfCol_[static_cast<std::size_t>(path_[2 * k + 1])] = -1;
+    }
+    for (std::size_t k = 0; k < length; k += 2) {
+      starOfRow_[static_cast<std::size_t>(path_[2 * k])] = path_[2 * k + 1];
+      starOfCol_[static_cast<std::size_t>(path_[2 * k + 1])] = path_[2 * k];
+    }
+    for (std::size_t r : primedRows_) primeOfRow_[r] = -1;
+    primedRows_.clear();
+  }
+
+  // Step 6: shift by the smallest uncovered cost; the uncovered cells that reach 0 are listed.
+  void adjustCosts() {
+    if (!slackKnown_) {
+      uncoveredCols_.clear();
+      for (std::size_t c = 0; c < n_; ++c) {
+        if (colCovered_[c] == 0) uncoveredCols_.push_back(c);
+      }
+      for (std::size_t r = 0; r < n_; ++r) {
+        if (rowCovered_[r] != 0) continue;
+        std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
+        for (std::size_t c : uncoveredCols_) smallest = std::min(smallest, cost(r, c));
+        slack_[r] = smallest;
+      }
+      slackKnown_ = true;
+    }
+    std::int64_t amount = std::numeric_limits<std::int64_t>::max();
+    for (std::size_t r = 0; r < n_; ++r) {
+      if (rowCovered_[r] == 0) amount = std::min(amount, slack_[r]);
+    }
+    for (std::size_t r = 0; r < n_; ++r) {
+      if (rowCovered_[r] != 0) rowShift_[r] += amount;
+    }
+    for (std::size_t c : uncoveredCols_) colShift_[c] -= amount;
+    adjustedSinceCompaction_ = true;
+    for (std::size_t r = 0; r < n_; ++r) {
+      if (rowCovered_[r] != 0) continue;
+      slack_[r] -= amount;
+      if (slack_[r] != 0) continue;
+      for (std::size_t c : uncoveredCols_) {
+        if (cost(r, c) == 0) listZero(r, c);
+      }
+      pending_.insert(r);
+    }
+  }
+
+  const std::int32_t* matrix_;
+  std::size_t n_;
+  bool maximise_;
+  std::int64_t largest_ = 0;
+  std::vector<std::int32_t>& path_;
+  std::vector<std::int64_t> rowShift_;
+  std::vector<std::int64_t> colShift_;
+  std::vector<std::vector<ListedZero>> rowZeros_;
+  std::vector<std::vector<ListedZero>> colZeros_;
+  std::vector<std::uint64_t> listed_;
+  std::vector<std::int32_t> starOfRow_;
+  std::vector<std::int32_t> starOfCol_;
+  std::vector<std::int32_t> primeOfRow_;
+  std::vector<std::size_t> primedRows_;
+  std::vector<std::uint8_t> rowCovered_;
+  std::vector<std::uint8_t> colCovered_;
+  std::vector<std::int64_t> slack_;
+  std::vector<std::size_t> uncoveredCols_;
+  bool slackKnown_ = false;
+  bool adjustedSinceCompaction_ = false;
+  RowSet pending_;
+};
+
+}  // namespace
+
 void solveAssignment(Graph& graph, std::string mode, OutputSink& out) {
-  literal::solveAssignment(graph, std::move(mode), out);
+  std::vector<std::int32_t> starColumnOfRow;
+  if (graph.nCities > 0) starColumnOfRow = Solver(graph, mode == "max", graph.path).solve();
+  recordAndReport(graph, starColumnOfRow, mode, out);
 }
 
 }  // namespace bicubic

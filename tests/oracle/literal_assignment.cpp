@@ -1,4 +1,4 @@
-#include "../oracle/literal_assignment.h"
+#include "oracle/literal_assignment.h"
 
 #include <algorithm>
 #include <cstdint>
