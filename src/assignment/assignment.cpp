@@ -120,12 +120,14 @@ class Solver {
   // 32-bit values, each row still in cache for its second look, finds the zeros in column order.
   void reduceRowsAndListZeros() {
     std::vector<std::int32_t> extreme(n_);
+    const auto n = static_cast<std::int32_t>(n_);
     for (std::size_t r = 0; r < n_; ++r) {
       const std::int32_t* row = matrix_ + r * n_;
-      const std::int32_t value = maximise_ ? *std::max_element(row, row + n_) : *std::min_element(row, row + n_);
+      std::int32_t value = row[0];
+      for (std::size_t c = 1; c < n_; ++c) value = maximise_ ? std::max(value, row[c]) : std::min(value, row[c]);
       extreme[r] = value;
-      for (std::size_t c = 0; c < n_; ++c) {
-        if (row[c] == value) listZero(r, c);
+      for (std::int32_t c = findValue(row, 0, n, value); c < n; c = findValue(row, c + 1, n, value)) {
+        listZero(r, static_cast<std::size_t>(c));
       }
     }
     if (maximise_) largest_ = std::max<std::int64_t>(0, *std::max_element(extreme.begin(), extreme.end()));

@@ -35,8 +35,7 @@ void printAdjacency(const Graph& graph, OutputSink& out) {
   for (std::int32_t r = 0; r < n; ++r) {
     out << 'v' << graph.rowLabels[static_cast<std::size_t>(r)] << ':'
         << graph.vertices[static_cast<std::size_t>(r)].colour << '\t';
-    const std::int32_t* row = graph.row(r);
-    for (std::int32_t c = 0; c < n; ++c) out << row[c] << '\t';
+    out.writeEachFollowedBy({graph.row(r), static_cast<std::size_t>(n)}, '\t');
     out.endLine();
   }
   out.endLine();

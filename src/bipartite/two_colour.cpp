@@ -18,8 +18,8 @@ bool twoColour(Graph& graph, std::int32_t vertex, char colour) {
   while (!stack.empty()) {
     Frame& frame = stack.back();
     const std::int32_t* row = graph.row(frame.vertex);
-    std::int32_t i = frame.nextColumn;
-    while (i < n && (row[i] != 1 || i == frame.vertex)) ++i;
+    std::int32_t i = findValue(row, frame.nextColumn, n, 1);
+    if (i == frame.vertex) i = findValue(row, i + 1, n, 1);
     if (i == n) {
       stack.pop_back();
       continue;

@@ -15,7 +15,12 @@ namespace {
 // Owns an open file descriptor for the length of one read.
 class FileHandle {
  public:
-  explicit FileHandle(const char* path) : fd_(::open(path, O_RDONLY | O_CLOEXEC)) {}
+  // Opened without blocking, then switched back: a FIFO that nobody writes to would otherwise
+  // hold the open for ever, and with no writer its reads end at once, as an empty file's do.
+  explicit FileHandle(const char* path) : fd_(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+    const int flags = fd_ >= 0 ? ::fcntl(fd_, F_GETFL) : -1;
+    if (flags >= 0) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+  }
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
   ~FileHandle() {
@@ -35,6 +40,18 @@ class FileHandle {
 std::size_t squareOf(std::int32_t n) { return static_cast<std::size_t>(n) * static_cast<std::size_t>(n); }
 
 }  // namespace
+
+std::int32_t findValue(const std::int32_t* row, std::int32_t from, std::int32_t length, std::int32_t value) {
+  constexpr std::int32_t kBlock = 32;
+  std::int32_t i = from;
+  for (; i + kBlock <= length; i += kBlock) {
+    bool any = false;
+    for (std::int32_t k = 0; k < kBlock; ++k) any |= row[i + k] == value;
+    if (any) break;
+  }
+  while (i < length && row[i] != value) ++i;
+  return i;
+}
 
 std::size_t pathStoreSize(std::int32_t n) {
   return n < 1 ? 0 : 2 * (2 * static_cast<std::size_t>(n) - 1);
@@ -91,7 +108,7 @@ bool Graph::readGraph(const char* fileName, OutputSink& out) {
 
   const std::int32_t n = nCities;
   try {
-    adjacency_matrix.resize(squareOf(n));
+    adjacency_matrix.reserve(squareOf(n));
   } catch (const std::bad_alloc&) {
     releaseBuffers();
     out << "malloc for adjacency_matrix failed ";
@@ -110,18 +127,23 @@ bool Graph::readGraph(const char* fileName, OutputSink& out) {
   }
   labelVertices();
 
+  // The matrix grows a row at a time as it is read, so each row is cleared while it sits in
+  // cache just before its values land, instead of clearing the whole block in a pass of its own.
   const std::size_t cells = squareOf(n);
-  std::int32_t* matrix = adjacency_matrix.data();
-  for (std::size_t k = 0; k < cells; ++k) {
-    IntegerScanner::Result result = scanner.next(matrix[k]);
-    if (result == IntegerScanner::Result::Value) continue;
+  IntegerScanner::Result result = IntegerScanner::Result::Value;
+  std::size_t valuesRead = 0;
+  while (valuesRead < cells && result == IntegerScanner::Result::Value) {
+    adjacency_matrix.resize(valuesRead + static_cast<std::size_t>(n));
+    valuesRead += scanner.readValues(adjacency_matrix.data() + valuesRead, static_cast<std::size_t>(n), result);
+  }
+  if (result != IntegerScanner::Result::Value) {
     releaseBuffers();
     if (result == IntegerScanner::Result::ReadError) return cannotOpen();
     if (result == IntegerScanner::Result::EndOfInput) {
-      out << "graph " << fileName << " ends after " << k << " of " << cells << " matrix values";
+      out << "graph " << fileName << " ends after " << valuesRead << " of " << cells << " matrix values";
     } else {
-      out << "graph " << fileName << " has no valid integer at row " << k / static_cast<std::size_t>(n) + 1
-          << ", column " << k % static_cast<std::size_t>(n) + 1;
+      out << "graph " << fileName << " has no valid integer at row " << valuesRead / static_cast<std::size_t>(n) + 1
+          << ", column " << valuesRead % static_cast<std::size_t>(n) + 1;
     }
     out.endLine();
     return false;

@@ -7,15 +7,13 @@
 namespace bicubic {
 
 namespace {
-constexpr std::size_t kBlockSize = 1 << 20;
-
 bool isSpace(int byte) {
   return byte == ' ' || byte == '\n' || byte == '\t' || byte == '\r' || byte == '\v' || byte == '\f';
 }
 bool isDigit(int byte) { return byte >= '0' && byte <= '9'; }
 }  // namespace
 
-IntegerScanner::IntegerScanner(int fileDescriptor) : fileDescriptor_(fileDescriptor), buffer_(kBlockSize) {}
+IntegerScanner::IntegerScanner(int fileDescriptor) : fileDescriptor_(fileDescriptor) {}
 
 bool IntegerScanner::refill() {
   if (readFailed_ || fileDescriptor_ < 0) return false;
@@ -65,6 +63,42 @@ IntegerScanner::Result IntegerScanner::next(std::int32_t& value) {
   if (signedValue > INT32_MAX || signedValue < INT32_MIN) return Result::NotAnInteger;
   value = static_cast<std::int32_t>(signedValue);
   return Result::Value;
+}
+
+std::size_t IntegerScanner::readValues(std::int32_t* out, std::size_t count, Result& stop) {
+  // Short tokens well inside the block are parsed in place; anything near the block's end, long
+  // (leading zeros, out of range) or malformed goes through next(), which knows every rule.
+  constexpr std::ptrdiff_t kSafeMargin = 24;
+  constexpr std::ptrdiff_t kFastDigits = 9;
+  std::size_t k = 0;
+  while (k < count) {
+    const unsigned char* const block = buffer_.data();
+    const unsigned char* p = block + position_;
+    const unsigned char* const end = block + end_;
+    while (k < count) {
+      const unsigned char* q = p;
+      while (q < end && isSpace(*q)) ++q;
+      if (end - q < kSafeMargin) break;
+      const bool negative = *q == '-';
+      if (*q == '-' || *q == '+') ++q;
+      const unsigned char* const digits = q;
+      std::int32_t magnitude = 0;
+      while (isDigit(*q) && q - digits < kFastDigits) magnitude = magnitude * 10 + (*q++ - '0');
+      if (q == digits || isDigit(*q)) break;
+      out[k++] = negative ? -magnitude : magnitude;
+      p = q;
+    }
+    position_ = static_cast<std::size_t>(p - block);
+    if (k == count) break;
+    const Result result = next(out[k]);
+    if (result != Result::Value) {
+      stop = result;
+      return k;
+    }
+    ++k;
+  }
+  stop = Result::Value;
+  return k;
 }
 
 }  // namespace bicubic

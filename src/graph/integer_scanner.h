@@ -3,8 +3,9 @@
 // the first non-digit (left for the next read), and a value outside 32 bits is a failure.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace bicubic {
 
@@ -14,6 +15,9 @@ class IntegerScanner {
 
   explicit IntegerScanner(int fileDescriptor);
   Result next(std::int32_t& value);
+  // Reads up to count values into out; returns how many were read and, in stop, why it ended
+  // (Result::Value when all count were read). Same rules as next, faster on long runs.
+  std::size_t readValues(std::int32_t* out, std::size_t count, Result& stop);
 
  private:
   bool refill();
@@ -21,7 +25,10 @@ class IntegerScanner {
 
   int fileDescriptor_;
   bool readFailed_ = false;
-  std::vector<unsigned char> buffer_;
+  // Held inside the scanner (on the reader's stack), so reading needs no allocation that could
+  // fail; 64 KiB blocks already make the system calls a negligible share of a large read.
+  static constexpr std::size_t kBlockSize = std::size_t{1} << 16;
+  std::array<unsigned char, kBlockSize> buffer_;
   std::size_t position_ = 0;
   std::size_t end_ = 0;
 };

@@ -2,17 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <utility>
 
 namespace bicubic {
-
-namespace {
-// Large enough that a 6-million-number table costs a few hundred system calls, small enough
-// that the buffer never matters next to the graph itself.
-constexpr std::size_t kDrainThreshold = 1 << 20;
-}  // namespace
 
 OutputSink::OutputSink() : OutputSink(Mode::Capture, -1) {}
 
@@ -41,13 +36,6 @@ OutputSink& OutputSink::operator<<(std::string_view text) {
   return *this;
 }
 
-OutputSink& OutputSink::operator<<(char byte) {
-  if (mode_ == Mode::Discard) return *this;
-  buffer_.push_back(byte);
-  drainIfLarge();
-  return *this;
-}
-
 OutputSink& OutputSink::writeNumber(std::int64_t number) {
   if (mode_ == Mode::Discard) return *this;
   char digits[24];
@@ -57,14 +45,33 @@ OutputSink& OutputSink::writeNumber(std::int64_t number) {
   return *this;
 }
 
+void OutputSink::writeEachFollowedBy(std::span<const std::int32_t> numbers, char separator) {
+  if (mode_ == Mode::Discard) return;
+  constexpr std::size_t kWidest = 12;  // "-2147483648" and the separator
+  constexpr std::size_t kChunk = 4096;
+  for (std::size_t begin = 0; begin < numbers.size(); begin += kChunk) {
+    const std::size_t end = std::min(numbers.size(), begin + kChunk);
+    const std::size_t used = buffer_.size();
+    buffer_.resize(used + (end - begin) * kWidest);
+    char* cursor = buffer_.data() + used;
+    for (std::size_t i = begin; i < end; ++i) {
+      const std::int32_t number = numbers[i];
+      if (number >= 0 && number <= 9) {
+        *cursor++ = static_cast<char>('0' + number);
+      } else {
+        cursor = std::to_chars(cursor, cursor + kWidest, number).ptr;
+      }
+      *cursor++ = separator;
+    }
+    buffer_.resize(static_cast<std::size_t>(cursor - buffer_.data()));
+    drainIfLarge();
+  }
+}
+
 void OutputSink::endLine() {
   *this << '\n';
   // Every line end flushes by contract, but a flush is only observable through the order of
   // bytes, which one buffer already keeps; a system call per line would only cost time.
-}
-
-void OutputSink::drainIfLarge() {
-  if (mode_ == Mode::Drain && buffer_.size() >= kDrainThreshold) flush();
 }
 
 void OutputSink::flush() {

@@ -5,6 +5,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -26,12 +27,23 @@ class OutputSink {
 
   OutputSink& operator<<(std::string_view text);
   OutputSink& operator<<(const char* text) { return *this << std::string_view(text ? text : ""); }
-  OutputSink& operator<<(char byte);
+  OutputSink& operator<<(char byte) {
+    if (mode_ == Mode::Discard) return *this;
+    buffer_.push_back(byte);
+    drainIfLarge();
+    return *this;
+  }
   template <std::integral Number>
     requires(!std::same_as<Number, char> && !std::same_as<Number, bool>)
   OutputSink& operator<<(Number number) {
-    return writeNumber(static_cast<std::int64_t>(number));
+    // Tables are mostly 0 and 1: a single digit needs no conversion.
+    const auto value = static_cast<std::int64_t>(number);
+    if (value >= 0 && value <= 9) return *this << static_cast<char>('0' + value);
+    return writeNumber(value);
   }
+
+  // Each number in decimal followed by the separator: the body of a table row in one call.
+  void writeEachFollowedBy(std::span<const std::int32_t> numbers, char separator);
 
   // A line end whose flush callers rely on: the tool's messages end this way.
   void endLine();
@@ -45,7 +57,13 @@ class OutputSink {
   enum class Mode { Capture, Drain, Discard };
   OutputSink(Mode mode, int fileDescriptor);
   OutputSink& writeNumber(std::int64_t number);
-  void drainIfLarge();
+  void drainIfLarge() {
+    if (mode_ == Mode::Drain && buffer_.size() >= kDrainThreshold) flush();
+  }
+
+  // Large enough that a 6-million-number table costs a few hundred system calls, small enough
+  // that the buffer never matters next to the graph itself.
+  static constexpr std::size_t kDrainThreshold = 1 << 20;
 
   Mode mode_;
   int fileDescriptor_;

@@ -1,17 +1,12 @@
 #include "hamilton/decision.h"
 
+#include <algorithm>
+
 #include "assignment/assignment.h"
 
 namespace bicubic {
 
 namespace {
-
-std::int32_t firstNonZero(const std::int32_t* row, std::int32_t length) {
-  for (std::int32_t k = 0; k < length; ++k) {
-    if (row[k] != 0) return k;
-  }
-  return -1;
-}
 
 // Position of a walk label in the rewritten matching: labels 2p+1 and 2p+2 share position p,
 // and an unlabelled vertex (0) sits at position 0.
@@ -115,39 +110,42 @@ void walkCycle(const RemainingEdges& edges, std::span<std::int32_t> cycleLabel, 
   }
 }
 
-FirstNonZeroPowers::FirstNonZeroPowers(const Matrix& power, const Matrix& factor)
-    : factor_(factor), empty_(power.getRows() < 1 || factor.getRows() < 1) {
-  if (empty_) return;
-  const std::int32_t rows = power.getRows();
-  const std::int32_t n = factor.getRows();
-  selectedRow_.resize(static_cast<std::size_t>(rows));
-  for (std::int32_t i = 0; i < rows; ++i) {
-    selectedRow_[static_cast<std::size_t>(i)] = firstNonZero(power.getData() + static_cast<std::size_t>(i) * static_cast<std::size_t>(rows), n);
+FirstNonZeroPowers::FirstNonZeroPowers(std::int32_t size, std::span<const Cell> ones) {
+  const auto n = static_cast<std::size_t>(std::max(size, 0));
+  firstInRow_.assign(n, -1);
+  columnStart_.assign(n + 1, 0);
+  for (const Cell& one : ones) {
+    std::int32_t& first = firstInRow_[static_cast<std::size_t>(one.row)];
+    if (first < 0 || one.col < first) first = one.col;
+    ++columnStart_[static_cast<std::size_t>(one.col) + 1];
   }
-  firstInFactorRow_.resize(static_cast<std::size_t>(n));
-  for (std::int32_t x = 0; x < n; ++x) {
-    firstInFactorRow_[static_cast<std::size_t>(x)] = firstNonZero(factor.getData() + static_cast<std::size_t>(x) * static_cast<std::size_t>(n), n);
-  }
+  for (std::size_t c = 0; c < n; ++c) columnStart_[c + 1] += columnStart_[c];
+  rowsOfColumn_.resize(ones.size());
+  std::vector<std::int32_t> fill(columnStart_.begin(), columnStart_.end() - 1);
+  for (const Cell& one : ones) rowsOfColumn_[static_cast<std::size_t>(fill[static_cast<std::size_t>(one.col)]++)] = one.row;
+  selectedRow_.resize(n);
+  for (std::size_t i = 0; i < n; ++i) selectedRow_[i] = static_cast<std::int32_t>(i);
 }
 
 void FirstNonZeroPowers::multiply() {
-  if (empty_) return;
-  // The first product selects by power's own rows (done in the constructor); each later one
-  // selects by the first non-zero of the factor row chosen before.
-  if (multiplied_) {
-    for (std::int32_t& selected : selectedRow_) {
-      if (selected >= 0) selected = firstInFactorRow_[static_cast<std::size_t>(selected)];
-    }
+  for (std::int32_t& selected : selectedRow_) {
+    if (selected >= 0) selected = firstInRow_[static_cast<std::size_t>(selected)];
   }
-  multiplied_ = true;
+}
+
+bool FirstNonZeroPowers::holdsOne(std::int32_t row, std::int32_t col) const {
+  const auto c = static_cast<std::size_t>(col);
+  for (std::int32_t k = columnStart_[c]; k < columnStart_[c + 1]; ++k) {
+    if (rowsOfColumn_[static_cast<std::size_t>(k)] == row) return true;
+  }
+  return false;
 }
 
 bool FirstNonZeroPowers::diagonalAllOnes() const {
-  if (empty_ || !multiplied_) return false;
-  const auto n = static_cast<std::size_t>(factor_.getRows());
+  if (selectedRow_.empty()) return false;
   for (std::size_t i = 0; i < selectedRow_.size(); ++i) {
     const std::int32_t selected = selectedRow_[i];
-    if (selected < 0 || factor_.getData()[static_cast<std::size_t>(selected) * n + i] == 0) return false;
+    if (selected < 0 || !holdsOne(selected, static_cast<std::int32_t>(i))) return false;
   }
   return true;
 }
@@ -183,15 +181,14 @@ Verdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
     start = newStart;
   }
 
-  std::vector<std::int32_t> matchMatrix(size * size, 0);
+  // The matching rewritten over walk positions: pair (r, c) puts a one at (position of r,
+  // position of c). Only those m cells can be non-zero, so they are all that is kept.
+  std::vector<FirstNonZeroPowers::Cell> matchOnes(size);
   for (std::size_t i = 0; i < size; ++i) {
     const Pair& pair = half.pairs[i];
-    const std::int32_t a = positionOf(cycleLabel[static_cast<std::size_t>(pair.row)]);
-    const std::int32_t b = positionOf(cycleLabel[size + static_cast<std::size_t>(pair.col)]);
-    matchMatrix[static_cast<std::size_t>(a) * size + static_cast<std::size_t>(b)] = 1;
+    matchOnes[i] = {positionOf(cycleLabel[static_cast<std::size_t>(pair.row)]),
+                    positionOf(cycleLabel[size + static_cast<std::size_t>(pair.col)])};
   }
-  Matrix power(matchMatrix.data(), m, m, out);
-  Matrix factor(matchMatrix.data(), m, m, out);
 
   if (firstCount / 2 == m) return statusVerdict(half, out);
 
@@ -199,7 +196,7 @@ Verdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
   const std::int32_t limit = m - m % 2;
   bool allOnes = true;
   std::int32_t k = 1;
-  FirstNonZeroPowers powers(power, factor);
+  FirstNonZeroPowers powers(m, matchOnes);
   while (k < limit) {
     powers.multiply();
     allOnes = powers.diagonalAllOnes();

@@ -9,7 +9,6 @@
 
 #include "bipartite/half_graph.h"
 #include "graph/output_sink.h"
-#include "hamilton/matrix.h"
 
 namespace bicubic {
 
@@ -33,22 +32,29 @@ class RemainingEdges {
 void walkCycle(const RemainingEdges& edges, std::span<std::int32_t> cycleLabel, std::int32_t red,
                std::int32_t& next);
 
-// Tracks the powers of a matrix under the first non-zero product without forming them: row i of
-// power^(k+1) is factor's row x_k(i), where x_1(i) is the first non-zero column of power's row i
-// and x_(k+1)(i) that of factor's row x_k(i). Each step costs O(rows).
+// Tracks the powers of a 0/1 matrix B under the first non-zero product (Matrix::boolMultiply)
+// without forming them: row i of B^(k+1) is row x_k(i) of B, where x_0(i) = i and x_(k+1)(i) is
+// the first non-zero column of row x_k(i) (or none, which leaves a zero row). B is given by the
+// cells holding a one, so each product costs O(rows) and no rows x rows buffer is needed.
 class FirstNonZeroPowers {
  public:
-  FirstNonZeroPowers(const Matrix& power, const Matrix& factor);
-  // The next product: what power.boolMultiply(factor) would leave.
+  struct Cell {
+    std::int32_t row;
+    std::int32_t col;
+  };
+  // B of size x size with a one in each listed cell (repeats allowed) and 0 elsewhere.
+  FirstNonZeroPowers(std::int32_t size, std::span<const Cell> ones);
+  // The next product: what power.boolMultiply(factor) leaves when both start as B.
   void multiply();
-  // What diagonalEquals(1) would answer on the current product.
+  // What diagonalEquals(1) answers on the current product.
   bool diagonalAllOnes() const;
 
  private:
-  const Matrix& factor_;
-  bool empty_;
-  bool multiplied_ = false;
-  std::vector<std::int32_t> firstInFactorRow_;
+  bool holdsOne(std::int32_t row, std::int32_t col) const;
+
+  std::vector<std::int32_t> firstInRow_;
+  std::vector<std::int32_t> columnStart_;
+  std::vector<std::int32_t> rowsOfColumn_;
   std::vector<std::int32_t> selectedRow_;
 };
 
