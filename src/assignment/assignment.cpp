@@ -40,15 +40,17 @@ class RowSet {
 // the lowest free zero of each row, step 4 primes the last uncovered zero of the first row that
 // has one, step 5 follows star and prime alternately, step 6 shifts by the smallest uncovered
 // cost. What changes is how each step finds its cells:
-//  - costs are never rewritten: cost(r, c) = base(r, c) + rowShift[r] + colShift[c], with base
-//    read from the adjacency matrix, so a step 6 costs O(n);
-//  - the zero cells are kept in per-row and per-column lists (entries may go stale when a zero
-//    in a covered row and covered column is raised; they are checked on use and dropped at the
-//    start of every phase);
+//  - costs are never rewritten: cost(r, c) = base(r, c) + rowShift(r) + colShift(c), base read
+//    from the adjacency matrix. A step 6 adds its amount to one running total; a covered row's
+//    shift and an uncovered column's shift follow that total from the moment they were covered
+//    or uncovered, so a step 6 touches no per-row or per-column value;
+//  - the zero cells are kept in per-row and per-column lists with their matrix entries (entries
+//    may go stale when a zero in a covered row and covered column is raised; they are checked
+//    on use and dropped at the start of a phase that follows a step 6);
 //  - the rows that may hold an uncovered zero form a set whose lowest member is the next row
 //    step 4 looks at;
-//  - the smallest uncovered cost of every uncovered row (its slack) is computed once per phase,
-//    on the first step 6, and kept up to date as columns are uncovered.
+//  - the uncovered rows are kept in a compact list beside their slack (smallest uncovered cost),
+//    computed on the first step 6 of a phase and kept up to date as columns are uncovered.
 // A step 6 of the literal method may move by less than the smallest uncovered cost (when its
 // bound is smaller), but then it repeats with nothing else changing until the sum reaches that
 // cost, so one shift by the smallest uncovered cost ends in the same state.
@@ -65,8 +67,8 @@ class Solver {
         n_(static_cast<std::size_t>(graph.nCities)),
         maximise_(maximise),
         path_(pathStore),
-        rowShift_(n_, 0),
-        colShift_(n_, 0),
+        rowKey_(n_, 0),
+        colKey_(n_, 0),
         rowZeros_(n_),
         colZeros_(n_),
         listed_((n_ * n_ + 63) / 64, 0),
@@ -75,9 +77,11 @@ class Solver {
         primeOfRow_(n_, -1),
         rowCovered_(n_, 0),
         colCovered_(n_, 0),
-        slack_(n_, 0),
+        openPosition_(n_, 0),
         pending_(n_) {
     if (path_.size() < pathStoreSize(static_cast<std::int32_t>(n_))) path_.resize(pathStoreSize(static_cast<std::int32_t>(n_)));
+    openRows_.reserve(n_);
+    openSlack_.reserve(n_);
   }
 
   std::vector<std::int32_t> solve() {
@@ -90,14 +94,24 @@ class Solver {
   }
 
  private:
-  std::int64_t base(std::size_t r, std::size_t c) const {
-    const std::int64_t entry = matrix_[r * n_ + c];
-    return maximise_ ? largest_ - entry : entry;
-  }
-  std::int64_t cost(std::size_t r, std::size_t c) const { return base(r, c) + rowShift_[r] + colShift_[c]; }
-  // The cost of a listed zero from the entry kept beside it, without touching the matrix.
+  std::int64_t baseOf(std::int32_t entry) const { return maximise_ ? largest_ - entry : std::int64_t{entry}; }
+  std::int64_t rowShift(std::size_t r) const { return rowKey_[r] + (rowCovered_[r] != 0 ? shifted_ : 0); }
+  std::int64_t colShift(std::size_t c) const { return colKey_[c] - (colCovered_[c] != 0 ? 0 : shifted_); }
   std::int64_t cost(std::size_t r, std::size_t c, std::int32_t entry) const {
-    return (maximise_ ? largest_ - entry : std::int64_t{entry}) + rowShift_[r] + colShift_[c];
+    return baseOf(entry) + rowShift(r) + colShift(c);
+  }
+  std::int64_t cost(std::size_t r, std::size_t c) const { return cost(r, c, matrix_[r * n_ + c]); }
+
+  // Covering and uncovering keep the shifts where they are and only change what they follow.
+  void setRowCovered(std::size_t r, bool covered) {
+    if ((rowCovered_[r] != 0) == covered) return;
+    rowKey_[r] += covered ? -shifted_ : shifted_;
+    rowCovered_[r] = covered;
+  }
+  void setColCovered(std::size_t c, bool covered) {
+    if ((colCovered_[c] != 0) == covered) return;
+    colKey_[c] += covered ? -shifted_ : shifted_;
+    colCovered_[c] = covered;
   }
 
   void listZero(std::size_t r, std::size_t c) {
@@ -131,7 +145,7 @@ class Solver {
       }
     }
     if (maximise_) largest_ = std::max<std::int64_t>(0, *std::max_element(extreme.begin(), extreme.end()));
-    for (std::size_t r = 0; r < n_; ++r) rowShift_[r] = -(maximise_ ? largest_ - extreme[r] : std::int64_t{extreme[r]});
+    for (std::size_t r = 0; r < n_; ++r) rowKey_[r] = -baseOf(extreme[r]);
   }
 
   void starZeros() {
@@ -153,11 +167,16 @@ class Solver {
   std::size_t coverStarredColumns() {
     std::size_t stars = 0;
     for (std::size_t c = 0; c < n_; ++c) {
-      colCovered_[c] = starOfCol_[c] >= 0;
+      setColCovered(c, starOfCol_[c] >= 0);
       stars += colCovered_[c];
     }
     if (stars >= n_) return stars;
-    std::fill(rowCovered_.begin(), rowCovered_.end(), 0);
+    openRows_.clear();
+    for (std::size_t r = 0; r < n_; ++r) {
+      setRowCovered(r, false);
+      openPosition_[r] = openRows_.size();
+      openRows_.push_back(static_cast<std::int32_t>(r));
+    }
     slackKnown_ = false;
     if (adjustedSinceCompaction_) dropStaleZeros();
     pending_.clear();
@@ -208,21 +227,39 @@ class Solver {
         augmentPath(r, static_cast<std::size_t>(last));
         return true;
       }
-      rowCovered_[r] = 1;
+      coverRow(r);
       uncoverColumn(static_cast<std::size_t>(star));
     }
   }
 
+  void coverRow(std::size_t r) {
+    setRowCovered(r, true);
+    // Swap the last open row into r's place, carrying its slack along.
+    const std::size_t position = openPosition_[r];
+    const std::size_t last = openRows_.size() - 1;
+    const auto moved = static_cast<std::size_t>(openRows_[last]);
+    openRows_[position] = openRows_[last];
+    openPosition_[moved] = position;
+    openRows_.pop_back();
+    if (slackKnown_) {
+      openSlack_[position] = openSlack_[last];
+      openSlack_.pop_back();
+    }
+  }
+
   void uncoverColumn(std::size_t c) {
-    colCovered_[c] = 0;
+    setColCovered(c, false);
     for (const ListedZero& zero : colZeros_[c]) {
       const auto r = static_cast<std::size_t>(zero.index);
       if (rowCovered_[r] == 0 && cost(r, c, zero.entry) == 0) pending_.insert(r);
     }
     if (slackKnown_) {
       uncoveredCols_.push_back(c);
-      for (std::size_t r = 0; r < n_; ++r) {
-        if (rowCovered_[r] == 0) slack_[r] = std::min(slack_[r], cost(r, c));
+      // Open rows have no shift that follows the total, and c now does.
+      const std::int64_t columnPart = colKey_[c];
+      for (std::size_t k = 0; k < openRows_.size(); ++k) {
+        const auto r = static_cast<std::size_t>(openRows_[k]);
+        openSlack_[k] = std::min(openSlack_[k], baseOf(matrix_[r * n_ + c]) + rowKey_[r] + columnPart);
       }
     }
   }
@@ -258,33 +295,28 @@ class Solver {
   }
 
   // Step 6: shift by the smallest uncovered cost; the uncovered cells that reach 0 are listed.
+  // Slack is kept as "slack + total shift so far", so a shift changes none of it: an open row's
+  // slack is at 0 exactly when its stored value equals the new total.
   void adjustCosts() {
     if (!slackKnown_) {
       uncoveredCols_.clear();
       for (std::size_t c = 0; c < n_; ++c) {
         if (colCovered_[c] == 0) uncoveredCols_.push_back(c);
       }
-      for (std::size_t r = 0; r < n_; ++r) {
-        if (rowCovered_[r] != 0) continue;
+      openSlack_.resize(openRows_.size());
+      for (std::size_t k = 0; k < openRows_.size(); ++k) {
+        const auto r = static_cast<std::size_t>(openRows_[k]);
         std::int64_t smallest = std::numeric_limits<std::int64_t>::max();
         for (std::size_t c : uncoveredCols_) smallest = std::min(smallest, cost(r, c));
-        slack_[r] = smallest;
+        openSlack_[k] = smallest + shifted_;
       }
       slackKnown_ = true;
     }
-    std::int64_t amount = std::numeric_limits<std::int64_t>::max();
-    for (std::size_t r = 0; r < n_; ++r) {
-      if (rowCovered_[r] == 0) amount = std::min(amount, slack_[r]);
-    }
-    for (std::size_t r = 0; r < n_; ++r) {
-      if (rowCovered_[r] != 0) rowShift_[r] += amount;
-    }
-    for (std::size_t c : uncoveredCols_) colShift_[c] -= amount;
+    shifted_ = *std::min_element(openSlack_.begin(), openSlack_.end());
     adjustedSinceCompaction_ = true;
-    for (std::size_t r = 0; r < n_; ++r) {
-      if (rowCovered_[r] != 0) continue;
-      slack_[r] -= amount;
-      if (slack_[r] != 0) continue;
+    for (std::size_t k = 0; k < openRows_.size(); ++k) {
+      if (openSlack_[k] != shifted_) continue;
+      const auto r = static_cast<std::size_t>(openRows_[k]);
       for (std::size_t c : uncoveredCols_) {
         if (cost(r, c) == 0) listZero(r, c);
       }
@@ -296,9 +328,11 @@ class Solver {
   std::size_t n_;
   bool maximise_;
   std::int64_t largest_ = 0;
+  // The sum of every step 6 amount so far.
+  std::int64_t shifted_ = 0;
   std::vector<std::int32_t>& path_;
-  std::vector<std::int64_t> rowShift_;
-  std::vector<std::int64_t> colShift_;
+  std::vector<std::int64_t> rowKey_;
+  std::vector<std::int64_t> colKey_;
   std::vector<std::vector<ListedZero>> rowZeros_;
   std::vector<std::vector<ListedZero>> colZeros_;
   std::vector<std::uint64_t> listed_;
@@ -308,7 +342,9 @@ class Solver {
   std::vector<std::size_t> primedRows_;
   std::vector<std::uint8_t> rowCovered_;
   std::vector<std::uint8_t> colCovered_;
-  std::vector<std::int64_t> slack_;
+  std::vector<std::int32_t> openRows_;
+  std::vector<std::size_t> openPosition_;
+  std::vector<std::int64_t> openSlack_;
   std::vector<std::size_t> uncoveredCols_;
   bool slackKnown_ = false;
   bool adjustedSinceCompaction_ = false;
