@@ -123,6 +123,11 @@ class Solver {
     rowZeros_[r].push_back({static_cast<std::int32_t>(c), entry});
     colZeros_[c].push_back({static_cast<std::int32_t>(r), entry});
   }
+  // Listed zeros go stale only through a step 6, so until the next one after a clean-up every
+  // listed zero is still 0 and needs no look at its cost.
+  bool stillZero(std::size_t r, std::size_t c, const ListedZero& zero) const {
+    return !adjustedSinceCompaction_ || cost(r, c, zero.entry) == 0;
+  }
   void unlist(std::size_t r, std::size_t c) {
     const std::size_t cell = r * n_ + c;
     listed_[cell / 64] &= ~(std::uint64_t{1} << (cell % 64));
@@ -216,7 +221,7 @@ class Solver {
       std::int32_t last = -1;
       for (const ListedZero& zero : rowZeros_[r]) {
         const auto column = static_cast<std::size_t>(zero.index);
-        if (zero.index > last && colCovered_[column] == 0 && cost(r, column, zero.entry) == 0) last = zero.index;
+        if (zero.index > last && colCovered_[column] == 0 && stillZero(r, column, zero)) last = zero.index;
       }
       pending_.erase(r);
       if (last < 0) continue;
@@ -251,7 +256,7 @@ class Solver {
     setColCovered(c, false);
     for (const ListedZero& zero : colZeros_[c]) {
       const auto r = static_cast<std::size_t>(zero.index);
-      if (rowCovered_[r] == 0 && cost(r, c, zero.entry) == 0) pending_.insert(r);
+      if (rowCovered_[r] == 0 && stillZero(r, c, zero)) pending_.insert(r);
     }
     if (slackKnown_) {
       uncoveredCols_.push_back(c);
