@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,5 +38,13 @@ RunResult runExecutable(const std::vector<std::string>& arguments, const std::st
 
 // Replaces the number after "total ticks  is " with "<ticks>" so outputs compare exactly.
 std::string maskTicks(std::string output);
+
+// Shows a table-driven case by its name field in test listings instead of its raw bytes; bring
+// it into the case's namespace with `using testing::PrintTo;`.
+template <class Case>
+  requires requires(const Case& c) { std::string(c.name); }
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.name;
+}
 
 }  // namespace bicubic::testing

@@ -1,0 +1,191 @@
+// runTool end to end inside the process: banner, usage, read failures and every verdict the
+// pipeline can stop at, with the clock scripted so the tick line is exact.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/pipeline.h"
+#include "support/fake_clock.h"
+#include "support/test_support.h"
+
+namespace bicubic {
+namespace {
+
+using testing::PrintTo;
+
+using testing::FakeClock;
+
+constexpr const char* kFixedBanner =
+    "This file is use for determining the Hamiltonian cycle from bipartite cubic graph\n"
+    "Althogh 2-connected  bipartite cubic is proved in NP-completed\n"
+    "It is show in O(n^3.5) by this tools \n";
+
+struct ToolRun {
+  int status = -1;
+  std::string banner;  // the three fixed lines and the authorship line
+  std::string body;    // everything after the banner
+};
+
+ToolRun run(const std::vector<std::string>& arguments) {
+  std::vector<const char*> argv;
+  for (const auto& a : arguments) argv.push_back(a.c_str());
+  OutputSink out;
+  ToolRun result;
+  result.status = runTool(static_cast<int>(argv.size()), argv.data(), out);
+  const std::string& text = out.captured();
+  const std::string fixed = kFixedBanner;
+  EXPECT_EQ(text.substr(0, fixed.size()), fixed);
+  const std::size_t authorshipEnd = text.find('\n', fixed.size());
+  EXPECT_NE(authorshipEnd, std::string::npos);
+  result.banner = text.substr(0, authorshipEnd + 1);
+  result.body = text.substr(authorshipEnd + 1);
+  return result;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+TEST(Banner, IsThreeFixedLinesAndOneAuthorshipLine) {
+  OutputSink out;
+  printBanner(out);
+  const std::string text = out.captured();
+  const std::string fixed = kFixedBanner;
+  ASSERT_EQ(text.substr(0, fixed.size()), fixed);
+  const std::string authorship = text.substr(fixed.size());
+  ASSERT_FALSE(authorship.empty());
+  EXPECT_EQ(authorship.find('\n'), authorship.size() - 1) << "one line ending the banner";
+}
+
+TEST(RunTool, WithoutArgumentPrintsUsageAndReadsNoClock) {
+  FakeClock clock({5, 9});
+  ToolRun result = run({"./bicubic"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.body, "please useage: ./bicubic  infile\n");
+  EXPECT_EQ(clock.readingsTaken(), 0u);
+}
+
+TEST(RunTool, MissingFileEndsWithoutNewlineAndWithoutTicks) {
+  FakeClock clock({5, 9});
+  const std::string path = testing::scratchDirectory() + "/absent.txt";
+  ToolRun result = run({"bicubic", path});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.body, "open file " + path + "not correctly\nReading file is not correctly");
+  EXPECT_EQ(clock.readingsTaken(), 0u);
+}
+
+TEST(RunTool, BadCountEndsTheSameWay) {
+  FakeClock clock({5, 9});
+  const std::string path = testing::writeScratchFile("pipeline-count.txt", "0\n");
+  ToolRun result = run({"bicubic", path});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.body, "nCities= 0  must be in[1,4999]\nReading file is not correctly");
+}
+
+TEST(RunTool, ShortMatrixEndsTheSameWay) {
+  const std::string path = testing::writeScratchFile("pipeline-short.txt", "2\n0 1 1\n");
+  ToolRun result = run({"bicubic", path});
+  EXPECT_EQ(result.body, "graph " + path + " ends after 3 of 4 matrix values\nReading file is not correctly");
+}
+
+// Each case: the file's graph and everything printed after the reader's line, with the clock
+// reading 1000 at the start and 1007 at the stop.
+struct VerdictCase {
+  const char* name;
+  std::string fileText;
+  std::string afterRead;
+};
+
+class Verdicts : public ::testing::TestWithParam<VerdictCase> {};
+
+TEST_P(Verdicts, PrintTheVerdictAndTheTickLine) {
+  const VerdictCase& c = GetParam();
+  const std::string path = testing::writeScratchFile(std::string("verdict-") + c.name + ".txt", c.fileText);
+  FakeClock clock({1000, 1007});
+  ToolRun result = run({"bicubic", path});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.body, "graph " + path + " input finish \n" + c.afterRead + "total ticks  is 7\n");
+  EXPECT_EQ(clock.readingsTaken(), 2u);
+}
+
+using testing::matrixFileText;
+using testing::rowsFromEdges;
+
+INSTANTIATE_TEST_SUITE_P(
+    Stops, Verdicts,
+    ::testing::Values(
+        VerdictCase{"triangle", matrixFileText(rowsFromEdges(3, {{0, 1}, {1, 2}, {2, 0}})),
+                    "Graph is not bipartite, stop determining\n"},
+        VerdictCase{"path3", matrixFileText(rowsFromEdges(3, {{0, 1}, {1, 2}})),
+                    "Graph is bipartite but it has no Hamiltonian cycle\n"},
+        VerdictCase{"single", "1\n0\n", "Graph is bipartite but it has no Hamiltonian cycle\n"},
+        // A vertex the colouring from vertex 0 cannot reach means the graph is in pieces.
+        VerdictCase{"twoFourCycles",
+                    matrixFileText(rowsFromEdges(8, {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6}, {6, 7}, {7, 4}})),
+                    "Graph is not connected, so it has no Hamiltonian cycle\n"},
+        VerdictCase{"edgeAndTriangle", matrixFileText(rowsFromEdges(5, {{0, 1}, {2, 3}, {3, 4}, {4, 2}})),
+                    "Graph is not connected, so it has no Hamiltonian cycle\n"},
+        VerdictCase{"isolatedVertex", matrixFileText(rowsFromEdges(5, {{0, 1}, {1, 2}, {2, 3}, {3, 0}})),
+                    "Graph is not connected, so it has no Hamiltonian cycle\n"},
+        // An odd cycle away from vertex 0 is never seen by the colouring, but the graph is
+        // still not connected.
+        VerdictCase{"oddCycleElsewhere",
+                    matrixFileText(rowsFromEdges(7, {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6}, {6, 4}})),
+                    "Graph is not connected, so it has no Hamiltonian cycle\n"},
+        // The 4-cycle is balanced but not cubic: the decision runs and the status it receives
+        // picks the weaker positive verdict.
+        VerdictCase{"fourCycle", matrixFileText(rowsFromEdges(4, {{0, 1}, {1, 2}, {2, 3}, {3, 0}})),
+                    "Graph is balanced bipartite\n"
+                    "array(1,2) = 1,1\n"
+                    "array(2,1) = 1,6\n"
+                    "array(3,4) = 1,2\n"
+                    "array(4,3) = 1,7\n"
+                    "The max is:4\n"
+                    "\tv1\tv2\n"
+                    "v1:" + std::string(1, '\0') + "\t1\t1\t\n"
+                    "v2:" + std::string(1, '\0') + "\t1\t1\t\n"
+                    "\n"
+                    "array(1,1) = 1,3\n"
+                    "array(2,2) = 1,3\n"
+                    "The max is:2\n"
+                    "\narray(1,1) =1"
+                    "\narray(2,2) =1"
+                    "reoutput the data-------------=3\n"
+                    "b^3 Stop "
+                    "\nSince it is not Bicubic , so it may be H \n"}),
+    [](const ::testing::TestParamInfo<VerdictCase>& info) { return std::string(info.param.name); });
+
+TEST(RunTool, ArgumentsAfterTheFirstAreIgnored) {
+  const std::string path = testing::writeScratchFile("extra-args.txt", "3\n0 1 1\n1 0 1\n1 1 0\n");
+  FakeClock clock({3, 3});
+  ToolRun result = run({"bicubic", path, "--verbose", testing::scratchDirectory() + "/absent.txt"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.body, "graph " + path +
+                             " input finish \nGraph is not bipartite, stop determining\ntotal ticks  is 0\n");
+}
+
+TEST(RunTool, TickLineShowsNegativeDifferences) {
+  // A clock that runs backwards is printed as it is, sign and all.
+  const std::string path = testing::writeScratchFile("backwards.txt", "1\n0\n");
+  FakeClock clock({500, 480});
+  ToolRun result = run({"bicubic", path});
+  EXPECT_NE(result.body.find("total ticks  is -20\n"), std::string::npos) << result.body;
+}
+
+TEST(RunTool, CubeReachesBicubicIsH) {
+  const std::string path = BICUBIC_SOURCE_DIR "/examples/cube.txt";
+  FakeClock clock({0, 12});
+  ToolRun result = run({"bicubic", path});
+  const std::string tail = "\narray(4,4) =1reoutput the data-------------=5\nb^2 Stop \nBicubic is H\ntotal ticks  is 12\n";
+  ASSERT_GE(result.body.size(), tail.size());
+  EXPECT_EQ(result.body.substr(result.body.size() - tail.size()), tail);
+  EXPECT_EQ(replaceAll(result.body.substr(0, result.body.find('\n') + 1), path, "<path>"),
+            "graph <path> input finish \n");
+}
+
+}  // namespace
+}  // namespace bicubic
