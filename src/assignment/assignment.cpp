@@ -49,8 +49,9 @@ class RowSet {
 //    on use and dropped at the start of a phase that follows a step 6);
 //  - the rows that may hold an uncovered zero form a set whose lowest member is the next row
 //    step 4 looks at;
-//  - the uncovered rows are kept in a compact list beside their slack (smallest uncovered cost),
-//    computed on the first step 6 of a phase and kept up to date as columns are uncovered.
+//  - from the first step 6 of a phase on, the uncovered rows are kept in a compact list beside
+//    their slack (smallest uncovered cost), kept up to date as rows are covered and columns
+//    uncovered; phases without a step 6 never build it.
 // A step 6 of the literal method may move by less than the smallest uncovered cost (when its
 // bound is smaller), but then it repeats with nothing else changing until the sum reaches that
 // cost, so one shift by the smallest uncovered cost ends in the same state.
@@ -176,12 +177,7 @@ class Solver {
       stars += colCovered_[c];
     }
     if (stars >= n_) return stars;
-    openRows_.clear();
-    for (std::size_t r = 0; r < n_; ++r) {
-      setRowCovered(r, false);
-      openPosition_[r] = openRows_.size();
-      openRows_.push_back(static_cast<std::int32_t>(r));
-    }
+    for (std::size_t r = 0; r < n_; ++r) setRowCovered(r, false);
     slackKnown_ = false;
     if (adjustedSinceCompaction_) dropStaleZeros();
     pending_.clear();
@@ -239,6 +235,7 @@ class Solver {
 
   void coverRow(std::size_t r) {
     setRowCovered(r, true);
+    if (!slackKnown_) return;
     // Swap the last open row into r's place, carrying its slack along.
     const std::size_t position = openPosition_[r];
     const std::size_t last = openRows_.size() - 1;
@@ -246,10 +243,8 @@ class Solver {
     openRows_[position] = openRows_[last];
     openPosition_[moved] = position;
     openRows_.pop_back();
-    if (slackKnown_) {
-      openSlack_[position] = openSlack_[last];
-      openSlack_.pop_back();
-    }
+    openSlack_[position] = openSlack_[last];
+    openSlack_.pop_back();
   }
 
   void uncoverColumn(std::size_t c) {
@@ -307,6 +302,12 @@ class Solver {
       uncoveredCols_.clear();
       for (std::size_t c = 0; c < n_; ++c) {
         if (colCovered_[c] == 0) uncoveredCols_.push_back(c);
+      }
+      openRows_.clear();
+      for (std::size_t r = 0; r < n_; ++r) {
+        if (rowCovered_[r] != 0) continue;
+        openPosition_[r] = openRows_.size();
+        openRows_.push_back(static_cast<std::int32_t>(r));
       }
       openSlack_.resize(openRows_.size());
       for (std::size_t k = 0; k < openRows_.size(); ++k) {
