@@ -2,14 +2,20 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 
 namespace bicubic {
 
 namespace {
-bool isSpace(int byte) {
-  return byte == ' ' || byte == '\n' || byte == '\t' || byte == '\r' || byte == '\v' || byte == '\f';
-}
+// The bytes stream extraction skips: blank, tab, line feed, vertical tab, form feed, carriage
+// return. Looked up in a table, since the test runs once per byte of a file of up to 50 MB.
+constexpr std::array<bool, 256> kSpaceTable = [] {
+  std::array<bool, 256> table{};
+  for (unsigned char byte : {' ', '\t', '\n', '\v', '\f', '\r'}) table[byte] = true;
+  return table;
+}();
+bool isSpace(int byte) { return byte >= 0 && kSpaceTable[static_cast<std::size_t>(byte)]; }
 bool isDigit(int byte) { return byte >= '0' && byte <= '9'; }
 }  // namespace
 
