@@ -26,8 +26,10 @@ class IntegerScanner {
   int fileDescriptor_;
   bool readFailed_ = false;
   // Held inside the scanner (on the reader's stack), so reading needs no allocation that could
-  // fail; 64 KiB blocks already make the system calls a negligible share of a large read.
-  static constexpr std::size_t kBlockSize = std::size_t{1} << 16;
+  // fail. Kept small: with the Graph's pair table the stack must stay inside the room the
+  // process starts with, since under an address-space limit growing it is a SIGSEGV, not an
+  // error. 16 KiB blocks still make the system calls a small share of a large read.
+  static constexpr std::size_t kBlockSize = std::size_t{1} << 14;
   std::array<unsigned char, kBlockSize> buffer_;
   std::size_t position_ = 0;
   std::size_t end_ = 0;
