@@ -6,5 +6,5 @@ if(robustness_long_sources)
   target_link_libraries(robustness_long_tests PRIVATE bicubic_core bicubic_test_support GTest::gtest_main)
   add_dependencies(robustness_long_tests bicubic)
   gtest_discover_tests(robustness_long_tests DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS "robustness;long" TIMEOUT 900)
+                       PROPERTIES LABELS long TIMEOUT 900)
 endif()
