@@ -52,9 +52,10 @@ std::int32_t findValue(const std::int32_t* row, std::int32_t from, std::int32_t 
   constexpr std::int32_t kBlock = 32;
   std::int32_t i = from;
   for (; i + kBlock <= length; i += kBlock) {
-    bool any = false;
-    for (std::int32_t k = 0; k < kBlock; ++k) any |= row[i + k] == value;
-    if (any) break;
+    // A count, not a flag: the compiler turns this sum into vector compares.
+    std::int32_t matches = 0;
+    for (std::int32_t k = 0; k < kBlock; ++k) matches += row[i + k] == value ? 1 : 0;
+    if (matches != 0) break;
   }
   while (i < length && row[i] != value) ++i;
   return i;
