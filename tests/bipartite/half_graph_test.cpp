@@ -18,14 +18,7 @@ using testing::PrintTo;
 using testing::Rows;
 using testing::rowsFromEdges;
 
-Rows matrixOf(const Graph& graph) {
-  Rows rows;
-  for (std::int32_t r = 0; r < graph.nCities; ++r) {
-    rows.emplace_back();
-    for (std::int32_t c = 0; c < graph.nCities; ++c) rows.back().push_back(graph.getEdge(r, c));
-  }
-  return rows;
-}
+using testing::matrixOf;
 
 const std::string kZero(1, '\0');
 

@@ -30,14 +30,7 @@ ReadOutcome readInto(Graph& graph, const std::string& path) {
   return outcome;
 }
 
-Rows matrixOf(const Graph& graph) {
-  Rows rows;
-  for (std::int32_t r = 0; r < graph.nCities; ++r) {
-    rows.emplace_back();
-    for (std::int32_t c = 0; c < graph.nCities; ++c) rows.back().push_back(graph.getEdge(r, c));
-  }
-  return rows;
-}
+using testing::matrixOf;
 
 TEST(ReadGraph, MissingFileNamesThePathWithNoBlankBeforeNot) {
   const std::string path = testing::scratchDirectory() + "/no-such-graph.txt";

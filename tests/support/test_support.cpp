@@ -21,6 +21,15 @@ Rows rowsFromEdges(std::int32_t n, const std::vector<Edge>& edges) {
   return rows;
 }
 
+Rows matrixOf(const Graph& graph) {
+  Rows rows;
+  for (std::int32_t r = 0; r < graph.nCities; ++r) {
+    rows.emplace_back();
+    for (std::int32_t c = 0; c < graph.nCities; ++c) rows.back().push_back(graph.getEdge(r, c));
+  }
+  return rows;
+}
+
 Graph graphFromRows(const Rows& rows) {
   const auto n = static_cast<std::int32_t>(rows.size());
   Graph graph(n);

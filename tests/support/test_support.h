@@ -22,6 +22,8 @@ Graph graphFromRows(const Rows& rows);
 // The file text of a matrix: count, then one line per row.
 std::string matrixFileText(const Rows& rows);
 Rows rowsFromEdges(std::int32_t n, const std::vector<Edge>& edges);
+// The graph's n x n matrix as rows, for comparing with expected rows.
+Rows matrixOf(const Graph& graph);
 
 // A fresh scratch folder for the running test, removed at process exit.
 std::string scratchDirectory();
