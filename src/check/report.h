@@ -1,0 +1,66 @@
+// What bicubic-check prints: the method's verdict names, the agreement rule, the per-graph line,
+// the closing count table, the cycle certificate check and the DOT drawing. Nothing here decides
+// anything; it only checks and formats what the searches and the pipeline returned.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/deadline.h"
+#include "check/simple_graph.h"
+#include "hamilton/decision.h"
+
+namespace bicubic::check {
+
+// The method's verdict as printed, plus "-" when the method could not run on the graph.
+enum class MethodVerdict { H, NotH, MaybeH, NotBipartite, Unbalanced, NotConnected, NotRun };
+inline constexpr int kMethodVerdicts = 7;
+
+MethodVerdict fromPipeline(Verdict v);
+std::string_view methodName(MethodVerdict v);
+std::string_view exactName(Answer a);
+// "yes", "no" or "-": H and may-be-H agree with a Hamiltonian graph; not-H, unbalanced and
+// not-connected claim there is no cycle; not-bipartite makes no claim, like an unknown answer.
+std::string_view agreement(MethodVerdict method, Answer exact);
+
+// Whether cycle lists every vertex of g exactly once and each consecutive pair, the last and
+// the first included, is an edge of g.
+bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle);
+// Starts the cycle at vertex 0 and runs it towards the smaller of 0's two cycle neighbours.
+void normaliseCycle(std::vector<std::int32_t>& cycle);
+
+struct ReportLine {
+  std::string_view source;
+  std::int64_t index = 0;
+  std::int32_t n = 0;
+  MethodVerdict method = MethodVerdict::NotRun;
+  Answer exact = Answer::Unknown;
+  double milliseconds = 0;
+  const std::vector<std::int32_t>* cycle = nullptr;  // printed when non-null
+};
+
+std::string headerLine(bool withCycle);
+std::string formatLine(const ReportLine& line);
+
+// Counts of method verdict against exact answer, and the closing lines that show them.
+class Tally {
+ public:
+  void add(MethodVerdict method, Answer exact) { ++counts_[static_cast<std::size_t>(method)][static_cast<std::size_t>(exact)]; }
+  std::int64_t total() const;
+  std::int64_t count(MethodVerdict method, Answer exact) const {
+    return counts_[static_cast<std::size_t>(method)][static_cast<std::size_t>(exact)];
+  }
+  std::string closingLines(double totalMilliseconds) const;
+
+ private:
+  std::array<std::array<std::int64_t, 3>, kMethodVerdicts> counts_{};
+};
+
+// Graphviz DOT text of g with the cycle's edges drawn bold; vertices numbered from 1.
+std::string dotText(const SimpleGraph& g, std::span<const std::int32_t> cycle, std::string_view name);
+
+}  // namespace bicubic::check

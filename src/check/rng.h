@@ -1,0 +1,27 @@
+// SplitMix64: a small, fast, seedable generator; the searches only need good mixing and
+// reproducible runs for a given seed.
+#pragma once
+
+#include <cstdint>
+
+namespace bicubic::check {
+
+class Rng {
+ public:
+  explicit Rng(std::uint64_t seed = 0x9e3779b97f4a7c15ULL) : state_(seed) {}
+  std::uint64_t next() {
+    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+  }
+  // Uniform in [0, bound) for bound > 0.
+  std::uint32_t below(std::uint32_t bound) {
+    return static_cast<std::uint32_t>((next() >> 32) * bound >> 32);
+  }
+
+ private:
+  std::uint64_t state_;
+};
+
+}  // namespace bicubic::check

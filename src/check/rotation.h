@@ -1,0 +1,19 @@
+// Rotation-extension search for a Hamiltonian cycle: grow a path greedily at both ends, and when
+// both are stuck, rotate the path at a neighbour of one end so that a new vertex becomes that
+// end. It can only ever find cycles (which the caller verifies); failing proves nothing.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "check/deadline.h"
+#include "check/rng.h"
+#include "check/simple_graph.h"
+
+namespace bicubic::check {
+
+// Tries for at most maxSteps rotations; on success cycle holds the vertices in cycle order.
+bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rng, const Deadline& deadline,
+                            std::vector<std::int32_t>& cycle);
+
+}  // namespace bicubic::check

@@ -1,0 +1,117 @@
+#include "check/simple_graph.h"
+
+#include <algorithm>
+
+namespace bicubic::check {
+
+namespace {
+std::size_t at(std::int32_t v) { return static_cast<std::size_t>(v); }
+}  // namespace
+
+void SimpleGraph::reset(std::int32_t n) {
+  if (adj_.size() < at(n)) adj_.resize(at(n));
+  for (std::int32_t v = 0; v < n; ++v) adj_[at(v)].clear();
+  // Lists beyond n keep their memory but must not be read; shrink the logical size only.
+  n_ = n;
+  edges_ = 0;
+}
+
+bool SimpleGraph::addEdge(std::int32_t u, std::int32_t v) {
+  if (u == v || hasEdge(u, v)) return false;
+  addNewEdge(u, v);
+  return true;
+}
+
+void SimpleGraph::addNewEdge(std::int32_t u, std::int32_t v) {
+  adj_[at(u)].push_back(v);
+  adj_[at(v)].push_back(u);
+  ++edges_;
+}
+
+bool SimpleGraph::hasEdge(std::int32_t u, std::int32_t v) const {
+  const auto& a = adj_[at(u)];
+  const auto& b = adj_[at(v)];
+  if (a.size() <= b.size()) return std::find(a.begin(), a.end(), v) != a.end();
+  return std::find(b.begin(), b.end(), u) != b.end();
+}
+
+std::vector<std::int8_t> twoColouring(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  std::vector<std::int8_t> colour(at(n), -1);
+  std::vector<std::int32_t> stack;
+  for (std::int32_t s = 0; s < n; ++s) {
+    if (colour[at(s)] >= 0) continue;
+    colour[at(s)] = 0;
+    stack.push_back(s);
+    while (!stack.empty()) {
+      const std::int32_t v = stack.back();
+      stack.pop_back();
+      for (std::int32_t w : g.neighbours(v)) {
+        if (colour[at(w)] < 0) {
+          colour[at(w)] = static_cast<std::int8_t>(1 - colour[at(v)]);
+          stack.push_back(w);
+        } else if (colour[at(w)] == colour[at(v)]) {
+          return {};
+        }
+      }
+    }
+  }
+  return colour;
+}
+
+bool isConnected(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  if (n == 0) return true;
+  std::vector<char> seen(at(n), 0);
+  std::vector<std::int32_t> stack{0};
+  seen[0] = 1;
+  std::int32_t reached = 1;
+  while (!stack.empty()) {
+    const std::int32_t v = stack.back();
+    stack.pop_back();
+    for (std::int32_t w : g.neighbours(v)) {
+      if (!seen[at(w)]) {
+        seen[at(w)] = 1;
+        ++reached;
+        stack.push_back(w);
+      }
+    }
+  }
+  return reached == n;
+}
+
+bool hasCutVertex(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  if (n < 3) return false;
+  // Iterative low-point search from vertex 0.
+  std::vector<std::int32_t> disc(at(n), -1), low(at(n), 0), parent(at(n), -1), next(at(n), 0);
+  std::vector<std::int32_t> stack{0};
+  disc[0] = low[0] = 0;
+  std::int32_t time = 1;
+  std::int32_t rootChildren = 0;
+  while (!stack.empty()) {
+    const std::int32_t v = stack.back();
+    auto nb = g.neighbours(v);
+    if (next[at(v)] < static_cast<std::int32_t>(nb.size())) {
+      const std::int32_t w = nb[at(next[at(v)]++)];
+      if (disc[at(w)] < 0) {
+        parent[at(w)] = v;
+        disc[at(w)] = low[at(w)] = time++;
+        if (v == 0) ++rootChildren;
+        stack.push_back(w);
+      } else if (w != parent[at(v)]) {
+        low[at(v)] = std::min(low[at(v)], disc[at(w)]);
+      }
+      continue;
+    }
+    stack.pop_back();
+    const std::int32_t p = parent[at(v)];
+    if (p >= 0) {
+      low[at(p)] = std::min(low[at(p)], low[at(v)]);
+      if (p != 0 && low[at(v)] >= disc[at(p)]) return true;
+    }
+  }
+  return rootChildren > 1;
+}
+
+}  // namespace bicubic::check

@@ -1,0 +1,50 @@
+// SimpleGraph: an undirected simple graph as adjacency lists, the form the exact search and the
+// readers share. Lists never hold a loop or a repeated neighbour; reset() keeps the lists'
+// capacity so that a stream of small graphs reuses the same memory.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace bicubic::check {
+
+class SimpleGraph {
+ public:
+  SimpleGraph() = default;
+  explicit SimpleGraph(std::int32_t n) { reset(n); }
+
+  // Drops every edge and sets the order to n, keeping allocated capacity.
+  void reset(std::int32_t n);
+  // Adds u-v unless it is a loop or already present; returns whether it was added.
+  bool addEdge(std::int32_t u, std::int32_t v);
+  // Adds u-v without the duplicate scan: the caller guarantees u != v and that u-v is new.
+  void addNewEdge(std::int32_t u, std::int32_t v);
+
+  std::int32_t order() const { return n_; }
+  std::int64_t edgeCount() const { return edges_; }
+  std::span<const std::int32_t> neighbours(std::int32_t v) const {
+    return adj_[static_cast<std::size_t>(v)];
+  }
+  std::int32_t degree(std::int32_t v) const {
+    return static_cast<std::int32_t>(adj_[static_cast<std::size_t>(v)].size());
+  }
+  bool hasEdge(std::int32_t u, std::int32_t v) const;
+
+ private:
+  std::int32_t n_ = 0;
+  std::int64_t edges_ = 0;
+  std::vector<std::vector<std::int32_t>> adj_;
+};
+
+// Colours 0/1 of a two-colouring, or an empty vector when the graph has an odd cycle. Every
+// component is coloured from its lowest vertex with colour 0.
+std::vector<std::int8_t> twoColouring(const SimpleGraph& g);
+
+// Whether every vertex is reachable from vertex 0 (true for the empty graph).
+bool isConnected(const SimpleGraph& g);
+
+// Whether removing some single vertex disconnects a connected graph.
+bool hasCutVertex(const SimpleGraph& g);
+
+}  // namespace bicubic::check

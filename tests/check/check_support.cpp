@@ -1,0 +1,158 @@
+#include "check_support.h"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/test_support.h"
+
+#include "check/formats.h"
+
+namespace bicubic::check::testing {
+
+namespace {
+std::size_t at(std::int64_t v) { return static_cast<std::size_t>(v); }
+
+bool extend(const std::vector<std::uint64_t>& adj, std::int32_t n, std::int32_t v, std::uint64_t visited,
+            std::int32_t count) {
+  if (count == n) return (adj[at(v)] & 1) != 0;
+  for (std::uint64_t open = adj[at(v)] & ~visited; open != 0; open &= open - 1) {
+    const int w = __builtin_ctzll(open);
+    if (extend(adj, n, w, visited | (std::uint64_t{1} << w), count + 1)) return true;
+  }
+  return false;
+}
+}  // namespace
+
+SimpleGraph fromEdges(std::int32_t n, const EdgeList& edges) {
+  SimpleGraph g(n);
+  for (const auto& [u, v] : edges) g.addEdge(u, v);
+  return g;
+}
+
+bool bruteForceHamiltonian(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  if (n < 3 || n > 64) return false;
+  std::vector<std::uint64_t> adj(at(n), 0);
+  for (std::int32_t v = 0; v < n; ++v) {
+    for (std::int32_t w : g.neighbours(v)) adj[at(v)] |= std::uint64_t{1} << w;
+  }
+  return extend(adj, n, 0, 1, 1);
+}
+
+bool isKConnected(const SimpleGraph& g, int k) {
+  const std::int32_t n = g.order();
+  if (n <= k) return false;
+  auto connectedWithout = [&](std::int32_t x, std::int32_t y) {
+    std::vector<char> seen(at(n), 0);
+    std::int32_t start = 0;
+    while (start == x || start == y) ++start;
+    std::vector<std::int32_t> stack{start};
+    seen[at(start)] = 1;
+    std::int32_t reached = 1;
+    while (!stack.empty()) {
+      const std::int32_t v = stack.back();
+      stack.pop_back();
+      for (std::int32_t w : g.neighbours(v)) {
+        if (w == x || w == y || seen[at(w)]) continue;
+        seen[at(w)] = 1;
+        ++reached;
+        stack.push_back(w);
+      }
+    }
+    return reached == n - (x >= 0 ? 1 : 0) - (y >= 0 && y != x ? 1 : 0);
+  };
+  if (!connectedWithout(-1, -1)) return false;
+  for (std::int32_t x = 0; x < n && k >= 2; ++x) {
+    if (!connectedWithout(x, -1)) return false;
+    for (std::int32_t y = x + 1; y < n && k >= 3; ++y) {
+      if (!connectedWithout(x, y)) return false;
+    }
+  }
+  return true;
+}
+
+std::optional<std::vector<std::string>> nautyGraphs(const std::string& commandLine) {
+  const std::string program = commandLine.substr(0, commandLine.find(' '));
+  if (std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) != 0) return std::nullopt;
+  std::FILE* pipe = ::popen((commandLine + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return std::nullopt;
+  std::vector<std::string> lines;
+  char buffer[4096];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+    std::string line = buffer;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  if (::pclose(pipe) != 0) return std::nullopt;
+  return lines;
+}
+
+ToolRun runCheckTool(const std::vector<std::string>& arguments, const std::string& stdinText) {
+  auto quote = [](const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+  };
+  const std::string in = bicubic::testing::writeScratchFile("tool.stdin", stdinText);
+  const std::string dir = bicubic::testing::scratchDirectory();
+  std::string command = quote(BICUBIC_CHECK_EXECUTABLE);
+  for (const std::string& a : arguments) command.append(" ").append(quote(a));
+  command.append(" <").append(quote(in));
+  command.append(" >").append(quote(dir + "/tool.out"));
+  command.append(" 2>").append(quote(dir + "/tool.err"));
+  ToolRun run;
+  const int raw = std::system(command.c_str());
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  auto slurp = [](const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  };
+  run.out = slurp(dir + "/tool.out");
+  run.err = slurp(dir + "/tool.err");
+  return run;
+}
+
+SimpleGraph petersen() {
+  EdgeList e;
+  for (int i = 0; i < 5; ++i) {
+    e.emplace_back(i, (i + 1) % 5);
+    e.emplace_back(i, i + 5);
+    e.emplace_back(5 + i, 5 + (i + 2) % 5);
+  }
+  return fromEdges(10, e);
+}
+
+SimpleGraph heawood() {
+  // LCF notation [5, -5]^7 on a 14-cycle.
+  EdgeList e;
+  for (int i = 0; i < 14; ++i) {
+    e.emplace_back(i, (i + 1) % 14);
+    e.emplace_back(i, (i + (i % 2 == 0 ? 5 : 9)) % 14);
+  }
+  return fromEdges(14, e);
+}
+
+SimpleGraph cube() {
+  EdgeList e;
+  for (int v = 0; v < 8; ++v) {
+    for (int bit = 1; bit < 8; bit <<= 1) {
+      if ((v ^ bit) > v) e.emplace_back(v, v ^ bit);
+    }
+  }
+  return fromEdges(8, e);
+}
+
+SimpleGraph smallestNonHamiltonianCubicBipartite() {
+  SimpleGraph g;
+  std::string error;
+  decodeGraph6("S???????F?[?F??wWA?o_?w?[??E_@H??", g, error);
+  return g;
+}
+
+}  // namespace bicubic::check::testing

@@ -1,0 +1,44 @@
+// Helpers for bicubic-check's tests: an independent brute-force Hamiltonian cycle search (plain
+// depth-first path extension, nothing shared with the solver), graph builders, named graphs, and
+// reading the graphs a nauty generator prints.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "check/simple_graph.h"
+
+namespace bicubic::check::testing {
+
+using EdgeList = std::vector<std::pair<std::int32_t, std::int32_t>>;
+
+SimpleGraph fromEdges(std::int32_t n, const EdgeList& edges);
+
+// Whether g (at most 64 vertices) has a Hamiltonian cycle, by trying every path from vertex 0.
+bool bruteForceHamiltonian(const SimpleGraph& g);
+
+// Whether removing any set of fewer than k vertices leaves g connected (k <= 3).
+bool isKConnected(const SimpleGraph& g, int k);
+
+// Every graph6 line a nauty program prints, or nullopt when the program cannot be run.
+std::optional<std::vector<std::string>> nautyGraphs(const std::string& commandLine);
+
+struct ToolRun {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+// Runs the built bicubic-check with the arguments (each shell-quoted) and stdinText as its input.
+ToolRun runCheckTool(const std::vector<std::string>& arguments, const std::string& stdinText = "");
+
+SimpleGraph petersen();
+SimpleGraph heawood();
+SimpleGraph cube();
+// The one connected cubic bipartite graph on 20 vertices without a Hamiltonian cycle, as
+// nauty-genbg lists it (its non-Hamiltonicity is re-proved by the brute force in the tests).
+SimpleGraph smallestNonHamiltonianCubicBipartite();
+
+}  // namespace bicubic::check::testing

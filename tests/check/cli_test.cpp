@@ -1,0 +1,187 @@
+// bicubic-check as a user runs it: the report's lines and fields, the closing counts, the
+// formats on standard input and in files, --cycle, --dot, --time-limit and the exit statuses.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "check/families.h"
+#include "check/formats.h"
+#include "check/report.h"
+#include "check_support.h"
+#include "support/test_support.h"
+
+namespace bicubic::check {
+namespace {
+
+using testing::runCheckTool;
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::string part;
+  std::istringstream in(text);
+  while (std::getline(in, part, separator)) parts.push_back(part);
+  return parts;
+}
+
+// The report lines that are not comments, split into fields.
+std::vector<std::vector<std::string>> records(const std::string& out) {
+  std::vector<std::vector<std::string>> rows;
+  for (const std::string& line : split(out, '\n')) {
+    if (!line.empty() && line[0] != '#') rows.push_back(split(line, '\t'));
+  }
+  return rows;
+}
+
+std::string graph6Lines(const std::vector<SimpleGraph>& graphs) {
+  std::string text;
+  for (const SimpleGraph& g : graphs) text += encodeGraph6(g) + "\n";
+  return text;
+}
+
+TEST(CheckTool, HelpVersionAndUsageErrors) {
+  const auto help = runCheckTool({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("usage: bicubic-check"), std::string::npos);
+  const auto version = runCheckTool({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "bicubic-check 1.0.0\n");
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--frobnicate"}, {"--time-limit"}, {"--time-limit", "soon"}, {"--time-limit", "-1"}, {"--dot"}}) {
+    const auto run = runCheckTool(args);
+    EXPECT_EQ(run.status, 2) << args[0];
+    EXPECT_NE(run.err.find("usage:"), std::string::npos) << args[0];
+    EXPECT_EQ(run.out, "") << args[0];
+  }
+}
+
+TEST(CheckTool, OneLinePerGraphWithMethodExactAndAgreement) {
+  const SimpleGraph k23 = testing::fromEdges(5, {{0, 2}, {0, 3}, {0, 4}, {1, 2}, {1, 3}, {1, 4}});
+  const SimpleGraph twoSquares = testing::fromEdges(8, {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6}, {6, 7}, {7, 4}});
+  const std::vector<SimpleGraph> graphs = {testing::cube(), testing::petersen(), k23, twoSquares,
+                                           testing::smallestNonHamiltonianCubicBipartite()};
+  const auto run = runCheckTool({}, ">>graph6<<" + graph6Lines(graphs));
+  EXPECT_EQ(run.status, 0) << run.err;
+  ASSERT_EQ(split(run.out, '\n').front(), "# source\tindex\tn\tmethod\texact\tagree\tms");
+  const auto rows = records(run.out);
+  ASSERT_EQ(rows.size(), graphs.size());
+  const char* expectedMethod[] = {"H", "not-bipartite", "unbalanced", "not-connected", nullptr};
+  const char* expectedExact[] = {"hamiltonian", "non-hamiltonian", "non-hamiltonian", "non-hamiltonian", "non-hamiltonian"};
+  const char* expectedAgree[] = {"yes", "-", "yes", "yes", nullptr};
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    ASSERT_EQ(rows[i].size(), 7u) << i;
+    EXPECT_EQ(rows[i][0], "-");
+    EXPECT_EQ(rows[i][1], std::to_string(i + 1));
+    EXPECT_EQ(rows[i][2], std::to_string(graphs[i].order()));
+    if (expectedMethod[i] != nullptr) {
+      EXPECT_EQ(rows[i][3], expectedMethod[i]) << i;
+    }
+    EXPECT_EQ(rows[i][4], expectedExact[i]) << i;
+    if (expectedAgree[i] != nullptr) {
+      EXPECT_EQ(rows[i][5], expectedAgree[i]) << i;
+    }
+    EXPECT_GE(std::stod(rows[i][6]), 0.0);
+  }
+  // The 20-vertex graph: whatever the method says, agreement follows from it.
+  EXPECT_EQ(rows[4][5], rows[4][3] == "H" || rows[4][3] == "may-be-H" ? "no" : "yes");
+  EXPECT_NE(run.out.find("# method\thamiltonian\tnon-hamiltonian\tunknown\n# H\t1\t0\t0\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("# not-bipartite\t0\t1\t0\n"), std::string::npos);
+  EXPECT_NE(run.out.find("# total\t5 graphs\t"), std::string::npos);
+}
+
+TEST(CheckTool, CycleFieldIsAVerifiedCycleFromVertexOne) {
+  const std::vector<SimpleGraph> graphs = {testing::heawood(), testing::petersen()};
+  const auto run = runCheckTool({"--cycle", "-"}, graph6Lines(graphs));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("\tms\tcycle\n"), std::string::npos);
+  const auto rows = records(run.out);
+  ASSERT_EQ(rows.size(), 2u);
+  ASSERT_EQ(rows[0].size(), 8u);
+  std::vector<std::int32_t> cycle;
+  for (const std::string& v : split(rows[0][7], ' ')) cycle.push_back(std::stoi(v) - 1);
+  EXPECT_EQ(cycle.front(), 0);
+  EXPECT_TRUE(isHamiltonianCycle(graphs[0], cycle));
+  EXPECT_EQ(rows[1].size(), 7u);  // no cycle, no eighth field
+}
+
+TEST(CheckTool, MatrixFilesAndMatrixOnStandardInput) {
+  const std::string cube = std::string(BICUBIC_SOURCE_DIR) + "/examples/cube.txt";
+  std::ifstream file(cube);
+  std::stringstream text;
+  text << file.rdbuf();
+  const auto fromFile = runCheckTool({cube});
+  const auto fromStdin = runCheckTool({}, text.str());
+  for (const auto* run : {&fromFile, &fromStdin}) {
+    EXPECT_EQ(run->status, 0) << run->err;
+    const auto rows = records(run->out);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][3], "H");
+    EXPECT_EQ(rows[0][4], "hamiltonian");
+  }
+  EXPECT_EQ(records(fromFile.out)[0][0], cube);
+
+  const auto shortMatrix = runCheckTool({"-"}, "3\n0 1 1\n1 0\n");
+  EXPECT_EQ(shortMatrix.status, 1);
+  EXPECT_NE(shortMatrix.err.find("graph - ends after 5 of 9 matrix values"), std::string::npos) << shortMatrix.err;
+}
+
+TEST(CheckTool, HcpFile) {
+  const std::string path = bicubic::testing::writeScratchFile(
+      "k4.hcp", "NAME : k4\nTYPE : HCP\nDIMENSION : 4\nEDGE_DATA_FORMAT : EDGE_LIST\nEDGE_DATA_SECTION\n"
+                "1 2\n1 3\n1 4\n2 3\n2 4\n3 4\n-1\nEOF\n");
+  const auto run = runCheckTool({path});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto rows = records(run.out);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][3], "not-bipartite");
+  EXPECT_EQ(rows[0][4], "hamiltonian");
+}
+
+TEST(CheckTool, UnreadableSourceIsReportedAndTheOthersStillRun) {
+  const std::string good = bicubic::testing::writeScratchFile("good.g6", graph6Lines({testing::cube()}) + "Bw?\n");
+  const auto run = runCheckTool({"/nonexistent/x.g6", good});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("/nonexistent/x.g6"), std::string::npos);
+  EXPECT_NE(run.err.find("line 2"), std::string::npos) << run.err;
+  const auto rows = records(run.out);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0], good);
+}
+
+TEST(CheckTool, TimeLimitGivesUnknownAndExitThree) {
+  Rng rng(11);
+  const SimpleGraph g = shuffled(randomCubicBipartite(300, rng), rng);
+  const auto run = runCheckTool({"--time-limit", "0.000000001"}, graph6Lines({g, testing::cube()}));
+  EXPECT_EQ(run.status, 3) << run.err;
+  const auto rows = records(run.out);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0][4], "unknown");
+  EXPECT_EQ(rows[0][5], "-");
+  EXPECT_NE(run.out.find("\t0\t0\t1\n"), std::string::npos) << run.out;  // one unknown in the table
+}
+
+TEST(CheckTool, DotFileDrawsTheCycleBold) {
+  const std::string dot = bicubic::testing::scratchDirectory() + "/heawood.dot";
+  const auto run = runCheckTool({"--dot", dot}, graph6Lines({testing::heawood()}));
+  EXPECT_EQ(run.status, 0);
+  std::ifstream file(dot);
+  std::stringstream text;
+  text << file.rdbuf();
+  const std::string drawing = text.str();
+  EXPECT_EQ(drawing.rfind("graph ", 0), 0u);
+  std::size_t edges = 0, bold = 0;
+  for (const std::string& line : split(drawing, '\n')) {
+    if (line.find(" -- ") != std::string::npos) ++edges;
+    if (line.find("penwidth") != std::string::npos) ++bold;
+  }
+  EXPECT_EQ(edges, 21u);
+  EXPECT_EQ(bold, 14u);
+
+  const auto unwritable = runCheckTool({"--dot", "/nonexistent/dir/x.dot"}, graph6Lines({testing::heawood()}));
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("cannot write /nonexistent/dir/x.dot"), std::string::npos);
+  EXPECT_EQ(records(unwritable.out).size(), 1u);  // the report itself is still complete
+}
+
+}  // namespace
+}  // namespace bicubic::check
