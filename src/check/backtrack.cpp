@@ -19,26 +19,8 @@ Answer Backtracker::run(const SimpleGraph& g, const Deadline& deadline, std::vec
   deadline_ = &deadline;
   if (n_ < 3) return Answer::NonHamiltonian;
 
-  // Edge list and per-vertex incidence in one flat array.
-  eu_.clear();
-  ev_.clear();
-  incStart_.assign(at(n_) + 1, 0);
-  for (std::int32_t v = 0; v < n_; ++v) {
-    incStart_[at(v) + 1] = incStart_[at(v)] + g.degree(v);
-    for (std::int32_t w : g.neighbours(v)) {
-      if (v < w) {
-        eu_.push_back(v);
-        ev_.push_back(w);
-      }
-    }
-  }
+  indexEdges(g, eu_, ev_, incStart_, incEdge_, nextSlot_);
   m_ = static_cast<std::int32_t>(eu_.size());
-  incEdge_.resize(at(incStart_[at(n_)]));
-  nextSlot_.assign(incStart_.begin(), incStart_.end() - 1);
-  for (std::int32_t e = 0; e < m_; ++e) {
-    incEdge_[at(nextSlot_[at(eu_[at(e)])]++)] = e;
-    incEdge_[at(nextSlot_[at(ev_[at(e)])]++)] = e;
-  }
 
   state_.assign(at(m_), kUnknown);
   inDeg_.assign(at(n_), 0);

@@ -13,24 +13,9 @@ std::size_t at(std::int64_t v) { return static_cast<std::size_t>(v); }
 class CutFinder {
  public:
   CutFinder(const SimpleGraph& g, std::uint64_t seed) : g_(g), n_(g.order()) {
-    // Edge list and incidence.
-    incStart_.assign(at(n_) + 1, 0);
-    for (std::int32_t v = 0; v < n_; ++v) {
-      incStart_[at(v) + 1] = incStart_[at(v)] + g.degree(v);
-      for (std::int32_t w : g.neighbours(v)) {
-        if (v < w) {
-          eu_.push_back(v);
-          ev_.push_back(w);
-        }
-      }
-    }
+    std::vector<std::int32_t> slot;
+    indexEdges(g, eu_, ev_, incStart_, incEdge_, slot);
     m_ = static_cast<std::int32_t>(eu_.size());
-    incEdge_.resize(at(incStart_[at(n_)]));
-    std::vector<std::int32_t> slot(incStart_.begin(), incStart_.end() - 1);
-    for (std::int32_t e = 0; e < m_; ++e) {
-      incEdge_[at(slot[at(eu_[at(e)])]++)] = e;
-      incEdge_[at(slot[at(ev_[at(e)])]++)] = e;
-    }
     // Spanning tree by breadth-first search; non-tree edges get random labels and each tree
     // edge the XOR of the labels of the non-tree edges leaving the subtree below it.
     label_.assign(at(m_), 0);

@@ -114,4 +114,29 @@ bool hasCutVertex(const SimpleGraph& g) {
   return rootChildren > 1;
 }
 
+void indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,
+                std::vector<std::int32_t>& start, std::vector<std::int32_t>& edgeOf,
+                std::vector<std::int32_t>& slot) {
+  const auto n = static_cast<std::size_t>(g.order());
+  first.clear();
+  second.clear();
+  start.assign(n + 1, 0);
+  for (std::int32_t v = 0; v < g.order(); ++v) {
+    const auto at = static_cast<std::size_t>(v);
+    start[at + 1] = start[at] + g.degree(v);
+    for (std::int32_t w : g.neighbours(v)) {
+      if (v < w) {
+        first.push_back(v);
+        second.push_back(w);
+      }
+    }
+  }
+  edgeOf.resize(static_cast<std::size_t>(start[n]));
+  slot.assign(start.begin(), start.end() - 1);
+  for (std::size_t e = 0; e < first.size(); ++e) {
+    edgeOf[static_cast<std::size_t>(slot[static_cast<std::size_t>(first[e])]++)] = static_cast<std::int32_t>(e);
+    edgeOf[static_cast<std::size_t>(slot[static_cast<std::size_t>(second[e])]++)] = static_cast<std::int32_t>(e);
+  }
+}
+
 }  // namespace bicubic::check

@@ -37,6 +37,14 @@ class SimpleGraph {
   std::vector<std::vector<std::int32_t>> adj_;
 };
 
+// Numbers the edges u-v (u < v) of g as 0..m-1, endpoints in first[e] and second[e], and lists
+// the edges at each vertex flat: those of v are edgeOf[start[v]] .. edgeOf[start[v + 1] - 1].
+// The vectors keep their capacity (slot is scratch), so a caller that reuses them allocates
+// nothing per graph.
+void indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,
+                std::vector<std::int32_t>& start, std::vector<std::int32_t>& edgeOf,
+                std::vector<std::int32_t>& slot);
+
 // Colours 0/1 of a two-colouring, or an empty vector when the graph has an odd cycle. Every
 // component is coloured from its lowest vertex with colour 0.
 std::vector<std::int8_t> twoColouring(const SimpleGraph& g);
