@@ -1,7 +1,8 @@
 // Graphs at the top of the accepted size whose structure is deep: a path and a ladder (long
 // walks, a colouring that reaches 4998 levels down), a single long cycle and a Moebius ladder.
 // Each runs end to end through the executable and must finish normally, stack intact.
-#include <regex>
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,8 @@ RunResult runOn(const std::string& name, std::int32_t n, const EdgeList& edges, 
   return runExecutable({path});
 }
 
+constexpr const char* kVerdicts[] = {"Bicubic is H", "Since it is not Bicubic , so it may be H ", "Graph is not H"};
+
 // The run reached the last test and ended with one verdict and the tick line.
 void expectFullRun(const RunResult& run, const std::string& path, std::int32_t n) {
   EXPECT_EQ(run.exitStatus, 0);
@@ -63,9 +66,16 @@ void expectFullRun(const RunResult& run, const std::string& path, std::int32_t n
   // Both graphs have a perfect matching, and so has their half graph.
   EXPECT_NE(output.find("\nThe max is:" + std::to_string(n) + "\n"), std::string::npos);
   EXPECT_NE(output.find("\nThe max is:" + std::to_string(n / 2) + "\n"), std::string::npos);
-  static const std::regex ending(
-      "\n(Bicubic is H|Since it is not Bicubic , so it may be H |Graph is not H)\ntotal ticks  is <ticks>\n$");
-  EXPECT_TRUE(std::regex_search(output.substr(output.size() - 200), ending)) << output.substr(output.size() - 200);
+  const std::string tail = output.substr(output.size() - 200);
+  const bool endsWithAVerdict = std::any_of(
+      std::begin(kVerdicts), std::end(kVerdicts),
+      [&](const char* verdict) {
+        std::string ending = "\n";
+        ending += verdict;
+        ending += "\ntotal ticks  is <ticks>\n";
+        return tail.ends_with(ending);
+      });
+  EXPECT_TRUE(endsWithAVerdict) << tail;
 }
 
 TEST(DeepGraph, PathOf4999VerticesIsColouredToTheEnd) {
