@@ -23,17 +23,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "flower") {
     const long k = std::strtol(argv[2], nullptr, 10);
     if (k < 5 || k % 2 == 0 || k > 10000) return usage();
-    const auto kk = static_cast<std::int32_t>(k);
-    SimpleGraph g(4 * kk);
-    // Centre i joins a_i, b_i, d_i; the a's form a K-cycle; b_0..b_(K-1) d_0..d_(K-1) a 2K-cycle.
-    for (std::int32_t i = 0; i < kk; ++i) {
-      g.addEdge(i, kk + i);
-      g.addEdge(i, 2 * kk + i);
-      g.addEdge(i, 3 * kk + i);
-      g.addEdge(kk + i, kk + (i + 1) % kk);
-      g.addEdge(2 * kk + i, i + 1 < kk ? 2 * kk + i + 1 : 3 * kk);
-      g.addEdge(3 * kk + i, i + 1 < kk ? 3 * kk + i + 1 : 2 * kk);
-    }
+    const SimpleGraph g = flowerSnark(static_cast<std::int32_t>(k));
     std::printf("%s\n", encodeGraph6(g).c_str());
     return 0;
   }

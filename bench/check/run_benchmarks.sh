@@ -68,8 +68,8 @@ families() {
       echo "$small $kind n=4998: $answers $(tail -1 "$work/t.txt" | sed 's/^# //')"
     done
   done
-  echo "## flower snarks J5 .. J17 (3-connected, no cut to split on)"
-  for k in 5 7 9 11 13 15 17; do "$families" flower "$k"; done | "$timing" --no-method
+  echo "## flower snarks J5 .. J25 (3-connected, no cut to split on)"
+  for k in 5 7 9 11 13 15 17 19 21 23 25; do "$families" flower "$k"; done | "$timing" --no-method
   echo "## 30 random 4998-vertex graphs"
   "$families" random 4998 30 77 | "$timing" --no-method | tail -1
   echo "## one 4998-vertex random graph through bicubic-check (method included)"

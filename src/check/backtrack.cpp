@@ -11,7 +11,9 @@ std::size_t at(std::int32_t v) { return static_cast<std::size_t>(v); }
 constexpr std::int32_t kFlowCheckOrder = 2000;
 }  // namespace
 
-Answer Backtracker::run(const SimpleGraph& g, const Deadline& deadline, std::vector<std::int32_t>& cycle) {
+Answer Backtracker::run(const SimpleGraph& g, const Deadline& deadline, std::vector<std::int32_t>& cycle,
+                        std::int64_t nodeLimit) {
+  nodeLimit_ = nodeLimit;
   cycle.clear();
   n_ = g.order();
   nodes_ = 0;
@@ -384,7 +386,7 @@ std::int32_t Backtracker::chooseEdge() const {
 }
 
 bool Backtracker::search() {
-  if ((++nodes_ & 255) == 0 && deadline_->expired()) {
+  if (((++nodes_ & 255) == 0 && deadline_->expired()) || nodes_ > nodeLimit_) {
     aborted_ = true;
     return false;
   }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "check/deadline.h"
@@ -19,8 +20,10 @@ namespace bicubic::check {
 class Backtracker {
  public:
   // Decides g; on Hamiltonian, cycle holds the vertices in cycle order starting at 0. Buffers are
-  // kept between calls so that a stream of small graphs allocates nothing.
-  Answer run(const SimpleGraph& g, const Deadline& deadline, std::vector<std::int32_t>& cycle);
+  // kept between calls so that a stream of small graphs allocates nothing. Past nodeLimit search
+  // nodes it stops with Unknown, as at the deadline.
+  Answer run(const SimpleGraph& g, const Deadline& deadline, std::vector<std::int32_t>& cycle,
+             std::int64_t nodeLimit = std::numeric_limits<std::int64_t>::max());
   // Search nodes visited by the last run.
   std::int64_t nodes() const { return nodes_; }
 
@@ -66,6 +69,7 @@ class Backtracker {
   bool bipartite_ = false;
   const Deadline* deadline_ = nullptr;
   bool aborted_ = false;
+  std::int64_t nodeLimit_ = 0;
   std::int64_t nodes_ = 0;
 };
 

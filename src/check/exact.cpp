@@ -102,6 +102,23 @@ Answer ExactSolver::solvePiece(const SimpleGraph& g, std::vector<std::int32_t>& 
     }
     if (deadline_->expired()) return Answer::Unknown;
   }
+  if (n >= options_.frontierMinOrder && n <= options_.frontierMaxOrder) {
+    // Hamiltonian pieces usually fall to a short backtracking run; the frontier programme pays
+    // on the others. Both are exact: the programme's "no" means its state set ran empty. It
+    // gives up (Unknown) when its order is too wide or the states exceed their budget, and the
+    // unlimited backtracking then decides.
+    const Answer quick = backtracker_.run(g, *deadline_, cycle, options_.quickSearchNodes);
+    stats_.backtrackNodes += backtracker_.nodes();
+    if (quick != Answer::Unknown) return quick;
+    if (deadline_->expired()) return Answer::Unknown;
+    const Answer answer = frontier_.run(g, *deadline_, cycle);
+    stats_.frontierStates += frontier_.states();
+    if (answer != Answer::Unknown) {
+      ++stats_.frontierRuns;
+      return answer;
+    }
+    if (deadline_->expired()) return Answer::Unknown;
+  }
   const Answer answer = backtracker_.run(g, *deadline_, cycle);
   stats_.backtrackNodes += backtracker_.nodes();
   return answer;

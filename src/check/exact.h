@@ -1,7 +1,8 @@
 // ExactSolver: decides whether a simple graph has a Hamiltonian cycle. "Hamiltonian" comes with
 // a cycle (which the caller still verifies against the input); "non-Hamiltonian" only from an
 // exhaustive argument: necessary conditions (degrees, connectivity, bipartite balance, cut
-// vertices), splitting along 2- and 3-edge cuts, and the backtracking search on what remains.
+// vertices), splitting along 2- and 3-edge cuts, and on what remains the frontier dynamic
+// programme (when the piece has an order with a small frontier) or the backtracking search.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 
 #include "check/backtrack.h"
 #include "check/deadline.h"
+#include "check/frontier.h"
 #include "check/rng.h"
 #include "check/simple_graph.h"
 
@@ -29,9 +31,16 @@ class ExactSolver {
     // 3-edge cuts whose edges lie within this many steps are looked for before all 3-edge
     // cuts; 0 skips that search.
     std::int32_t nearCutRadius = 3;
+    // Pieces of this order up to frontierMaxOrder try the frontier dynamic programme before
+    // the backtracking search (below it the backtracking is quicker than planning an order).
+    std::int32_t frontierMinOrder = 41;
+    std::int32_t frontierMaxOrder = 600;
+    // There, a backtracking run of this many nodes comes first (it finds most cycles).
+    std::int64_t quickSearchNodes = 200;
+    FrontierSearch::Options frontier;
   };
   ExactSolver() = default;
-  explicit ExactSolver(const Options& options) : options_(options) {}
+  explicit ExactSolver(const Options& options) : options_(options), frontier_(options.frontier) {}
 
   ExactResult solve(const SimpleGraph& g, const Deadline& deadline);
 
@@ -40,6 +49,8 @@ class ExactSolver {
     std::int64_t backtrackNodes = 0;
     std::int32_t cutsSplit = 0;
     std::int32_t rotationCycles = 0;
+    std::int32_t frontierRuns = 0;      // pieces the frontier programme decided
+    std::int64_t frontierStates = 0;    // its states over all steps and pieces
   };
   const Stats& stats() const { return stats_; }
 
@@ -52,6 +63,7 @@ class ExactSolver {
 
   Options options_;
   Backtracker backtracker_;
+  FrontierSearch frontier_;
   Rng rng_{12345};
   const Deadline* deadline_ = nullptr;
   Stats stats_;

@@ -104,4 +104,17 @@ SimpleGraph spliceThreeCut(const SimpleGraph& small, const SimpleGraph& large) {
   return g;
 }
 
+SimpleGraph flowerSnark(std::int32_t k) {
+  SimpleGraph g(4 * k);
+  for (std::int32_t i = 0; i < k; ++i) {
+    g.addEdge(i, k + i);
+    g.addEdge(i, 2 * k + i);
+    g.addEdge(i, 3 * k + i);
+    g.addEdge(k + i, k + (i + 1) % k);
+    g.addEdge(2 * k + i, i + 1 < k ? 2 * k + i + 1 : 3 * k);
+    g.addEdge(3 * k + i, i + 1 < k ? 3 * k + i + 1 : 2 * k);
+  }
+  return g;
+}
+
 }  // namespace bicubic::check

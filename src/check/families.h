@@ -24,4 +24,9 @@ SimpleGraph spliceTwoCut(const SimpleGraph& small, const SimpleGraph& large);
 // of small to those of large (the removed vertices of opposite colours): a 3-edge cut.
 SimpleGraph spliceThreeCut(const SimpleGraph& small, const SimpleGraph& large);
 
+// The flower snark J_k on 4k vertices (k odd, k >= 5): cubic, 3-connected, not bipartite and
+// without a Hamiltonian cycle. Centre i (vertex i) joins k + i, 2k + i and 3k + i; the vertices
+// k..2k-1 form a k-cycle and 2k..4k-1 a single 2k-cycle.
+SimpleGraph flowerSnark(std::int32_t k);
+
 }  // namespace bicubic::check

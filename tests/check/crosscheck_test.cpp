@@ -1,7 +1,8 @@
 // The solver against the independent brute force on every graph nauty lists for a family:
 // connected cubic bipartite graphs 3+3 to 11+11 and all connected graphs up to 8 vertices.
-// Each family runs twice: with the default settings and with the cut splitting forced on from
-// 7 vertices, so the decomposition itself is checked on thousands of small graphs.
+// Each family runs three times: with the default settings, with the cut splitting forced on from
+// 7 vertices (so the decomposition itself is checked on thousands of small graphs), and with the
+// frontier programme deciding every piece in place of the backtracking.
 #include <gtest/gtest.h>
 
 #include "check/exact.h"
@@ -28,26 +29,36 @@ void crossCheck(const Family& family) {
   splitting.directSearchOrder = 6;
   splitting.earlyRotationOrder = 1 << 30;
   ExactSolver split(splitting);
+  // The frontier programme in place of the backtracking on every piece of 3 vertices or more.
+  ExactSolver::Options viaFrontier;
+  viaFrontier.frontierMinOrder = 3;
+  viaFrontier.quickSearchNodes = 0;
+  viaFrontier.frontier.maxWidth = FrontierSearch::kWidthLimit;
+  ExactSolver frontier(viaFrontier);
   SimpleGraph g;
   std::string error;
-  std::int64_t cutsSplit = 0;
+  std::int64_t cutsSplit = 0, frontierRuns = 0;
   for (const std::string& line : *lines) {
     ASSERT_TRUE(decodeGraph6(line, g, error)) << line << ": " << error;
     const bool expected = testing::bruteForceHamiltonian(g);
-    for (ExactSolver* solver : {&plain, &split}) {
+    for (ExactSolver* solver : {&plain, &split, &frontier}) {
       const ExactResult result = solver->solve(g, Deadline());
       ASSERT_EQ(result.answer, expected ? Answer::Hamiltonian : Answer::NonHamiltonian)
-          << family.command << ": " << line << (solver == &split ? " (cut splitting)" : "");
+          << family.command << ": " << line << (solver == &split ? " (cut splitting)" : "")
+          << (solver == &frontier ? " (frontier programme)" : "");
       if (expected) {
         EXPECT_TRUE(isHamiltonianCycle(g, result.cycle)) << line;
       }
       if (solver == &split) cutsSplit += solver->stats().cutsSplit;
+      if (solver == &frontier) frontierRuns += solver->stats().frontierRuns;
     }
   }
   // The larger families have graphs with small edge cuts, so the splitting must have been used.
   if (family.expectedGraphs >= 500) {
     EXPECT_GT(cutsSplit, 0) << family.command;
   }
+  // Pieces that pass the necessary conditions reach the programme, which never gives up here.
+  EXPECT_GT(frontierRuns, 0) << family.command;
 }
 
 class BicubicFamily : public ::testing::TestWithParam<Family> {};
