@@ -49,9 +49,7 @@ class OutputSink {
   void endLine();
   void flush();
 
-  bool discards() const { return mode_ == Mode::Discard; }
   const std::string& captured() const { return buffer_; }
-  void clearCaptured() { buffer_.clear(); }
 
  private:
   enum class Mode { Capture, Drain, Discard };
