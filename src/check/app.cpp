@@ -116,7 +116,7 @@ class Progress {
     const double seconds = std::chrono::duration<double>(now - start_).count();
     char text[160];
     int len = std::snprintf(text, sizeof text, "\r%lld graphs, %.0f/s", static_cast<long long>(graphs),
-                            graphs / seconds);
+                            static_cast<double>(graphs) / seconds);
     if (totalBytes > 0 && bytesRead > 0 && bytesRead <= totalBytes) {
       const double left = seconds * static_cast<double>(totalBytes - bytesRead) / static_cast<double>(bytesRead);
       len += std::snprintf(text + len, sizeof text - static_cast<std::size_t>(len), ", about %.0f s left", left);

@@ -12,7 +12,7 @@ namespace {
 // return. Looked up in a table, since the test runs once per byte of a file of up to 50 MB.
 constexpr std::array<bool, 256> kSpaceTable = [] {
   std::array<bool, 256> table{};
-  for (unsigned char byte : {' ', '\t', '\n', '\v', '\f', '\r'}) table[byte] = true;
+  for (char byte : {' ', '\t', '\n', '\v', '\f', '\r'}) table[static_cast<unsigned char>(byte)] = true;
   return table;
 }();
 bool isSpace(int byte) { return byte >= 0 && kSpaceTable[static_cast<std::size_t>(byte)]; }
