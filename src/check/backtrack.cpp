@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "check/index.h"
 #include "check/rng.h"
 
 namespace bicubic::check {
 
 namespace {
-std::size_t at(std::int32_t v) { return static_cast<std::size_t>(v); }
 constexpr std::int32_t kFlowCheckOrder = 2000;
 }  // namespace
 

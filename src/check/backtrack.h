@@ -12,6 +12,7 @@
 #include <limits>
 #include <vector>
 
+#include "check/answer.h"
 #include "check/deadline.h"
 #include "check/simple_graph.h"
 

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "check/index.h"
 #include "check/rng.h"
 
 namespace bicubic::check {
 
 namespace {
-
-std::size_t at(std::int64_t v) { return static_cast<std::size_t>(v); }
 
 class CutFinder {
  public:

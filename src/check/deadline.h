@@ -19,14 +19,10 @@ class Deadline {
     return d;
   }
   bool expired() const { return limited_ && Clock::now() >= at_; }
-  bool limited() const { return limited_; }
 
  private:
   bool limited_ = false;
   Clock::time_point at_{};
 };
-
-// The answer of an exact search. Unknown only ever means the deadline stopped it.
-enum class Answer { Hamiltonian, NonHamiltonian, Unknown };
 
 }  // namespace bicubic::check

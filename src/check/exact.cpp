@@ -3,13 +3,12 @@
 #include <algorithm>
 
 #include "check/cuts.h"
+#include "check/index.h"
 #include "check/rotation.h"
 
 namespace bicubic::check {
 
 namespace {
-
-std::size_t at(std::int64_t v) { return static_cast<std::size_t>(v); }
 
 constexpr int kMaxDepth = 200;
 constexpr std::int64_t kMaxEdgesForThreeCuts = 50000;

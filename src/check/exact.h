@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "check/backtrack.h"
+#include "check/answer.h"
 #include "check/deadline.h"
 #include "check/frontier.h"
 #include "check/rng.h"

@@ -4,10 +4,11 @@
 #include <numeric>
 #include <vector>
 
+#include "check/index.h"
+
 namespace bicubic::check {
 
 namespace {
-std::size_t at(std::int64_t v) { return static_cast<std::size_t>(v); }
 
 std::vector<std::int32_t> permutation(std::int32_t n, Rng& rng) {
   std::vector<std::int32_t> p(at(n));

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <limits>
 
+#include "check/index.h"
+
 namespace bicubic::check {
 
 namespace {
-
-std::size_t at(std::int64_t v) { return static_cast<std::size_t>(v); }
 
 // A state: four bits per frontier slot. 0: degree 0 (or a free slot), 1: degree 2, 2..13: the
 // vertex ends a path fragment and the other end carries the same label. Labels are renumbered

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "check/answer.h"
 #include "check/deadline.h"
 #include "check/simple_graph.h"
 

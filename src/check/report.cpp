@@ -5,10 +5,11 @@
 #include <set>
 #include <utility>
 
+#include "check/index.h"
+
 namespace bicubic::check {
 
 namespace {
-std::size_t at(std::int64_t v) { return static_cast<std::size_t>(v); }
 
 std::string milliseconds(double ms) {
   char text[32];

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/answer.h"
 #include "check/deadline.h"
 #include "check/simple_graph.h"
 #include "hamilton/decision.h"

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "check/index.h"
+
 namespace bicubic::check {
 
 namespace {
-std::size_t at(std::int64_t v) { return static_cast<std::size_t>(v); }
 }  // namespace
 
 bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rng, const Deadline& deadline,

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 
+#include "check/index.h"
+
 namespace bicubic::check {
 
 namespace {
-std::size_t at(std::int32_t v) { return static_cast<std::size_t>(v); }
 }  // namespace
 
 void SimpleGraph::reset(std::int32_t n) {

@@ -10,11 +10,11 @@
 #include "support/test_support.h"
 
 #include "check/formats.h"
+#include "check/index.h"
 
 namespace bicubic::check::testing {
 
 namespace {
-std::size_t at(std::int64_t v) { return static_cast<std::size_t>(v); }
 
 bool extend(const std::vector<std::uint64_t>& adj, std::int32_t n, std::int32_t v, std::uint64_t visited,
             std::int32_t count) {
