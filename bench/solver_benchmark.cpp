@@ -76,7 +76,7 @@ void BM_SolveDense(benchmark::State& state) {
 void BM_DecideCubic(benchmark::State& state) {
   bicubic::Graph graph = cubicGraph(static_cast<std::int32_t>(state.range(0)));
   bicubic::OutputSink sink = bicubic::OutputSink::discarding();
-  bicubic::Verdict verdict = bicubic::Verdict::NotH;
+  bicubic::HamiltonVerdict verdict = bicubic::HamiltonVerdict::NotH;
   for (auto _ : state) {
     state.PauseTiming();
     std::unique_ptr<bicubic::HalfGraph> half = bicubic::buildHalfGraph(graph, sink);

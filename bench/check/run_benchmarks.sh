@@ -2,13 +2,14 @@
 # Reproduces the bicubic-check figures in docs/check.md.
 #   bench/check/run_benchmarks.sh BUILD_DIR [accuracy|nauty12|families|all]
 # Needs nauty (apt-get install nauty). Build first:
-#   cmake -S . -B BUILD_DIR -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build BUILD_DIR -j2
+#   cmake -S . -B BUILD_DIR -G Ninja -DCMAKE_BUILD_TYPE=Release -DBICUBIC_BUILD_BENCHMARKS=ON && cmake --build BUILD_DIR -j2
+# (the benchmark programs need libbenchmark-dev: apt-get install libbenchmark-dev)
 set -euo pipefail
 build=${1:?build directory}
 what=${2:-all}
 check=$build/src/check/bicubic-check
-families=$build/src/check/bicubic-check-families
-timing=$build/src/check/bicubic-check-timing
+families=$build/bench/bicubic-check-families
+timing=$build/bench/bicubic-check-timing
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -1,4 +1,5 @@
 #include "assignment/assignment.h"
+#include "graph/tool_text.h"
 
 namespace bicubic {
 
@@ -20,10 +21,10 @@ void recordAndReport(Graph& graph, std::span<const std::int32_t> starColumnOfRow
   for (std::int32_t r = 0; r < n; ++r) {
     const Pair& pair = graph.pairs[static_cast<std::size_t>(r)];
     const std::int32_t value = graph.getEdge(pair.row, pair.col);
-    out << "array(" << pair.row + 1 << ',' << pair.col + 1 << ") = " << value << ',' << pair.label << '\n';
+    out << text::kArray << pair.row + 1 << ',' << pair.col + 1 << ") = " << value << ',' << pair.label << '\n';
     total += value;
   }
-  out << "The " << mode << " is:" << total;
+  out << "The " << mode << text::kModeTotal << total;
   out.endLine();
 }
 

@@ -7,10 +7,10 @@
 namespace bicubic {
 
 bool checkBalance(Graph& graph) {
-  graph.status = -1;
+  graph.status = kStatusUntested;
   bool cubic = true;
   if (!twoColour(graph, 0, kRed)) return false;
-  graph.status = 0;
+  graph.status = kStatusUnbalanced;
 
   const std::int32_t n = graph.nCities;
   for (std::int32_t i = 0; i < n; ++i) {
@@ -22,10 +22,9 @@ bool checkBalance(Graph& graph) {
     (colour == kRed ? graph.redVertices : graph.blueVertices).push_back(Vertex{degree, colour});
   }
   if (graph.redVertices.size() == graph.blueVertices.size()) {
-    graph.status += 1;
-    if (cubic) graph.status += 1;
+    graph.status = cubic ? kStatusCubic : kStatusBalanced;
   }
-  return graph.status > 0;
+  return graph.status != kStatusUnbalanced;
 }
 
 }  // namespace bicubic

@@ -22,7 +22,7 @@ class HalfGraph : public Graph {
   std::int32_t getParentStatus() const { return parentStatus; }
 
   std::int32_t m;
-  std::int32_t parentStatus = -1;
+  std::int32_t parentStatus = kStatusUntested;
 };
 
 // Builds the half graph of a graph that passed checkBalance and prints it as a table.

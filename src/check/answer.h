@@ -2,8 +2,11 @@
 // the search before it could prove either answer.
 #pragma once
 
+#include <cstddef>
+
 namespace bicubic::check {
 
 enum class Answer { Hamiltonian, NonHamiltonian, Unknown };
+inline constexpr std::size_t kAnswerCount = static_cast<std::size_t>(Answer::Unknown) + 1;
 
 }  // namespace bicubic::check

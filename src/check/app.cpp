@@ -9,7 +9,7 @@
 
 #include "check/exact.h"
 #include "check/formats.h"
-#include "driver/pipeline.h"
+#include "check/report.h"
 
 namespace bicubic::check {
 
@@ -141,25 +141,27 @@ class Progress {
 
 }  // namespace
 
-MethodVerdict methodVerdict(Graph& graph) {
+namespace {
+
+// The method's verdict on the graph just read: on a matrix source exactly as the reader built it,
+// on the others on g with its vertex order unchanged. Nothing when the graph is outside what the
+// method accepts (no vertices, more than its limit).
+MethodResult methodVerdict(MethodRunner& method, const GraphSource& source, const SimpleGraph& g,
+                           std::vector<MethodRunner::Edge>& edges) {
   OutputSink quiet = OutputSink::discarding();
-  const Verdict verdict = runPipeline(graph, quiet);
-  return fromPipeline(verdict);
+  if (source.format() == Format::Matrix) return method.runOnLastRead(quiet);
+  const std::int32_t n = g.order();
+  if (n < 1 || n > methodMaxOrder()) return std::nullopt;
+  edges.clear();
+  for (std::int32_t v = 0; v < n; ++v) {
+    for (std::int32_t w : g.neighbours(v)) {
+      if (v < w) edges.push_back({v, w});
+    }
+  }
+  return method.runOnEdges(n, edges, quiet);
 }
 
-MethodVerdict methodVerdict(const SimpleGraph& g) {
-  const std::int32_t n = g.order();
-  if (n < 1 || n > kMaxVertices) return MethodVerdict::NotRun;
-  try {
-    Graph graph(n);
-    for (std::int32_t v = 0; v < n; ++v) {
-      for (std::int32_t w : g.neighbours(v)) graph.setEdge(v, w, 1);
-    }
-    return methodVerdict(graph);
-  } catch (const std::bad_alloc&) {
-    return MethodVerdict::NotRun;
-  }
-}
+}  // namespace
 
 int runCheck(int argc, const char* const* argv, OutputSink& out, OutputSink& err, bool progressOnTerminal) {
   Options options;
@@ -169,6 +171,8 @@ int runCheck(int argc, const char* const* argv, OutputSink& out, OutputSink& err
   const auto runStart = Clock::now();
   Progress progress(progressOnTerminal, err);
   ExactSolver solver;
+  MethodRunner method;
+  std::vector<MethodRunner::Edge> edges;
   SimpleGraph graph;
   Tally tally;
   bool readFailure = false;
@@ -178,7 +182,7 @@ int runCheck(int argc, const char* const* argv, OutputSink& out, OutputSink& err
   out << headerLine(options.cycle);
 
   for (const std::string& name : options.sources) {
-    GraphSource source(name);
+    GraphSource source(name, method);
     std::string error;
     if (!source.open(error)) {
       err << "bicubic-check: " << name << ": " << error << "\n";
@@ -196,13 +200,8 @@ int runCheck(int argc, const char* const* argv, OutputSink& out, OutputSink& err
         continue;  // graph6 goes on with the next line; the others end here
       }
       const auto graphStart = Clock::now();
-      MethodVerdict method = MethodVerdict::NotRun;
-      if (source.format() == Format::Matrix && source.matrixGraph() != nullptr) {
-        method = methodVerdict(*source.matrixGraph());
-      } else {
-        method = methodVerdict(graph);
-      }
-      if (method == MethodVerdict::NotRun && graph.order() >= 1 && graph.order() <= kMaxVertices) {
+      const MethodResult verdict = methodVerdict(method, source, graph, edges);
+      if (verdict == Verdict::OutOfMemory) {
         err << "bicubic-check: " << name << ": graph " << index << ": not enough memory for the method\n";
         err.flush();
         readFailure = true;
@@ -225,12 +224,12 @@ int runCheck(int argc, const char* const* argv, OutputSink& out, OutputSink& err
       line.source = name;
       line.index = index;
       line.n = graph.order();
-      line.method = method;
+      line.method = verdict;
       line.exact = result.answer;
       line.milliseconds = millisecondsSince(graphStart);
       line.cycle = options.cycle && result.answer == Answer::Hamiltonian ? &result.cycle : nullptr;
       out << formatLine(line);
-      tally.add(method, result.answer);
+      tally.add(verdict, result.answer);
       ++graphsDone;
 
       if (!options.dotFile.empty()) {
@@ -264,12 +263,7 @@ int runCheck(int argc, const char* const* argv, OutputSink& out, OutputSink& err
   out << tally.closingLines(millisecondsSince(runStart));
   out.flush();
   if (readFailure) return 1;
-  const std::int64_t unknown = [&] {
-    std::int64_t sum = 0;
-    for (int m = 0; m < kMethodVerdicts; ++m) sum += tally.count(static_cast<MethodVerdict>(m), Answer::Unknown);
-    return sum;
-  }();
-  return unknown > 0 ? 3 : 0;
+  return tally.unknown() > 0 ? 3 : 0;
 }
 
 }  // namespace bicubic::check

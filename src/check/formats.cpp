@@ -167,65 +167,29 @@ Format detectFormat(std::string_view firstLine) {
   return Format::Graph6;
 }
 
-GraphSource::GraphSource(std::string name) : name_(std::move(name)) {}
-
-GraphSource::~GraphSource() {
-  if (ownsFile_ && file_ != nullptr) std::fclose(file_);
-  std::free(lineBuffer_);
-}
-
-bool GraphSource::readLine(std::string& line) {
-  const ssize_t got = ::getline(&lineBuffer_, &lineCapacity_, file_);
-  if (got < 0) return false;
-  bytesRead_ += got;
-  ++lineNumber_;
-  std::size_t len = static_cast<std::size_t>(got);
-  while (len > 0 && (lineBuffer_[len - 1] == '\n' || lineBuffer_[len - 1] == '\r')) --len;
-  line.assign(lineBuffer_, len);
-  return true;
-}
+GraphSource::GraphSource(std::string name, MethodRunner& method) : name_(std::move(name)), method_(method) {}
 
 bool GraphSource::open(std::string& error) {
-  if (name_ == "-") {
-    file_ = stdin;
-  } else {
-    struct stat info {};
-    if (::stat(name_.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-      error = "is a directory";
+  if (!input_.open(name_, error)) return false;
+  // The first non-blank line decides the format; it is then read again as part of the graph.
+  while (input_.readLine(line_)) {
+    ++lineNumber_;
+    if (trim(line_).empty()) continue;
+    const std::string_view first = trim(line_);
+    if (first.starts_with(kSparse6Header) || first.front() == ':' || first.front() == '&') {
+      error = "sparse6 and digraph6 input is not supported; convert it to graph6 (nauty-copyg -g)";
       return false;
     }
-    file_ = std::fopen(name_.c_str(), "rb");
-    if (file_ == nullptr) {
-      error = std::strerror(errno);
-      return false;
-    }
-    ownsFile_ = true;
-    if (::fstat(fileno(file_), &info) == 0 && S_ISREG(info.st_mode)) totalBytes_ = info.st_size;
-  }
-  // The first non-blank line decides the format.
-  std::string line;
-  while (readLine(line)) {
-    if (!trim(line).empty()) {
-      pending_ = line;
-      hasPending_ = true;
-      break;
-    }
-  }
-  if (!hasPending_) {
-    if (std::ferror(file_)) {
-      error = std::strerror(errno);
-      return false;
-    }
-    format_ = Format::Graph6;  // an empty source simply holds no graphs
-    done_ = true;
+    format_ = detectFormat(first);
+    input_.unreadLine(line_);
+    --lineNumber_;
     return true;
   }
-  const std::string_view first = trim(pending_);
-  if (first.starts_with(kSparse6Header) || first.front() == ':' || first.front() == '&') {
-    error = "sparse6 and digraph6 input is not supported; convert it to graph6 (nauty-copyg -g)";
+  if (input_.failed()) {
+    error = input_.error();
     return false;
   }
-  format_ = detectFormat(pending_);
+  done_ = true;  // an empty source simply holds no graphs
   return true;
 }
 
@@ -245,20 +209,17 @@ GraphSource::Status GraphSource::next(SimpleGraph& g, std::string& error) {
 }
 
 GraphSource::Status GraphSource::nextGraph6(SimpleGraph& g, std::string& error) {
-  std::string line;
   for (;;) {
-    if (hasPending_) {
-      line = std::move(pending_);
-      hasPending_ = false;
-    } else if (!readLine(line)) {
+    if (!input_.readLine(line_)) {
       done_ = true;
-      if (std::ferror(file_)) {
-        error = std::string("read failed: ") + std::strerror(errno);
+      if (input_.failed()) {
+        error = input_.error();
         return Status::Error;
       }
       return Status::End;
     }
-    std::string_view view = trim(line);
+    ++lineNumber_;
+    std::string_view view = trim(line_);
     if (view.starts_with(kGraph6Header)) view.remove_prefix(kGraph6Header.size());
     if (view.empty()) continue;
     if (!decodeGraph6(view, g, error)) {
@@ -272,13 +233,11 @@ GraphSource::Status GraphSource::nextGraph6(SimpleGraph& g, std::string& error) 
 GraphSource::Status GraphSource::readHcp(SimpleGraph& g, std::string& error) {
   std::int64_t dimension = -1;
   std::string format = "EDGE_LIST";
-  std::string line = std::move(pending_);
-  hasPending_ = false;
-  bool haveLine = true;
   bool inEdges = false;
   std::vector<std::int64_t> numbers;
-  for (; haveLine; haveLine = readLine(line)) {
-    std::string_view view = trim(line);
+  while (input_.readLine(line_)) {
+    ++lineNumber_;
+    std::string_view view = trim(line_);
     if (view.empty()) continue;
     if (!inEdges) {
       std::string_view key, value;
@@ -374,72 +333,14 @@ GraphSource::Status GraphSource::readHcp(SimpleGraph& g, std::string& error) {
 }
 
 GraphSource::Status GraphSource::readMatrix(SimpleGraph& g, std::string& error) {
-  // The tool's own reader takes a path; standard input is first copied to a private file.
-  std::string path = name_;
-  std::string tempPath;
-  if (name_ == "-") {
-    const char* dir = std::getenv("TMPDIR");
-    tempPath = std::string(dir != nullptr && *dir != 0 ? dir : "/tmp") + "/bicubic-check-XXXXXX";
-    std::vector<char> pattern(tempPath.begin(), tempPath.end());
-    pattern.push_back(0);
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) {
-      error = std::string("cannot make a temporary file for standard input: ") + std::strerror(errno);
-      return Status::Error;
-    }
-    tempPath.assign(pattern.data());
-    std::FILE* copy = ::fdopen(fd, "wb");
-    bool ok = copy != nullptr;
-    if (ok) {
-      ok = std::fwrite(pending_.data(), 1, pending_.size(), copy) == pending_.size() && std::fputc('\n', copy) != EOF;
-      char buffer[1 << 16];
-      std::size_t got = 0;
-      while (ok && (got = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
-        bytesRead_ += static_cast<std::int64_t>(got);
-        ok = std::fwrite(buffer, 1, got, copy) == got;
-      }
-      ok = std::fclose(copy) == 0 && ok;
-    } else {
-      ::close(fd);
-    }
-    if (!ok) {
-      ::unlink(tempPath.c_str());
-      error = "cannot copy standard input to a temporary file";
-      return Status::Error;
-    }
-    path = tempPath;
-  }
-  hasPending_ = false;
-  matrixGraph_ = std::make_unique<Graph>();
-  OutputSink messages;
-  const bool read = matrixGraph_->readGraph(path.c_str(), messages);
-  if (!tempPath.empty()) ::unlink(tempPath.c_str());
-  if (!read) {
-    std::string text = messages.captured();
-    if (!tempPath.empty()) {
-      std::string named;
-      std::size_t from = 0;
-      for (std::size_t p; (p = text.find(tempPath, from)) != std::string::npos; from = p + tempPath.size()) {
-        named.append(text, from, p - from);
-        named += '-';
-      }
-      named.append(text, from, std::string::npos);
-      text = std::move(named);
-    }
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    error = text;
-    matrixGraph_.reset();
+  OutputSink readerLines = OutputSink::discarding();
+  const MethodRunner::MatrixRead read = method_.readMatrix(input_, name_, readerLines);
+  if (!read.read) {
+    error = read.failure;
     return Status::Error;
   }
-  // Any non-zero entry at (i, j) or (j, i) is the undirected edge i-j; the diagonal is no edge.
-  const std::int32_t n = matrixGraph_->nCities;
-  g.reset(n);
-  for (std::int32_t i = 0; i < n; ++i) {
-    const std::int32_t* row = matrixGraph_->row(i);
-    for (std::int32_t j = i + 1; j < n; ++j) {
-      if (row[j] != 0 || matrixGraph_->getEdge(j, i) != 0) g.addNewEdge(i, j);
-    }
-  }
+  g.reset(read.order);
+  for (const MethodRunner::Edge& edge : read.edges) g.addNewEdge(edge.u, edge.v);
   return Status::Graph;
 }
 

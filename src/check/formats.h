@@ -1,16 +1,16 @@
-// Graph sources for bicubic-check: one file or standard input, whose format (the tool's own
-// matrix, graph6, TSPLIB HCP) is told from its first line. A source yields its graphs in order;
-// a bad graph6 line is reported and skipped, so one broken line does not hide the rest.
+// Graph sources for bicubic-check: one file, pipe or standard input, read once as a stream, whose
+// format (the tool's own matrix, graph6, TSPLIB HCP) is told from its first line. A source yields
+// its graphs in order; a bad graph6 line is reported and skipped, so one broken line does not
+// hide the rest. Reading costs time linear in the bytes read.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 
+#include "check/input_stream.h"
 #include "check/simple_graph.h"
-#include "graph/graph.h"
+#include "driver/method.h"
 
 namespace bicubic::check {
 
@@ -30,11 +30,11 @@ class GraphSource {
  public:
   enum class Status { Graph, End, Error };
 
-  // name is a path, or "-" for standard input.
-  explicit GraphSource(std::string name);
+  // name is a path, or "-" for standard input. Matrix graphs are read by the method's own
+  // reader in `method`, so that the method can then run on exactly what it read.
+  GraphSource(std::string name, MethodRunner& method);
   GraphSource(const GraphSource&) = delete;
   GraphSource& operator=(const GraphSource&) = delete;
-  ~GraphSource();
 
   const std::string& name() const { return name_; }
   // Opens the source and reads far enough to know its format; false (with error) when the
@@ -42,35 +42,26 @@ class GraphSource {
   bool open(std::string& error);
   Format format() const { return format_; }
 
-  // The next graph into g. For matrix sources the graph as readGraph left it is also available
-  // from matrixGraph(), so the method runs on exactly what the reader built. Error: error says
-  // why; the caller may call next() again (graph6 goes on with the following line).
+  // The next graph into g. Error: error says why; the caller may call next() again (graph6
+  // goes on with the following line).
   Status next(SimpleGraph& g, std::string& error);
-  Graph* matrixGraph() { return matrixGraph_.get(); }
 
   // Bytes consumed so far and the total size, when the source is a regular file (else 0).
-  std::int64_t bytesRead() const { return bytesRead_; }
-  std::int64_t totalBytes() const { return totalBytes_; }
+  std::int64_t bytesRead() const { return input_.bytesRead(); }
+  std::int64_t totalBytes() const { return input_.totalBytes(); }
 
  private:
-  bool readLine(std::string& line);
   Status nextGraph6(SimpleGraph& g, std::string& error);
   Status readHcp(SimpleGraph& g, std::string& error);
   Status readMatrix(SimpleGraph& g, std::string& error);
 
   std::string name_;
-  std::FILE* file_ = nullptr;
-  bool ownsFile_ = false;
+  MethodRunner& method_;
+  InputStream input_;
   Format format_ = Format::Graph6;
-  std::string pending_;  // the first line, read for detection and not yet used
-  bool hasPending_ = false;
   bool done_ = false;
   std::int64_t lineNumber_ = 0;
-  std::int64_t bytesRead_ = 0;
-  std::int64_t totalBytes_ = 0;
-  std::unique_ptr<Graph> matrixGraph_;
-  char* lineBuffer_ = nullptr;
-  std::size_t lineCapacity_ = 0;
+  std::string line_;
 };
 
 }  // namespace bicubic::check

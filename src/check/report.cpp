@@ -18,29 +18,25 @@ std::string milliseconds(double ms) {
 }
 }  // namespace
 
-MethodVerdict fromPipeline(Verdict v) {
-  switch (v) {
+std::string_view methodName(MethodResult v) {
+  if (!v) return "-";
+  switch (*v) {
     case Verdict::BicubicH:
-      return MethodVerdict::H;
+      return "H";
     case Verdict::NotH:
-      return MethodVerdict::NotH;
+      return "not-H";
     case Verdict::MaybeH:
-      return MethodVerdict::MaybeH;
+      return "may-be-H";
     case Verdict::NotBipartite:
-      return MethodVerdict::NotBipartite;
+      return "not-bipartite";
     case Verdict::Unbalanced:
-      return MethodVerdict::Unbalanced;
+      return "unbalanced";
     case Verdict::NotConnected:
-      return MethodVerdict::NotConnected;
+      return "not-connected";
     case Verdict::OutOfMemory:
       break;
   }
-  return MethodVerdict::NotRun;
-}
-
-std::string_view methodName(MethodVerdict v) {
-  static constexpr std::string_view kNames[] = {"H", "not-H", "may-be-H", "not-bipartite", "unbalanced", "not-connected", "-"};
-  return kNames[static_cast<std::size_t>(v)];
+  return "out-of-memory";
 }
 
 std::string_view exactName(Answer a) {
@@ -55,19 +51,19 @@ std::string_view exactName(Answer a) {
   return "unknown";
 }
 
-std::string_view agreement(MethodVerdict method, Answer exact) {
-  if (exact == Answer::Unknown) return "-";
+std::string_view agreement(MethodResult method, Answer exact) {
+  if (exact == Answer::Unknown || !method) return "-";
   const bool hamiltonian = exact == Answer::Hamiltonian;
-  switch (method) {
-    case MethodVerdict::H:
-    case MethodVerdict::MaybeH:
+  switch (*method) {
+    case Verdict::BicubicH:
+    case Verdict::MaybeH:
       return hamiltonian ? "yes" : "no";
-    case MethodVerdict::NotH:
-    case MethodVerdict::Unbalanced:
-    case MethodVerdict::NotConnected:
+    case Verdict::NotH:
+    case Verdict::Unbalanced:
+    case Verdict::NotConnected:
       return hamiltonian ? "no" : "yes";
-    case MethodVerdict::NotBipartite:
-    case MethodVerdict::NotRun:
+    case Verdict::NotBipartite:
+    case Verdict::OutOfMemory:
       break;
   }
   return "-";
@@ -136,24 +132,32 @@ std::int64_t Tally::total() const {
   return sum;
 }
 
+std::int64_t Tally::unknown() const {
+  std::int64_t sum = 0;
+  for (const auto& row : counts_) sum += row[static_cast<std::size_t>(Answer::Unknown)];
+  return sum;
+}
+
 std::string Tally::closingLines(double totalMilliseconds) const {
+  // The verdicts in the order users read them: the decision's three, then the early stops.
+  static constexpr MethodResult kRowOrder[] = {Verdict::BicubicH,     Verdict::NotH,       Verdict::MaybeH,
+                                               Verdict::NotBipartite, Verdict::Unbalanced, Verdict::NotConnected,
+                                               std::nullopt};
   std::string text = "# method\thamiltonian\tnon-hamiltonian\tunknown\n";
-  for (int m = 0; m < kMethodVerdicts; ++m) {
-    const auto& row = counts_[at(m)];
+  std::int64_t agree = 0, disagree = 0;
+  for (const MethodResult method : kRowOrder) {
+    const auto& row = counts_[slot(method)];
+    for (std::size_t a = 0; a < kAnswerCount; ++a) {
+      const std::string_view verdict = agreement(method, static_cast<Answer>(a));
+      if (verdict == "yes") agree += row[a];
+      if (verdict == "no") disagree += row[a];
+    }
     // "-" (the method could not run) only appears when it happened.
-    if (m == static_cast<int>(MethodVerdict::NotRun) && row[0] + row[1] + row[2] == 0) continue;
+    if (!method && row[0] + row[1] + row[2] == 0) continue;
     text += "# ";
-    text.append(methodName(static_cast<MethodVerdict>(m)));
+    text.append(methodName(method));
     for (std::int64_t c : row) text += '\t' + std::to_string(c);
     text += '\n';
-  }
-  std::int64_t agree = 0, disagree = 0;
-  for (int m = 0; m < kMethodVerdicts; ++m) {
-    for (int a = 0; a < 3; ++a) {
-      const std::string_view verdict = agreement(static_cast<MethodVerdict>(m), static_cast<Answer>(a));
-      if (verdict == "yes") agree += counts_[at(m)][at(a)];
-      if (verdict == "no") disagree += counts_[at(m)][at(a)];
-    }
   }
   text += "# agree\tyes " + std::to_string(agree) + "\tno " + std::to_string(disagree) + "\n";
   text += "# total\t" + std::to_string(total()) + " graphs\t" + milliseconds(totalMilliseconds) + " ms\n";

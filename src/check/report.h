@@ -10,23 +10,22 @@
 #include <string_view>
 #include <vector>
 
+#include <optional>
+
 #include "check/answer.h"
-#include "check/deadline.h"
 #include "check/simple_graph.h"
-#include "hamilton/decision.h"
+#include "driver/method.h"
 
 namespace bicubic::check {
 
-// The method's verdict as printed, plus "-" when the method could not run on the graph.
-enum class MethodVerdict { H, NotH, MaybeH, NotBipartite, Unbalanced, NotConnected, NotRun };
-inline constexpr int kMethodVerdicts = 7;
+// The method column: the verdict the method printed, or nothing ("-") when it did not run.
+using MethodResult = std::optional<Verdict>;
 
-MethodVerdict fromPipeline(Verdict v);
-std::string_view methodName(MethodVerdict v);
+std::string_view methodName(MethodResult v);
 std::string_view exactName(Answer a);
 // "yes", "no" or "-": H and may-be-H agree with a Hamiltonian graph; not-H, unbalanced and
 // not-connected claim there is no cycle; not-bipartite makes no claim, like an unknown answer.
-std::string_view agreement(MethodVerdict method, Answer exact);
+std::string_view agreement(MethodResult method, Answer exact);
 
 // Whether cycle lists every vertex of g exactly once and each consecutive pair, the last and
 // the first included, is an edge of g.
@@ -38,7 +37,7 @@ struct ReportLine {
   std::string_view source;
   std::int64_t index = 0;
   std::int32_t n = 0;
-  MethodVerdict method = MethodVerdict::NotRun;
+  MethodResult method;
   Answer exact = Answer::Unknown;
   double milliseconds = 0;
   const std::vector<std::int32_t>* cycle = nullptr;  // printed when non-null
@@ -50,15 +49,21 @@ std::string formatLine(const ReportLine& line);
 // Counts of method verdict against exact answer, and the closing lines that show them.
 class Tally {
  public:
-  void add(MethodVerdict method, Answer exact) { ++counts_[static_cast<std::size_t>(method)][static_cast<std::size_t>(exact)]; }
+  void add(MethodResult method, Answer exact) { ++counts_[slot(method)][static_cast<std::size_t>(exact)]; }
   std::int64_t total() const;
-  std::int64_t count(MethodVerdict method, Answer exact) const {
-    return counts_[static_cast<std::size_t>(method)][static_cast<std::size_t>(exact)];
+  std::int64_t count(MethodResult method, Answer exact) const {
+    return counts_[slot(method)][static_cast<std::size_t>(exact)];
   }
+  std::int64_t unknown() const;
   std::string closingLines(double totalMilliseconds) const;
 
  private:
-  std::array<std::array<std::int64_t, 3>, kMethodVerdicts> counts_{};
+  // One row per verdict and a last one for "not run".
+  static constexpr std::size_t kRows = static_cast<std::size_t>(kVerdictCount) + 1;
+  static std::size_t slot(MethodResult method) {
+    return method ? static_cast<std::size_t>(*method) : kRows - 1;
+  }
+  std::array<std::array<std::int64_t, kAnswerCount>, kRows> counts_{};
 };
 
 // Graphviz DOT text of g with the cycle's edges drawn bold; vertices numbered from 1.

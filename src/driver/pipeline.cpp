@@ -7,40 +7,48 @@
 #include "bipartite/half_graph.h"
 #include "bipartite/two_colour.h"
 #include "driver/ticks.h"
+#include "graph/tool_text.h"
+#include "hamilton/decision.h"
 
 namespace bicubic {
 
 void printBanner(OutputSink& out) {
-  out << "This file is use for determining the Hamiltonian cycle from bipartite cubic graph\n";
-  out << "Althogh 2-connected  bipartite cubic is proved in NP-completed\n";
-  out << "It is show in O(n^3.5) by this tools \n";
-  out << "bicubic, (c) 2026 the bicubic authors, ";
-  out << "MIT License\n";
+  out << text::kBanner1 << text::kBanner2 << text::kBanner3;
+  out << text::kAuthorship1;
+  out << text::kAuthorship2;
 }
 
 Verdict runPipeline(Graph& graph, OutputSink& out) {
   try {
     if (!twoColour(graph, 0, kRed)) {
-      out << "Graph is not bipartite, stop determining\n";
+      out << text::kNotBipartite;
       return Verdict::NotBipartite;
     }
     // Vertices the colouring did not reach lie in another component, and a graph in pieces
     // has no cycle through every vertex; going on could announce one.
     if (!everyVertexColoured(graph)) {
-      out << "Graph is not connected, so it has no Hamiltonian cycle\n";
+      out << text::kNotConnected;
       return Verdict::NotConnected;
     }
     if (!checkBalance(graph)) {
-      out << "Graph is bipartite but it has no Hamiltonian cycle\n";
+      out << text::kUnbalanced;
       return Verdict::Unbalanced;
     }
-    out << "Graph is balanced bipartite\n";
+    out << text::kBalanced;
     solveAssignment(graph, "max", out);
     std::unique_ptr<HalfGraph> half = buildHalfGraph(graph, out);
     half->setParentStatus(graph.getStatus());
-    return decideHamiltonian(*half, out);
+    switch (decideHamiltonian(*half, out)) {
+      case HamiltonVerdict::BicubicH:
+        return Verdict::BicubicH;
+      case HamiltonVerdict::MaybeH:
+        return Verdict::MaybeH;
+      case HamiltonVerdict::NotH:
+        return Verdict::NotH;
+    }
+    return Verdict::NotH;
   } catch (const std::bad_alloc&) {
-    out << "\nnot enough memory to finish the tests\n";
+    out << text::kOutOfMemoryInTests;
     return Verdict::OutOfMemory;
   }
 }
@@ -48,19 +56,19 @@ Verdict runPipeline(Graph& graph, OutputSink& out) {
 int runTool(int argc, const char* const* argv, OutputSink& out) {
   printBanner(out);
   if (argc < 2) {
-    out << "please useage: " << (argc > 0 ? argv[0] : "") << "  infile\n";
+    out << text::kUsage << (argc > 0 ? argv[0] : "") << text::kUsageEnd;
     return 0;
   }
   Graph graph;
   if (!graph.readGraph(argv[1], out)) {
-    out << "Reading file is not correctly";
+    out << text::kNotRead;
     return 0;
   }
   std::int32_t tickSum = 0;
   startTicks();
   runPipeline(graph, out);
   tickSum += stopTicks();
-  out << "total ticks  is " << tickSum;
+  out << text::kTicks << tickSum;
   out.endLine();
   return 0;
 }

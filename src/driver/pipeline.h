@@ -3,9 +3,9 @@
 // first stage that stops the run prints its verdict and the rest do not run.
 #pragma once
 
+#include "driver/method.h"
 #include "graph/graph.h"
 #include "graph/output_sink.h"
-#include "hamilton/decision.h"
 
 namespace bicubic {
 

@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 
 #include "graph/integer_scanner.h"
+#include "graph/tool_text.h"
 
 namespace bicubic {
 
@@ -65,15 +67,26 @@ std::size_t pathStoreSize(std::int32_t n) {
   return n < 1 ? 0 : 2 * (2 * static_cast<std::size_t>(n) - 1);
 }
 
-Graph::Graph(std::int32_t n) : nCities(n) {
-  adjacency_matrix.reserve(squareOf(n));
-  adviseHugePages(adjacency_matrix.data(), squareOf(n) * sizeof(std::int32_t));
+Graph::Graph(std::int32_t n) { reset(n); }
+
+void Graph::reset(std::int32_t n) {
+  const std::size_t usedPairs = static_cast<std::size_t>(std::max(nCities, n));
+  nCities = n;
+  if (adjacency_matrix.capacity() < squareOf(n)) {
+    adjacency_matrix = {};
+    adjacency_matrix.reserve(squareOf(n));
+    adviseHugePages(adjacency_matrix.data(), squareOf(n) * sizeof(std::int32_t));
+  }
   adjacency_matrix.assign(squareOf(n), 0);
   rowLabels.resize(static_cast<std::size_t>(n));
   colLabels.resize(static_cast<std::size_t>(n));
-  vertices.resize(static_cast<std::size_t>(n));
+  vertices.assign(static_cast<std::size_t>(n), Vertex{});
+  std::fill_n(pairs.begin(), std::min(usedPairs, pairs.size()), Pair{});
   labelVertices();
-  path.resize(pathStoreSize(n));
+  path.assign(pathStoreSize(n), 0);
+  redVertices.clear();
+  blueVertices.clear();
+  status = kStatusUntested;
 }
 
 void Graph::labelVertices() {
@@ -93,25 +106,40 @@ void Graph::releaseBuffers() {
   path = {};
 }
 
+namespace {
+
+void reportCannotOpen(std::string_view name, OutputSink& out) {
+  out << text::kOpenFile << name << text::kNotCorrectly;
+  out.endLine();
+}
+
+}  // namespace
+
 bool Graph::readGraph(const char* fileName, OutputSink& out) {
   if (fileName == nullptr) fileName = "";
   releaseBuffers();
-
   FileHandle file(fileName);
+  if (!file.usable()) {
+    reportCannotOpen(fileName, out);
+    return false;
+  }
+  DescriptorReader source(file.fd());
+  return readGraph(source, fileName, out);
+}
+
+bool Graph::readGraph(ByteReader& source, std::string_view fileName, OutputSink& out) {
+  releaseBuffers();
   auto cannotOpen = [&] {
-    out << "open file " << fileName << "not correctly";
-    out.endLine();
+    reportCannotOpen(fileName, out);
     return false;
   };
-  if (!file.usable()) return cannotOpen();
-
-  IntegerScanner scanner(file.fd());
+  IntegerScanner scanner(source);
   std::int32_t count = 0;
   IntegerScanner::Result countResult = scanner.next(count);
   if (countResult == IntegerScanner::Result::ReadError) return cannotOpen();
   if (countResult == IntegerScanner::Result::Value) nCities = count;
   if (nCities < 1 || nCities > kMaxVertices) {
-    out << "nCities= " << nCities << "  must be in[" << 1 << "," << kMaxVertices << "]";
+    out << text::kCountRange << nCities << text::kCountRangeMiddle << 1 << "," << kMaxVertices << "]";
     out.endLine();
     return false;
   }
@@ -122,7 +150,7 @@ bool Graph::readGraph(const char* fileName, OutputSink& out) {
     adviseHugePages(adjacency_matrix.data(), squareOf(n) * sizeof(std::int32_t));
   } catch (const std::bad_alloc&) {
     releaseBuffers();
-    out << "malloc for adjacency_matrix failed ";
+    out << text::kMatrixAllocation;
     out.endLine();
     return false;
   }
@@ -132,7 +160,7 @@ bool Graph::readGraph(const char* fileName, OutputSink& out) {
     vertices.resize(static_cast<std::size_t>(n));
   } catch (const std::bad_alloc&) {
     releaseBuffers();
-    out << "malloc for vertex labels failed ";
+    out << text::kLabelAllocation;
     out.endLine();
     return false;
   }
@@ -151,23 +179,23 @@ bool Graph::readGraph(const char* fileName, OutputSink& out) {
     releaseBuffers();
     if (result == IntegerScanner::Result::ReadError) return cannotOpen();
     if (result == IntegerScanner::Result::EndOfInput) {
-      out << "graph " << fileName << " ends after " << valuesRead << " of " << cells << " matrix values";
+      out << text::kGraph << fileName << text::kEndsAfter << valuesRead << " of " << cells << " matrix values";
     } else {
-      out << "graph " << fileName << " has no valid integer at row " << valuesRead / static_cast<std::size_t>(n) + 1
+      out << text::kGraph << fileName << text::kNoValidInteger << valuesRead / static_cast<std::size_t>(n) + 1
           << ", column " << valuesRead % static_cast<std::size_t>(n) + 1;
     }
     out.endLine();
     return false;
   }
 
-  out << "graph " << fileName << " input finish ";
+  out << text::kGraph << fileName << text::kInputFinish;
   out.endLine();
 
   try {
     path.resize(pathStoreSize(n));
   } catch (const std::bad_alloc&) {
     path = {};
-    out << "malloc for path failed";
+    out << text::kPathAllocation;
     out.endLine();
     return false;
   }

@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
+#include "graph/byte_reader.h"
 #include "graph/output_sink.h"
 
 namespace bicubic {
@@ -14,6 +16,14 @@ namespace bicubic {
 // The largest vertex count the reader accepts, and the size of the pair table.
 inline constexpr std::int32_t kMaxVertices = 4999;
 inline constexpr std::int32_t kPairTableSize = 5000;
+
+// Outcome of the balance and cubic test, kept in the 32-bit `status` field (and carried into a
+// half graph as its parent status): not tested yet, colour classes of different size, equal
+// classes, equal classes with every coloured vertex of degree 3.
+inline constexpr std::int32_t kStatusUntested = -1;
+inline constexpr std::int32_t kStatusUnbalanced = 0;
+inline constexpr std::int32_t kStatusBalanced = 1;
+inline constexpr std::int32_t kStatusCubic = 2;
 
 inline constexpr char kRed = 'r';
 inline constexpr char kBlue = 'b';
@@ -36,10 +46,15 @@ class Graph {
   // An all-zero graph of n vertices (n at most kPairTableSize); throws std::bad_alloc when the
   // buffers cannot be had.
   explicit Graph(std::int32_t n);
+  // Makes this the all-zero graph of n vertices, as Graph(n) would, keeping buffer capacity so
+  // that a caller running graph after graph allocates only when a graph is larger.
+  void reset(std::int32_t n);
 
   // Reads the count and the matrix from fileName; on failure prints the reason as one line and
   // returns false.
   bool readGraph(const char* fileName, OutputSink& out);
+  // The same from bytes another program hands over; fileName only names them in the messages.
+  bool readGraph(ByteReader& source, std::string_view fileName, OutputSink& out);
 
   std::int32_t getStatus() const { return status; }
   std::int32_t getEdge(std::int32_t row, std::int32_t column) const {
@@ -64,7 +79,7 @@ class Graph {
   std::vector<Vertex> redVertices;
   std::vector<Vertex> blueVertices;
   std::array<Pair, kPairTableSize> pairs{};
-  std::int32_t status = -1;
+  std::int32_t status = kStatusUntested;
 
  private:
   void labelVertices();

@@ -19,22 +19,17 @@ bool isSpace(int byte) { return byte >= 0 && kSpaceTable[static_cast<std::size_t
 bool isDigit(int byte) { return byte >= '0' && byte <= '9'; }
 }  // namespace
 
-IntegerScanner::IntegerScanner(int fileDescriptor) : fileDescriptor_(fileDescriptor) {}
-
 bool IntegerScanner::refill() {
-  if (readFailed_ || fileDescriptor_ < 0) return false;
-  for (;;) {
-    ssize_t got = ::read(fileDescriptor_, buffer_.data(), buffer_.size());
-    if (got > 0) {
-      position_ = 0;
-      end_ = static_cast<std::size_t>(got);
-      return true;
-    }
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) readFailed_ = true;
-    fileDescriptor_ = -1;
-    return false;
+  if (readFailed_ || source_ == nullptr) return false;
+  const std::ptrdiff_t got = source_->read(buffer_.data(), buffer_.size());
+  if (got > 0) {
+    position_ = 0;
+    end_ = static_cast<std::size_t>(got);
+    return true;
   }
+  if (got == ByteReader::kFailed) readFailed_ = true;
+  source_ = nullptr;
+  return false;
 }
 
 IntegerScanner::Result IntegerScanner::next(std::int32_t& value) {

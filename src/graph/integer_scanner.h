@@ -1,4 +1,4 @@
-// IntegerScanner: reads whitespace-separated decimal integers from a file descriptor in one
+// IntegerScanner: reads whitespace-separated decimal integers from a ByteReader in one
 // pass over a block buffer, with the rules of stream extraction: optional sign, digits up to
 // the first non-digit (left for the next read), and a value outside 32 bits is a failure.
 #pragma once
@@ -7,13 +7,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "graph/byte_reader.h"
+
 namespace bicubic {
 
 class IntegerScanner {
  public:
   enum class Result { Value, EndOfInput, NotAnInteger, ReadError };
 
-  explicit IntegerScanner(int fileDescriptor);
+  explicit IntegerScanner(ByteReader& source) : source_(&source) {}
   Result next(std::int32_t& value);
   // Reads up to count values into out; returns how many were read and, in stop, why it ended
   // (Result::Value when all count were read). Same rules as next, faster on long runs.
@@ -23,7 +25,7 @@ class IntegerScanner {
   bool refill();
   int peek() { return position_ < end_ || refill() ? buffer_[position_] : -1; }
 
-  int fileDescriptor_;
+  ByteReader* source_;  // null once the input has ended or failed
   bool readFailed_ = false;
   // Held inside the scanner (on the reader's stack), so reading needs no allocation that could
   // fail. Kept small: with the Graph's pair table the stack must stay inside the room the

@@ -23,6 +23,7 @@ OutputSink::OutputSink(OutputSink&& other) noexcept
     : mode_(other.mode_),
       fileDescriptor_(other.fileDescriptor_),
       drainFailed_(other.drainFailed_),
+      writeError_(other.writeError_),
       buffer_(std::move(other.buffer_)) {
   other.mode_ = Mode::Discard;
 }
@@ -84,8 +85,10 @@ void OutputSink::flush() {
     } else if (result < 0 && errno == EINTR) {
       continue;
     } else {
-      // A closed pipe or a full disk: the reader has gone, so the rest is dropped quietly.
+      // A closed pipe or a full disk: nothing more can reach the reader, so the rest is
+      // dropped and the failure kept for the program to report.
       drainFailed_ = true;
+      writeError_ = result < 0 ? errno : ENOSPC;
     }
   }
   buffer_.clear();

@@ -45,9 +45,15 @@ class OutputSink {
   // Each number in decimal followed by the separator: the body of a table row in one call.
   void writeEachFollowedBy(std::span<const std::int32_t> numbers, char separator);
 
-  // A line end whose flush callers rely on: the tool's messages end this way.
+  // A line end: the tool's messages end this way. It does not flush; the one buffer already
+  // keeps every byte in order, and a system call per line would only cost time.
   void endLine();
+  // Hands the buffered bytes to the descriptor (draining sinks only).
   void flush();
+  // Whether a write to the descriptor failed (a closed pipe, a full disk), and its errno. The
+  // bytes from then on are dropped; the program decides how to report it.
+  bool writeFailed() const { return drainFailed_; }
+  int writeError() const { return writeError_; }
 
   const std::string& captured() const { return buffer_; }
 
@@ -66,6 +72,7 @@ class OutputSink {
   Mode mode_;
   int fileDescriptor_;
   bool drainFailed_ = false;
+  int writeError_ = 0;
   std::string buffer_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "assignment/assignment.h"
+#include "graph/tool_text.h"
 
 namespace bicubic {
 
@@ -12,13 +13,13 @@ namespace {
 // and an unlabelled vertex (0) sits at position 0.
 std::int32_t positionOf(std::int32_t label) { return (label - 1) / 2; }
 
-Verdict statusVerdict(const HalfGraph& half, OutputSink& out) {
-  if (half.getParentStatus() == 2) {
-    out << "\nBicubic is H\n";
-    return Verdict::BicubicH;
+HamiltonVerdict statusVerdict(const HalfGraph& half, OutputSink& out) {
+  if (half.getParentStatus() == kStatusCubic) {
+    out << text::kBicubicH;
+    return HamiltonVerdict::BicubicH;
   }
-  out << "\nSince it is not Bicubic , so it may be H \n";
-  return Verdict::MaybeH;
+  out << text::kMaybeH;
+  return HamiltonVerdict::MaybeH;
 }
 
 // The lowest unlabelled entry of the label array, or -1; labels only ever appear, so the
@@ -150,7 +151,7 @@ bool FirstNonZeroPowers::diagonalAllOnes() const {
   return true;
 }
 
-Verdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
+HamiltonVerdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
   solveAssignment(half, "max", out);
   const std::int32_t m = half.m;
   const auto size = static_cast<std::size_t>(m);
@@ -158,7 +159,7 @@ Verdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
 
   for (std::size_t i = 0; i < size; ++i) {
     const Pair& pair = half.pairs[i];
-    out << "\narray(" << pair.row + 1 << ',' << pair.col + 1 << ") =" << half.getEdge(pair.row, pair.col);
+    out << '\n' << text::kArray << pair.row + 1 << ',' << pair.col + 1 << ") =" << half.getEdge(pair.row, pair.col);
     half.setEdge(pair.row, pair.col, 0);
   }
 
@@ -171,7 +172,7 @@ Verdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
   std::int32_t start = unlabelled.find();
   const std::int32_t firstCount = count;
   for (;;) {
-    out << "reoutput the data-------------=" << count << '\n';
+    out << text::kReoutput << count << '\n';
     if (start == -1) break;
     std::int32_t newCount = count;
     walkCycle(edges, cycleLabel, start, newCount);
@@ -203,10 +204,10 @@ Verdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
     if (allOnes && k < walkedReds) break;
     ++k;
   }
-  out << "b^" << k + 1 << " Stop ";
+  out << "b^" << k + 1 << text::kPowerStop;
   if (!allOnes) {
-    out << "\nGraph is not H\n";
-    return Verdict::NotH;
+    out << text::kNotH;
+    return HamiltonVerdict::NotH;
   }
   return statusVerdict(half, out);
 }

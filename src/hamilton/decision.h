@@ -12,7 +12,8 @@
 
 namespace bicubic {
 
-enum class Verdict { NotBipartite, NotConnected, Unbalanced, BicubicH, MaybeH, NotH, OutOfMemory };
+// The three verdicts the decision prints.
+enum class HamiltonVerdict { BicubicH, MaybeH, NotH };
 
 // The non-zero entries of a half graph's biadjacency matrix, by row and by column, each in
 // increasing order; built once so that walks never rescan whole rows or columns.
@@ -58,6 +59,6 @@ class FirstNonZeroPowers {
   std::vector<std::int32_t> selectedRow_;
 };
 
-Verdict decideHamiltonian(HalfGraph& half, OutputSink& out);
+HamiltonVerdict decideHamiltonian(HalfGraph& half, OutputSink& out);
 
 }  // namespace bicubic

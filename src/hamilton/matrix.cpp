@@ -1,3 +1,4 @@
+#include "graph/tool_text.h"
 #include "hamilton/matrix.h"
 
 #include <algorithm>
@@ -12,14 +13,14 @@ Matrix::Matrix(const std::int32_t* source, std::int32_t rowCount, std::int32_t c
   try {
     data.resize(size);
   } catch (const std::bad_alloc&) {
-    out << "alloc memeory for matrix.data failed\n";
+    out << text::kMatrixDataAllocation;
     rows = 0;
     cols = 0;
   }
   try {
     backup.resize(size);
   } catch (const std::bad_alloc&) {
-    out << "alloc memeory for matrix.backup failed\n";
+    out << text::kMatrixBackupAllocation;
     rows = 0;
     cols = 0;
   }

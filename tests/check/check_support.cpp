@@ -91,31 +91,41 @@ std::optional<std::vector<std::string>> nautyGraphs(const std::string& commandLi
   return lines;
 }
 
-ToolRun runCheckTool(const std::vector<std::string>& arguments, const std::string& stdinText) {
-  auto quote = [](const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-  };
-  const std::string in = bicubic::testing::writeScratchFile("tool.stdin", stdinText);
+namespace {
+
+std::string shellQuoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string slurp(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+ToolRun runShell(const std::string& commandLine) {
   const std::string dir = bicubic::testing::scratchDirectory();
-  std::string command = quote(BICUBIC_CHECK_EXECUTABLE);
-  for (const std::string& a : arguments) command.append(" ").append(quote(a));
-  command.append(" <").append(quote(in));
-  command.append(" >").append(quote(dir + "/tool.out"));
-  command.append(" 2>").append(quote(dir + "/tool.err"));
+  const std::string command = "CHECK=" + shellQuoted(BICUBIC_CHECK_EXECUTABLE) + " bash -c " + shellQuoted(commandLine) +
+                              " >" + shellQuoted(dir + "/tool.out") + " 2>" + shellQuoted(dir + "/tool.err");
   ToolRun run;
   const int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  auto slurp = [](const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-  };
   run.out = slurp(dir + "/tool.out");
   run.err = slurp(dir + "/tool.err");
   return run;
+}
+
+ToolRun runCheckTool(const std::vector<std::string>& arguments, const std::string& stdinText) {
+  const std::string in = bicubic::testing::writeScratchFile("tool.stdin", stdinText);
+  std::string command = "\"$CHECK\"";
+  for (const std::string& a : arguments) command.append(" ").append(shellQuoted(a));
+  command.append(" <").append(shellQuoted(in));
+  return runShell(command);
 }
 
 SimpleGraph petersen() {

@@ -31,6 +31,8 @@ struct ToolRun {
   std::string err;
   int status = -1;
 };
+// Runs a bash command line in which $CHECK names the built bicubic-check.
+ToolRun runShell(const std::string& commandLine);
 // Runs the built bicubic-check with the arguments (each shell-quoted) and stdinText as its input.
 ToolRun runCheckTool(const std::vector<std::string>& arguments, const std::string& stdinText = "");
 

@@ -94,7 +94,8 @@ struct ReadResult {
 
 ReadResult readAll(const std::string& path) {
   ReadResult r;
-  GraphSource source(path);
+  MethodRunner method;
+  GraphSource source(path, method);
   r.opened = source.open(r.openError);
   if (!r.opened) return r;
   SimpleGraph g;
@@ -160,19 +161,21 @@ TEST(GraphSource, HcpErrorsAreReported) {
 
 TEST(GraphSource, MatrixFileUsesTheToolsReader) {
   const std::string path = bicubic::testing::writeScratchFile("square.txt", "4\n0 1 0 1\n1 0 1 0\n0 1 0 1\n1 0 1 0\n");
-  GraphSource source(path);
+  MethodRunner method;
+  GraphSource source(path, method);
   std::string error;
   ASSERT_TRUE(source.open(error));
   EXPECT_EQ(source.format(), Format::Matrix);
   SimpleGraph g;
   ASSERT_EQ(source.next(g, error), GraphSource::Status::Graph) << error;
   EXPECT_EQ(g.edgeCount(), 4);
-  ASSERT_NE(source.matrixGraph(), nullptr);
-  EXPECT_EQ(source.matrixGraph()->nCities, 4);
+  // The method then runs on what its own reader read: the 4-cycle.
+  OutputSink quiet = OutputSink::discarding();
+  EXPECT_EQ(method.runOnLastRead(quiet), Verdict::MaybeH);
   EXPECT_EQ(source.next(g, error), GraphSource::Status::End);
 
   // Any non-zero entry on either side of the diagonal is an edge; the diagonal is none.
-  GraphSource lopsided(bicubic::testing::writeScratchFile("lopsided.txt", "3\n1 2 0\n0 0 0\n0 1 0\n"));
+  GraphSource lopsided(bicubic::testing::writeScratchFile("lopsided.txt", "3\n1 2 0\n0 0 0\n0 1 0\n"), method);
   ASSERT_TRUE(lopsided.open(error));
   ASSERT_EQ(lopsided.next(g, error), GraphSource::Status::Graph) << error;
   EXPECT_EQ(edgesOf(g), (std::vector<std::pair<std::int32_t, std::int32_t>>{{0, 1}, {1, 2}}));
@@ -185,13 +188,43 @@ TEST(GraphSource, MatrixFileUsesTheToolsReader) {
 
 TEST(GraphSource, UnreadableSources) {
   std::string error;
-  GraphSource missing("/nonexistent/graph.g6");
+  MethodRunner method;
+  GraphSource missing("/nonexistent/graph.g6", method);
   EXPECT_FALSE(missing.open(error));
-  GraphSource directory(bicubic::testing::scratchDirectory());
+  GraphSource directory(bicubic::testing::scratchDirectory(), method);
   EXPECT_FALSE(directory.open(error));
-  GraphSource sparse(bicubic::testing::writeScratchFile("g.s6", ":Fa@x^\n"));
+  GraphSource sparse(bicubic::testing::writeScratchFile("g.s6", ":Fa@x^\n"), method);
   EXPECT_FALSE(sparse.open(error));
   EXPECT_NE(error.find("sparse6"), std::string::npos);
+}
+
+// A source is read once, front to back, whatever kind of file it is: the same matrix through a
+// pipe path, /dev/stdin, a named FIFO, standard input and gzip is the same graph, and a matrix
+// on standard input is read only as far as it goes (nothing is copied aside first).
+TEST(GraphSource, EverySourceKindIsReadOnceAsAStream) {
+  std::string matrix = "60\n";
+  for (int i = 0; i < 60; ++i) {
+    for (int j = 0; j < 60; ++j) matrix += (j == (i + 1) % 60 || i == (j + 1) % 60 || (i % 2 == 0 && j == (i + 31) % 60) || (j % 2 == 0 && i == (j + 31) % 60)) ? "1 " : "0 ";
+    matrix += "\n";
+  }
+  const std::string file = bicubic::testing::writeScratchFile("m60.txt", matrix);
+  const std::string fifo = bicubic::testing::scratchDirectory() + "/m60.fifo";
+  const std::string expected = "\t1\t60\tH\thamiltonian\tyes\t";
+  const struct {
+    const char* name;
+    std::string command;
+  } cases[] = {
+      {"pipePath", "\"$CHECK\" <(cat '" + file + "')"},
+      {"devStdin", "cat '" + file + "' | \"$CHECK\" /dev/stdin"},
+      {"namedFifo", "mkfifo '" + fifo + "' && { cat '" + file + "' > '" + fifo + "' & } && timeout 20 \"$CHECK\" '" + fifo + "'"},
+      {"gzip", "gzip -c '" + file + "' | \"$CHECK\""},
+      {"endlessStdin", "{ cat '" + file + "'; yes 1; } | TMPDIR=/nonexistent timeout 20 \"$CHECK\""},
+  };
+  for (const auto& c : cases) {
+    const testing::ToolRun run = testing::runShell(c.command);
+    EXPECT_EQ(run.status, 0) << c.name << ": " << run.err;
+    EXPECT_NE(run.out.find(expected), std::string::npos) << c.name << ":\n" << run.out;
+  }
 }
 
 }  // namespace

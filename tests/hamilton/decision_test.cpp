@@ -60,7 +60,7 @@ struct DecisionCase {
   PairList pairs;       // what the solver leaves in the pair table
   std::string counts;   // the count lines and the power line, if any
   std::string verdict;
-  Verdict returned;
+  HamiltonVerdict returned;
 };
 
 class Decision : public ::testing::TestWithParam<DecisionCase> {};
@@ -69,7 +69,7 @@ TEST_P(Decision, PrintsArrayLinesCountsPowerAndVerdict) {
   const DecisionCase& c = GetParam();
   auto half = halfFromRows(c.rows, c.status);
   OutputSink out;
-  const Verdict verdict = decideHamiltonian(*half, out);
+  const HamiltonVerdict verdict = decideHamiltonian(*half, out);
   const std::string& text = out.captured();
 
   // The solver's report ends with the total line; the decision's output follows it.
@@ -125,40 +125,40 @@ std::string counts(std::initializer_list<int> values) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, Decision,
     ::testing::Values(
-        DecisionCase{"singleEdge", {{1}}, 1, diagonal(1), counts({2}), kMaybe, Verdict::MaybeH},
-        DecisionCase{"singleEdgeCubic", {{1}}, 2, diagonal(1), counts({2}), kBicubic, Verdict::BicubicH},
+        DecisionCase{"singleEdge", {{1}}, 1, diagonal(1), counts({2}), kMaybe, HamiltonVerdict::MaybeH},
+        DecisionCase{"singleEdgeCubic", {{1}}, 2, diagonal(1), counts({2}), kBicubic, HamiltonVerdict::BicubicH},
         // The six remaining edges form one cycle, so the first walk covers everything.
-        DecisionCase{"allOnes3", kOnes3, 2, diagonal(3), counts({7}), kBicubic, Verdict::BicubicH},
+        DecisionCase{"allOnes3", kOnes3, 2, diagonal(3), counts({7}), kBicubic, HamiltonVerdict::BicubicH},
         // The second walk raises the count to 9 = 2m + 1, which ends the passes unprinted.
-        DecisionCase{"cube", kCubeHalf, 2, diagonal(4), counts({5}) + "b^2 Stop ", kBicubic, Verdict::BicubicH},
+        DecisionCase{"cube", kCubeHalf, 2, diagonal(4), counts({5}) + "b^2 Stop ", kBicubic, HamiltonVerdict::BicubicH},
         DecisionCase{"twoCubes", blocks(kCubeHalf, 2), 2, diagonal(8), counts({5, 9, 13}) + "b^2 Stop ", kBicubic,
-                     Verdict::BicubicH},
+                     HamiltonVerdict::BicubicH},
         // The matching becomes two 3-cycles; their third power is the identity.
         DecisionCase{"twoTriangles", blocks(kOnes3, 2), 2, diagonal(6), counts({7}) + "b^3 Stop ", kBicubic,
-                     Verdict::BicubicH},
+                     HamiltonVerdict::BicubicH},
         // A single 5-cycle: no power up to the limit 4 has an all-ones diagonal.
-        DecisionCase{"fiveCycle", kFiveCycle, 2, kFiveCyclePairs, counts({7}) + "b^5 Stop ", kNotH, Verdict::NotH},
+        DecisionCase{"fiveCycle", kFiveCycle, 2, kFiveCyclePairs, counts({7}) + "b^5 Stop ", kNotH, HamiltonVerdict::NotH},
         DecisionCase{"fiveCycleNotCubic", kFiveCycle, 1, kFiveCyclePairs, counts({7}) + "b^5 Stop ", kNotH,
-                     Verdict::NotH},
+                     HamiltonVerdict::NotH},
         // The fourth power is the identity at k = 3, not below h = 2, so the loop runs out
         // with the flag of that last test still true.
         DecisionCase{"fourCycle", kFourCycleMatching, 2, kFourCyclePairs, counts({5}) + "b^5 Stop ", kBicubic,
-                     Verdict::BicubicH},
+                     HamiltonVerdict::BicubicH},
         DecisionCase{"fourCycleNotCubic", kFourCycleMatching, 1, kFourCyclePairs, counts({5}) + "b^5 Stop ", kMaybe,
-                     Verdict::MaybeH},
+                     HamiltonVerdict::MaybeH},
         // The half graph of the 4-cycle: two matched edges and two separate remaining ones.
         DecisionCase{"twoByTwoOnes", {{1, 1}, {1, 1}}, 1, diagonal(2), counts({3}) + "b^3 Stop ", kMaybe,
-                     Verdict::MaybeH},
+                     HamiltonVerdict::MaybeH},
         // No perfect matching: the pair (2,2) is not an edge and prints 0; unlabelled c1
         // takes position 0, so matchMatrix has an empty row.
         DecisionCase{"zeroPairEntry", {{1, 0}, {1, 0}}, 1, diagonal(2), counts({2}) + "b^3 Stop ", kNotH,
-                     Verdict::NotH},
+                     HamiltonVerdict::NotH},
         DecisionCase{"remainingEdgeIsAPath", {{1, 1}, {0, 1}}, 2, diagonal(2), counts({3}) + "b^3 Stop ", kNotH,
-                     Verdict::NotH},
+                     HamiltonVerdict::NotH},
         // The first walk labels every red vertex; the next start is blue c2, which labels
         // nothing, so the passes end and the verdict comes without a power line.
-        DecisionCase{"nextStartIsBlue", kPathLeft, 2, diagonal(3), counts({6}), kBicubic, Verdict::BicubicH},
-        DecisionCase{"nextStartIsBlueNotCubic", kPathLeft, 1, diagonal(3), counts({6}), kMaybe, Verdict::MaybeH}),
+        DecisionCase{"nextStartIsBlue", kPathLeft, 2, diagonal(3), counts({6}), kBicubic, HamiltonVerdict::BicubicH},
+        DecisionCase{"nextStartIsBlueNotCubic", kPathLeft, 1, diagonal(3), counts({6}), kMaybe, HamiltonVerdict::MaybeH}),
     [](const ::testing::TestParamInfo<DecisionCase>& info) { return std::string(info.param.name); });
 
 TEST(Decision, PrintsTheSolverReportFirst) {

@@ -1,0 +1,168 @@
+#include "check/input_stream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace bicubic::check {
+
+namespace {
+
+constexpr std::size_t kBlock = std::size_t{1} << 16;
+constexpr std::size_t kHeadBytes = 64;
+constexpr unsigned char kGzipMagic[] = {0x1f, 0x8b};
+// inflateInit2's window bits for gzip-wrapped data only.
+constexpr int kGzipWindowBits = 16 + MAX_WBITS;
+
+}  // namespace
+
+InputStream::~InputStream() {
+  if (inflateOpen_) inflateEnd(&inflater_);
+  if (ownsFd_ && fd_ >= 0) ::close(fd_);
+}
+
+bool InputStream::open(const std::string& name, std::string& error) {
+  if (name == "-") {
+    fd_ = 0;
+  } else {
+    fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+      error = std::strerror(errno);
+      return false;
+    }
+    ownsFd_ = true;
+  }
+  struct stat info {};
+  if (::fstat(fd_, &info) == 0) {
+    if (S_ISDIR(info.st_mode)) {
+      error = "is a directory";
+      return false;
+    }
+    if (S_ISREG(info.st_mode)) totalBytes_ = info.st_size;
+  }
+  buffer_.resize(kBlock);
+  // The first block tells plain from gzip input and gives the head for the junk test.
+  const std::ptrdiff_t got = readRaw(buffer_.data(), buffer_.size());
+  if (got < 0) {
+    error = error_;
+    return false;
+  }
+  end_ = static_cast<std::size_t>(got);
+  if (end_ >= 2 && std::equal(std::begin(kGzipMagic), std::end(kGzipMagic), buffer_.begin())) {
+    gzip_ = true;
+    compressed_.assign(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(end_));
+    compressed_.resize(kBlock);
+    inflater_.next_in = compressed_.data();
+    inflater_.avail_in = static_cast<uInt>(end_);
+    if (inflateInit2(&inflater_, kGzipWindowBits) != Z_OK) {
+      error = "cannot start gzip decompression";
+      return false;
+    }
+    inflateOpen_ = true;
+    end_ = 0;
+    if (!fill() && failed()) {
+      error = error_;
+      return false;
+    }
+  }
+  ended_ = end_ == 0;
+  head_.assign(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(std::min(end_, kHeadBytes)));
+  return true;
+}
+
+std::string_view InputStream::head() const { return head_; }
+
+std::ptrdiff_t InputStream::readRaw(unsigned char* into, std::size_t room) {
+  for (;;) {
+    const ssize_t got = ::read(fd_, into, room);
+    if (got >= 0) {
+      bytesRead_ += got;
+      return got;
+    }
+    if (errno == EINTR) continue;
+    error_ = std::string("read failed: ") + std::strerror(errno);
+    return -1;
+  }
+}
+
+std::ptrdiff_t InputStream::readInflated(unsigned char* into, std::size_t room) {
+  inflater_.next_out = into;
+  inflater_.avail_out = static_cast<uInt>(room);
+  while (inflater_.avail_out == room) {
+    if (inflater_.avail_in == 0) {
+      const std::ptrdiff_t got = readRaw(compressed_.data(), compressed_.size());
+      if (got <= 0) return got;
+      inflater_.next_in = compressed_.data();
+      inflater_.avail_in = static_cast<uInt>(got);
+    }
+    const int status = inflate(&inflater_, Z_NO_FLUSH);
+    if (status == Z_STREAM_END) {
+      // Concatenated gzip members (as `cat a.gz b.gz` makes) go on as one stream.
+      inflateReset(&inflater_);
+    } else if (status != Z_OK && status != Z_BUF_ERROR) {
+      error_ = "the gzip data is corrupt";
+      return -1;
+    }
+  }
+  return static_cast<std::ptrdiff_t>(room - inflater_.avail_out);
+}
+
+bool InputStream::fill() {
+  if (ended_) return false;
+  const std::ptrdiff_t got = gzip_ ? readInflated(buffer_.data(), buffer_.size()) : readRaw(buffer_.data(), buffer_.size());
+  position_ = 0;
+  end_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+  if (got <= 0) ended_ = true;
+  return got > 0;
+}
+
+bool InputStream::readLine(std::string& line) {
+  line.clear();
+  if (!pushedBack_.empty()) {
+    const std::size_t stop = pushedBack_.find('\n');
+    line.assign(pushedBack_, 0, stop);
+    pushedBack_.erase(0, stop == std::string::npos ? stop : stop + 1);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+  }
+  bool any = false;
+  for (;;) {
+    if (position_ == end_ && !fill()) break;
+    any = true;
+    const auto* begin = buffer_.data() + position_;
+    const auto* newline = static_cast<const unsigned char*>(std::memchr(begin, '\n', end_ - position_));
+    const auto* stop = newline != nullptr ? newline : buffer_.data() + end_;
+    line.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(stop - begin));
+    position_ = static_cast<std::size_t>(stop - buffer_.data());
+    if (newline != nullptr) {
+      ++position_;
+      break;
+    }
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return any;
+}
+
+void InputStream::unreadLine(std::string_view line) {
+  pushedBack_.insert(0, std::string(line) + "\n");
+}
+
+std::ptrdiff_t InputStream::read(unsigned char* into, std::size_t room) {
+  if (!pushedBack_.empty()) {
+    const std::size_t count = std::min(room, pushedBack_.size());
+    std::memcpy(into, pushedBack_.data(), count);
+    pushedBack_.erase(0, count);
+    return static_cast<std::ptrdiff_t>(count);
+  }
+  if (position_ == end_ && !fill()) return failed() ? kFailed : kEnd;
+  const std::size_t count = std::min(room, end_ - position_);
+  std::memcpy(into, buffer_.data() + position_, count);
+  position_ += count;
+  return static_cast<std::ptrdiff_t>(count);
+}
+
+}  // namespace bicubic::check

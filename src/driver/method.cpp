@@ -1,0 +1,71 @@
+#include "driver/method.h"
+
+#include <new>
+
+#include "driver/pipeline.h"
+#include "graph/graph.h"
+
+namespace bicubic {
+
+namespace {
+
+void collectEdges(const Graph& graph, std::vector<MethodRunner::Edge>& edges) {
+  const std::int32_t n = graph.nCities;
+  edges.clear();
+  for (std::int32_t i = 0; i < n; ++i) {
+    const std::int32_t* row = graph.row(i);
+    for (std::int32_t j = i + 1; j < n; ++j) {
+      if (row[j] != 0 || graph.getEdge(j, i) != 0) edges.push_back({i, j});
+    }
+  }
+}
+
+}  // namespace
+
+std::int32_t methodMaxOrder() { return kMaxVertices; }
+
+MethodRunner::MethodRunner() : graph_(std::make_unique<Graph>()) {}
+
+MethodRunner::~MethodRunner() = default;
+
+MethodRunner::MatrixRead MethodRunner::readMatrix(ByteReader& source, std::string_view name, OutputSink& out) {
+  MatrixRead result;
+  OutputSink readerLines;
+  result.read = graph_->readGraph(source, name, readerLines);
+  lastReadUsable_ = result.read;
+  out << readerLines.captured();
+  if (!result.read) {
+    result.failure = readerLines.captured();
+    while (!result.failure.empty() && (result.failure.back() == '\n' || result.failure.back() == ' ')) {
+      result.failure.pop_back();
+    }
+    return result;
+  }
+  result.order = graph_->nCities;
+  collectEdges(*graph_, result.edges);
+  return result;
+}
+
+Verdict MethodRunner::runOnLastRead(OutputSink& out) {
+  if (!lastReadUsable_) return Verdict::OutOfMemory;
+  // The tests change the graph's colours and lists; a second run would not start afresh.
+  lastReadUsable_ = false;
+  return runPipeline(*graph_, out);
+}
+
+Verdict MethodRunner::runOnEdges(std::int32_t order, std::span<const Edge> edges, OutputSink& out) {
+  if (order < 1 || order > kMaxVertices) return Verdict::OutOfMemory;
+  lastReadUsable_ = false;
+  try {
+    graph_->reset(order);
+  } catch (const std::bad_alloc&) {
+    return Verdict::OutOfMemory;
+  }
+  for (const Edge& edge : edges) {
+    graph_->setEdge(edge.u, edge.v, 1);
+    graph_->setEdge(edge.v, edge.u, 1);
+  }
+  return runPipeline(*graph_, out);
+}
+
+}  // namespace bicubic
