@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
+#include <algorithm>
 #include <vector>
 
 namespace bicubic::check {
@@ -153,6 +155,97 @@ std::string encodeGraph6(const SimpleGraph& g) {
   return out;
 }
 
+std::string encodeSparse6(const SimpleGraph& g) {
+  const std::int64_t n = g.order();
+  std::string out = ":";
+  if (n < 63) {
+    out += static_cast<char>(63 + n);
+  } else if (n < 258048) {
+    out += static_cast<char>(126);
+    for (int s = 12; s >= 0; s -= 6) out += static_cast<char>(63 + ((n >> s) & 63));
+  } else {
+    out += static_cast<char>(126);
+    out += static_cast<char>(126);
+    for (int s = 30; s >= 0; s -= 6) out += static_cast<char>(63 + ((n >> s) & 63));
+  }
+  int k = 0;
+  while ((std::int64_t{1} << k) < n) ++k;
+  std::uint32_t acc = 0;
+  int filled = 0;
+  auto put = [&](std::int64_t value, int bits) {
+    for (int b = bits - 1; b >= 0; --b) {
+      acc = (acc << 1) | static_cast<std::uint32_t>((value >> b) & 1);
+      if (++filled == 6) {
+        out += static_cast<char>(63 + acc);
+        acc = 0;
+        filled = 0;
+      }
+    }
+  };
+  std::int64_t current = 0;
+  for (std::int32_t v = 0; v < n; ++v) {
+    std::vector<std::int32_t> lower;
+    for (std::int32_t u : g.neighbours(v)) {
+      if (u <= v) lower.push_back(u);
+    }
+    std::sort(lower.begin(), lower.end());
+    for (std::int32_t u : lower) {
+      if (v == current) {
+        put(0, 1);
+      } else if (v == current + 1) {
+        put(1, 1);
+        current = v;
+      } else {
+        put(1, 1);
+        put(v, k);
+        current = v;
+        put(0, 1);
+      }
+      put(u, k);
+    }
+  }
+  if (filled > 0) {
+    // Pad with ones; a padding of k or more bits after a vertex below n-1 would read as an edge.
+    const int pad = 6 - filled;
+    if (k < 6 && current == n - 2 && n == (std::int64_t{1} << k) && pad > k) put(0, 1);
+    while (filled != 0) put(1, 1);
+  }
+  return out;
+}
+
+std::string matrixText(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  std::string text = std::to_string(n) + "\n";
+  std::vector<char> row(static_cast<std::size_t>(n));
+  for (std::int32_t v = 0; v < n; ++v) {
+    std::fill(row.begin(), row.end(), '0');
+    for (std::int32_t w : g.neighbours(v)) row[static_cast<std::size_t>(w)] = '1';
+    for (std::int32_t w = 0; w < n; ++w) {
+      if (w > 0) text += ' ';
+      text += row[static_cast<std::size_t>(w)];
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+std::string quotedForMessage(std::string_view text) {
+  constexpr std::size_t kLongest = 64;
+  std::string quoted;
+  for (std::size_t i = 0; i < text.size() && i < kLongest; ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7f) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+      quoted += hex;
+    } else {
+      quoted += static_cast<char>(byte);
+    }
+  }
+  if (text.size() > kLongest) quoted += "...";
+  return quoted;
+}
+
 Format detectFormat(std::string_view firstLine) {
   std::string_view line = trim(firstLine);
   if (line.starts_with(kGraph6Header)) return Format::Graph6;
@@ -222,6 +315,7 @@ GraphSource::Status GraphSource::nextGraph6(SimpleGraph& g, std::string& error) 
     std::string_view view = trim(line_);
     if (view.starts_with(kGraph6Header)) view.remove_prefix(kGraph6Header.size());
     if (view.empty()) continue;
+    lastLine_ = view;
     if (!decodeGraph6(view, g, error)) {
       error = "line " + std::to_string(lineNumber_) + ": " + error;
       return Status::Error;

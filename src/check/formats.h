@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "check/input_stream.h"
 #include "check/simple_graph.h"
@@ -22,6 +23,13 @@ bool decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error);
 
 // Encodes g as a graph6 line (no line end); used by tests and the benchmark generators.
 std::string encodeGraph6(const SimpleGraph& g);
+
+// Encodes g as a sparse6 line (no header, no line end).
+std::string encodeSparse6(const SimpleGraph& g);
+// g in the bicubic tool's input format: the count on a line, then one line of 0/1 per row.
+std::string matrixText(const SimpleGraph& g);
+// Input text made safe for a message: control bytes escaped, cut short when long.
+std::string quotedForMessage(std::string_view text);
 
 // The format a source's first non-blank line announces.
 Format detectFormat(std::string_view firstLine);
@@ -46,6 +54,11 @@ class GraphSource {
   // goes on with the following line).
   Status next(SimpleGraph& g, std::string& error);
 
+  // The line the last graph6 graph came from, as read (no line end, no header).
+  std::string_view lastLine() const { return lastLine_; }
+  // Warnings about the last graph read (cleared by next()).
+  const std::vector<std::string>& warnings() const { return warnings_; }
+
   // Bytes consumed so far and the total size, when the source is a regular file (else 0).
   std::int64_t bytesRead() const { return input_.bytesRead(); }
   std::int64_t totalBytes() const { return input_.totalBytes(); }
@@ -62,6 +75,8 @@ class GraphSource {
   bool done_ = false;
   std::int64_t lineNumber_ = 0;
   std::string line_;
+  std::string_view lastLine_;
+  std::vector<std::string> warnings_;
 };
 
 }  // namespace bicubic::check
