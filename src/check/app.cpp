@@ -207,8 +207,7 @@ void CheckRun::runSource(const std::string& name) {
 
 MethodResult CheckRun::methodVerdict(const GraphSource& source) {
   if (options_.noMethod) return std::nullopt;
-  OutputSink quiet = OutputSink::discarding();
-  if (source.format() == Format::Matrix) return method_.runOnLastRead(quiet);
+  if (source.format() == Format::Matrix) return method_.verdictOfLastRead();
   const std::int32_t n = graph_.order();
   if (n < 1 || n > methodMaxOrder()) return std::nullopt;
   edges_.clear();
@@ -217,7 +216,7 @@ MethodResult CheckRun::methodVerdict(const GraphSource& source) {
       if (v < w) edges_.push_back({v, w});
     }
   }
-  return method_.runOnEdges(n, edges_, quiet);
+  return method_.verdictOnEdges(n, edges_);
 }
 
 // How many of options_.relabel random renumberings the method calls Hamiltonian. The numberings
@@ -228,7 +227,6 @@ std::int32_t CheckRun::relabelledHamiltonian() {
   Rng rng(seedOf(graph_));
   std::vector<std::int32_t> label(static_cast<std::size_t>(n));
   std::int32_t hamiltonian = 0;
-  OutputSink quiet = OutputSink::discarding();
   for (std::int32_t run = 0; run < options_.relabel; ++run) {
     std::iota(label.begin(), label.end(), 0);
     for (std::size_t i = label.size(); i > 1; --i) std::swap(label[i - 1], label[rng.below(static_cast<std::uint32_t>(i))]);
@@ -238,7 +236,7 @@ std::int32_t CheckRun::relabelledHamiltonian() {
         if (v < w) edges_.push_back({label[static_cast<std::size_t>(v)], label[static_cast<std::size_t>(w)]});
       }
     }
-    if (claimsHamiltonian(method_.runOnEdges(n, edges_, quiet))) ++hamiltonian;
+    if (claimsHamiltonian(method_.verdictOnEdges(n, edges_))) ++hamiltonian;
   }
   return hamiltonian;
 }
