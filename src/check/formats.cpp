@@ -5,8 +5,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "check/index.h"
-
 namespace bicubic::check {
 
 namespace {
@@ -206,6 +204,7 @@ GraphSource::Status GraphSource::next(SimpleGraph& g, std::string& error) {
   warnings_.clear();
   unlistedWarnings_ = 0;
   lastLine_ = {};
+  lastLineFormat_ = format_;
   if (done_) return Status::End;
   Status status = Status::End;
   switch (format_) {
@@ -497,7 +496,8 @@ bool GraphSource::buildHcpGraph(const HcpHeader& header, const std::vector<HcpNu
 
 GraphSource::Status GraphSource::readMatrix(SimpleGraph& g, std::string& error) {
   OutputSink readerLines = OutputSink::discarding();
-  const MethodRunner::MatrixRead read = method_.readMatrix(input_, name_, readerLines);
+  // The reader names the source in its messages: escaped like any other input.
+  const MethodRunner::MatrixRead read = method_.readMatrix(input_, quotedForMessage(name_, kNameQuoteLength), readerLines);
   if (!read.read) {
     error = read.failure;
     return Status::Error;

@@ -49,8 +49,10 @@ Format detectFormat(std::string_view firstLine);
 // Input text made safe to print in a message: bytes below 0x20, 0x7f, C1 control characters and
 // bytes that are not part of valid UTF-8 become \xNN, a backslash becomes \\; valid UTF-8 is
 // kept. At most maxCharacters characters (a UTF-8 sequence counts as one) are kept, then "..."
-// marks the cut, so a huge token cannot make a huge message. No quote marks are added.
+// marks the cut, so a huge token cannot make a huge message. No quote marks are added. Source
+// names are better kept whole (kNameQuoteLength: a path is at most 4096 bytes), escaped the same.
 constexpr std::size_t kMessageQuoteLength = 64;
+constexpr std::size_t kNameQuoteLength = 4096;
 std::string quotedForMessage(std::string_view text, std::size_t maxCharacters = kMessageQuoteLength);
 
 // HCP reading in parts: the keyword lines, the numbers of EDGE_DATA_SECTION with their lines.
@@ -88,8 +90,8 @@ class GraphSource {
   Format lastLineFormat() const { return lastLineFormat_; }
 
   // Things read but left out of the graph just returned or of the failed read (loops, repeated
-  // edges), one message each, starting with the line number. Cleared by each next(); the app
-  // prints each as "bicubic-check: NAME: warning".
+  // edges), one message each starting with "line N: ", at most 20 and then a count of the rest.
+  // Cleared by each next(); the app prints each as "bicubic-check: NAME: warning".
   const std::vector<std::string>& warnings() const { return warnings_; }
 
   // Bytes consumed so far and the total size, when the source is a regular file (else 0).
