@@ -497,7 +497,8 @@ bool GraphSource::buildHcpGraph(const HcpHeader& header, const std::vector<HcpNu
 GraphSource::Status GraphSource::readMatrix(SimpleGraph& g, std::string& error) {
   OutputSink readerLines = OutputSink::discarding();
   // The reader names the source in its messages: escaped like any other input.
-  const MethodRunner::MatrixRead read = method_.readMatrix(input_, quotedForMessage(name_, kNameQuoteLength), readerLines);
+  const std::string shownName = quotedForMessage(name_, kNameQuoteLength);
+  const MethodRunner::MatrixRead read = method_.readMatrix(input_, shownName, readerLines);
   if (!read.read) {
     error = read.failure;
     return Status::Error;
