@@ -141,7 +141,7 @@ class CheckRun {
 };
 
 void CheckRun::error(std::string_view name, const std::string& message) {
-  err_ << "bicubic-check: " << quotedForMessage(name) << ": " << message << "\n";
+  err_ << "bicubic-check: " << quotedForMessage(name, kNameQuoteLength) << ": " << message << "\n";
   err_.flush();
   readFailure_ = true;
 }
@@ -155,7 +155,7 @@ bool CheckRun::dotPathIsUsable() {
   if (!options_.dotFile || *options_.dotFile == "-") return true;
   for (const std::string& source : options_.sources) {
     if (source == *options_.dotFile || (source != "-" && sameExistingFile(source, *options_.dotFile))) {
-      err_ << "bicubic-check: --dot " << quotedForMessage(*options_.dotFile)
+      err_ << "bicubic-check: --dot " << quotedForMessage(*options_.dotFile, kNameQuoteLength)
            << " is also a source; refusing to overwrite it\n";
       return false;
     }
@@ -192,7 +192,7 @@ void CheckRun::runSource(const std::string& name) {
   for (std::int64_t index = 1;; ++index) {
     const GraphSource::Status status = source.next(graph_, message);
     for (const std::string& warning : source.warnings()) {
-      err_ << "bicubic-check: " << quotedForMessage(name) << ": warning: " << warning << "\n";
+      err_ << "bicubic-check: " << quotedForMessage(name, kNameQuoteLength) << ": warning: " << warning << "\n";
     }
     if (status == GraphSource::Status::End) break;
     if (status == GraphSource::Status::Error) {
@@ -293,9 +293,9 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index) {
 
 void CheckRun::writeGraph(const GraphSource& source) {
   // graph6 and sparse6 lines go out exactly as they came in; other input is encoded.
-  const bool readAsSparse6 = source.lastLine().starts_with(':');
-  const bool asRead = source.format() == Format::Graph6 &&
-                      (options_.emit == (readAsSparse6 ? Emit::Sparse6 : Emit::Graph6));
+  const bool lineBased = source.format() == Format::Graph6 || source.format() == Format::Sparse6;
+  const bool asRead = lineBased && ((options_.emit == Emit::Graph6 && source.lastLineFormat() == Format::Graph6) ||
+                                    (options_.emit == Emit::Sparse6 && source.lastLineFormat() == Format::Sparse6));
   if (asRead) {
     out_ << source.lastLine() << "\n";
   } else if (options_.emit == Emit::Graph6) {
@@ -319,7 +319,7 @@ void CheckRun::writeDot(std::string_view name, const std::vector<std::int32_t>& 
   const int reason = errno;
   if (file != nullptr) written = std::fclose(file) == 0 && written;
   if (!written) {
-    error("--dot", "cannot write " + quotedForMessage(*options_.dotFile) + ": " + std::strerror(reason != 0 ? reason : errno));
+    error("--dot", "cannot write " + quotedForMessage(*options_.dotFile, kNameQuoteLength) + ": " + std::strerror(reason != 0 ? reason : errno));
   }
 }
 
