@@ -25,7 +25,7 @@ struct EdgeCut {
 
 struct CutSearch {
   // Both sides keep at least this many vertices.
-  std::int32_t minSide = 4;
+  std::int32_t minSide = 3;
   // 3-edge cuts whose edges are at most this many steps apart are found on large graphs...
   std::int32_t radius = 5;
   // ... and every 3-edge cut on graphs of at most this many edges (quadratic).

@@ -91,12 +91,16 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
 
 // Smallest sides first, so that of nested pieces the innermost is taken; a side may neither
 // overlap another nor hold an outside end of another's crossing edges, so that no two gadgets
-// of a round touch.
+// of a round touch. A side that is one gadget already would only be replaced by itself.
 std::vector<const EdgeCut*> CutReducer::chooseDisjoint(const std::vector<EdgeCut>& cuts) const {
   enum : std::int8_t { kFree = 0, kInSide = 1, kOutsideEnd = 2 };
   std::vector<const EdgeCut*> bySize;
   for (const EdgeCut& cut : cuts) {
-    if (hasDistinctEnds(cut)) bySize.push_back(&cut);
+    const std::int32_t gadget = gadgetOf_[at(idOf_[at(cut.side.front())])];
+    const bool oneGadget = gadget >= 0 && std::all_of(cut.side.begin(), cut.side.end(), [&](std::int32_t v) {
+      return gadgetOf_[at(idOf_[at(v)])] == gadget;
+    });
+    if (hasDistinctEnds(cut) && !oneGadget) bySize.push_back(&cut);
   }
   std::stable_sort(bySize.begin(), bySize.end(),
                    [](const EdgeCut* a, const EdgeCut* b) { return a->side.size() < b->side.size(); });

@@ -62,7 +62,7 @@ Answer ExactSolver::decide(const SimpleGraph& g, std::vector<std::int32_t>& cycl
     ++stats_.rotationCycles;
     return Answer::Hamiltonian;
   }
-  if (n > options_.directSearchOrder && n >= options_.frontierMinOrder && n <= options_.frontierMaxOrder) {
+  if (n >= options_.frontierMinOrder && n <= options_.frontierMaxOrder) {
     const Answer answer = frontierSearch(g, cycle);
     if (answer != Answer::Unknown) return answer;
   }

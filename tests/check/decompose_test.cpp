@@ -141,5 +141,85 @@ TEST(CutReduction, AgreesWithPlainBacktrackingOnSplicedGraphs) {
   EXPECT_GT(piecesDecided, 300);
 }
 
+// Each splice's cut must be among those found, with its smaller side exactly the small copy;
+// a 3-connected graph without nontrivial 3-edge cuts has none.
+TEST(SmallCuts, FindsTheSplicedCut) {
+  struct Case {
+    const char* name;
+    SimpleGraph graph;
+    std::size_t crossing;  // 0: no cut expected
+    std::size_t side;
+    CutSearch search;
+  };
+  CutSearch nearOnly;  // the search large graphs get: crossing edges within a few steps
+  nearOnly.allPairsEdgeLimit = 0;
+  nearOnly.radius = 3;
+  const SimpleGraph cube = testing::cube();
+  const std::vector<Case> cases = {
+      {"two cubes, 2-edge cut", spliceTwoCut(cube, cube), 2, 8, {}},
+      {"two cubes, 3-edge cut", spliceThreeCut(cube, cube), 3, 7, {}},
+      {"Petersen into Heawood", spliceThreeCut(testing::petersen(), testing::heawood()), 3, 9, {}},
+      {"Petersen into Heawood, near search", spliceThreeCut(testing::petersen(), testing::heawood()), 3, 9, nearOnly},
+      {"Heawood", testing::heawood(), 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<EdgeCut> cuts = findSmallCuts(c.graph, c.search, 17, Deadline());
+    if (c.crossing == 0) {
+      EXPECT_TRUE(cuts.empty()) << c.name;
+      continue;
+    }
+    // The small copy has the lowest vertex numbers in both splices.
+    const auto inCopy = [&](std::int32_t v) { return v < static_cast<std::int32_t>(c.side); };
+    const auto it = std::find_if(cuts.begin(), cuts.end(), [&](const EdgeCut& cut) {
+      return cut.crossing.size() == c.crossing && cut.side.size() == c.side && std::all_of(cut.side.begin(), cut.side.end(), inCopy);
+    });
+    ASSERT_NE(it, cuts.end()) << c.name;
+    for (const auto& [in, out] : it->crossing) EXPECT_TRUE(inCopy(in) && !inCopy(out)) << c.name;
+  }
+}
+
+// Many pieces in one large graph are each decided once, in one round, whatever their answer.
+TEST(CutReduction, DecidesEachOfManyPiecesOnce) {
+  Rng rng(77);
+  for (const bool hamiltonian : {true, false}) {
+    SimpleGraph g = randomCubicBipartite(1500, rng);
+    constexpr std::int32_t kPieces = 30;
+    for (std::int32_t p = 0; p < kPieces; ++p) {
+      // The last piece decides the answer; the host keeps its vertices first, one fewer a splice.
+      const bool last = p == kPieces - 1;
+      const SimpleGraph piece = !hamiltonian && last ? testing::smallestNonHamiltonianCubicBipartite() : testing::heawood();
+      g = spliceVertex(g, 2 * p, piece, 1);
+    }
+    ExactSolver solver;
+    const ExactResult result = solver.solve(g, Deadline::after(60));
+    ASSERT_EQ(result.answer, hamiltonian ? Answer::Hamiltonian : Answer::NonHamiltonian);
+    if (hamiltonian) {
+      EXPECT_TRUE(isHamiltonianCycle(g, result.cycle));
+      EXPECT_EQ(solver.stats().threeCutPiecesByPairs[3], kPieces);
+      EXPECT_EQ(solver.stats().pieceDecisions, 3 * kPieces);
+    }
+    EXPECT_LE(solver.stats().reductionRounds, 3);
+  }
+}
+
+// The same graph gets the same work and the same cycle whether solved alone or after others.
+TEST(ExactSolver, WorkDependsOnlyOnTheGraph) {
+  Rng rng(31);
+  const SimpleGraph first = shuffled(randomCubicBipartite(600, rng), rng);
+  const SimpleGraph second = shuffled(spliceThreeCut(testing::heawood(), randomCubicBipartite(400, rng)), rng);
+  for (const SimpleGraph* g : {&first, &second}) {
+    ExactSolver alone, afterOthers;
+    afterOthers.solve(g == &first ? second : first, Deadline());
+    afterOthers.solve(testing::petersen(), Deadline());
+    const ExactResult a = alone.solve(*g, Deadline());
+    const ExactResult b = afterOthers.solve(*g, Deadline());
+    ASSERT_EQ(a.answer, Answer::Hamiltonian);
+    EXPECT_EQ(a.cycle, b.cycle);
+    EXPECT_EQ(alone.stats().backtrackNodes, afterOthers.stats().backtrackNodes);
+    EXPECT_EQ(alone.stats().rotationCycles, afterOthers.stats().rotationCycles);
+    EXPECT_EQ(alone.stats().pieceDecisions, afterOthers.stats().pieceDecisions);
+  }
+}
+
 }  // namespace
 }  // namespace bicubic::check
