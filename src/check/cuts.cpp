@@ -43,7 +43,8 @@ class CutFinder {
 
   // Triples of edges whose labels XOR to zero, from pairs of edges near each other (radius > 0)
   // or from all pairs.
-  bool collectThree(std::int32_t radius, const Deadline& deadline, std::vector<Candidate>& out) {
+  bool collectThree(std::int32_t radius, const std::vector<char>* startAt, const Deadline& deadline,
+                    std::vector<Candidate>& out) {
     buildLabelTable();
     if (radius <= 0) {
       for (std::int32_t a = 0; a < m_; ++a) {
@@ -55,6 +56,7 @@ class CutFinder {
     std::vector<std::int32_t> depth(at(n_), -1), ball;
     for (std::int32_t a = 0; a < m_; ++a) {
       if ((a & kDeadlinePollMask) == 0 && deadline.expired()) return false;
+      if (startAt != nullptr && !(*startAt)[at(eu_[at(a)])]) continue;
       ball.assign(1, eu_[at(a)]);
       depth[at(eu_[at(a)])] = 0;
       for (std::size_t k = 0; k < ball.size(); ++k) {
@@ -62,7 +64,9 @@ class CutFinder {
         for (std::int32_t i = incStart_[at(v)]; i < incStart_[at(v) + 1]; ++i) {
           const std::int32_t b = incEdge_[at(i)];
           const std::int32_t w = other(b, v);
-          if (b > a) addTriples(a, b, out);  // pairs are kept with a < b; the other order is found from b
+          // Pairs are kept with a < b, the other order being found from b, except where only some
+          // starts are searched.
+          if (b > a || (startAt != nullptr && b != a)) addTriples(a, b, out);
           if (depth[at(w)] < 0 && depth[at(v)] < radius) {
             depth[at(w)] = depth[at(v)] + 1;
             ball.push_back(w);
@@ -74,12 +78,47 @@ class CutFinder {
     return true;
   }
 
+  // The candidate for the given edge ends, unless one of the edges is gone.
+  bool candidateFor(const std::array<std::int32_t, 6>& ends, Candidate& edges) const {
+    for (std::size_t k = 0; k < 3; ++k) {
+      edges[k] = ends[2 * k] < 0 ? -1 : edgeBetween(ends[2 * k], ends[2 * k + 1]);
+      if (ends[2 * k] >= 0 && edges[k] < 0) return false;
+    }
+    std::sort(edges.begin(), edges.end());
+    return true;
+  }
+
+  // Marks the vertices within radius steps of the given ones.
+  std::vector<char> near(const std::vector<std::int32_t>& from, std::int32_t radius) const {
+    std::vector<char> mark(at(n_), 0);
+    std::vector<std::int32_t> depth(at(n_), -1), queue;
+    for (std::int32_t v : from) {
+      if (depth[at(v)] < 0) depth[at(v)] = 0, queue.push_back(v);
+    }
+    for (std::size_t k = 0; k < queue.size(); ++k) {
+      const std::int32_t v = queue[k];
+      mark[at(v)] = 1;
+      for (std::int32_t i = incStart_[at(v)]; i < incStart_[at(v) + 1] && depth[at(v)] < radius; ++i) {
+        const std::int32_t w = other(incEdge_[at(i)], v);
+        if (depth[at(w)] < 0) depth[at(w)] = depth[at(v)] + 1, queue.push_back(w);
+      }
+    }
+    return mark;
+  }
+
   // Grows the two sides from the ends of the first edge in turns, so the cost is that of the
   // smaller side; a meeting means the edges do not separate anything. Fills cut on success.
   bool confirm(const Candidate& edges, std::int32_t minSide, EdgeCut& cut);
 
  private:
   std::int32_t other(std::int32_t e, std::int32_t v) const { return eu_[at(e)] == v ? ev_[at(e)] : eu_[at(e)]; }
+  std::int32_t edgeBetween(std::int32_t u, std::int32_t v) const {
+    if (u < 0 || v < 0 || u >= n_ || v >= n_) return -1;
+    for (std::int32_t i = incStart_[at(u)]; i < incStart_[at(u) + 1]; ++i) {
+      if (other(incEdge_[at(i)], u) == v) return incEdge_[at(i)];
+    }
+    return -1;
+  }
   void labelCycleSpace(std::uint64_t seed);
   void buildLabelTable();
   void addTriples(std::int32_t a, std::int32_t b, std::vector<Candidate>& out) const;
@@ -211,16 +250,27 @@ bool CutFinder::confirm(const Candidate& edges, std::int32_t minSide, EdgeCut& c
 }  // namespace
 
 std::vector<EdgeCut> findSmallCuts(const SimpleGraph& g, const CutSearch& search, std::uint64_t seed,
-                                   const Deadline& deadline) {
+                                   const Deadline& deadline, const CutHints* hints) {
   std::vector<EdgeCut> cuts;
   if (g.order() < 2 * search.minSide || !isConnected(g)) return cuts;
   CutFinder finder(g, seed);
   std::vector<Candidate> candidates;
   finder.collectTwo(search.pairsPerClass, candidates);
   if (g.edgeCount() <= search.allPairsEdgeLimit) {
-    finder.collectThree(0, deadline, candidates);
+    finder.collectThree(0, nullptr, deadline, candidates);
+  } else if (search.radius > 0 && hints != nullptr) {
+    // A cut whose edges came within reach of each other only through a change has an edge
+    // near it (the path between them passes there); the others were found before.
+    const std::vector<char> startAt = finder.near(hints->changedNear, search.radius);
+    finder.collectThree(search.radius, &startAt, deadline, candidates);
   } else if (search.radius > 0) {
-    finder.collectThree(search.radius, deadline, candidates);
+    finder.collectThree(search.radius, nullptr, deadline, candidates);
+  }
+  if (hints != nullptr) {
+    Candidate edges{};
+    for (const auto& ends : hints->known) {
+      if (finder.candidateFor(ends, edges)) candidates.push_back(edges);
+    }
   }
   std::sort(candidates.begin(), candidates.end());
   candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());

@@ -3,10 +3,12 @@
 // (a set of edges is a cut exactly when its labels XOR to zero, up to a 2^-64 chance per set), and
 // every candidate is confirmed by a search of its smaller side before it is returned. Cost of one
 // search: O(m log m) for the labels and 2-edge cut classes, O(m * b) hash probes for the 3-edge
-// cuts whose edges lie within `radius` steps (b = edges of such a ball), O(m^2) probes instead
-// when m <= allPairsEdgeLimit, plus O(smaller side) per confirmed candidate.
+// cuts whose edges lie within `radius` steps (b = edges of such a ball; only near the changed
+// vertices when hints are given), O(m^2) probes instead when m <= allPairsEdgeLimit, plus
+// O(smaller side) per confirmed candidate.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -34,9 +36,19 @@ struct CutSearch {
   std::int32_t pairsPerClass = 8;
 };
 
+// What an earlier search on a graph that has since changed only in places still tells.
+struct CutHints {
+  // Where the graph changed: the 3-edge cuts within `radius` steps are looked for only around
+  // these vertices (ignored when every pair is tried).
+  std::vector<std::int32_t> changedNear;
+  // Cuts found before, each crossing edge by its ends; -1 ends for a 2-edge cut's third edge.
+  // Those whose edges are all still there are confirmed again.
+  std::vector<std::array<std::int32_t, 6>> known;
+};
+
 // The 2- and 3-edge cuts found in a connected graph whose sides are each connected (a graph
 // without cut vertex), each listed once. Stops early, returning what it has, at the deadline.
 std::vector<EdgeCut> findSmallCuts(const SimpleGraph& g, const CutSearch& search, std::uint64_t seed,
-                                   const Deadline& deadline);
+                                   const Deadline& deadline, const CutHints* hints = nullptr);
 
 }  // namespace bicubic::check

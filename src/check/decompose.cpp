@@ -74,7 +74,8 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
   const std::vector<std::int8_t> colour = twoColouring(graph_);
   if (!passesNecessaryConditions(graph_, colour)) return Outcome::NonHamiltonian;
   if (deadline.expired()) return Outcome::Unknown;
-  const std::vector<EdgeCut> cuts = findSmallCuts(graph_, options_.search, rng.next(), deadline);
+  const std::vector<EdgeCut> cuts =
+      findSmallCuts(graph_, options_.search, rng.next(), deadline, stats_.rounds > 1 ? &hints_ : nullptr);
   if (deadline.expired()) return Outcome::Unknown;
   const std::vector<const EdgeCut*> chosen = chooseDisjoint(cuts);
   if (chosen.empty()) return Outcome::Reduced;
@@ -84,7 +85,7 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
     const Outcome outcome = decidePiece(*chosen[i], colour, decide, made[i]);
     if (outcome != Outcome::Reduced) return outcome;
   }
-  rebuild(chosen, made, colour);
+  keepHints(cuts, rebuild(chosen, made, colour));
   progress = true;
   return Outcome::Reduced;
 }
@@ -237,8 +238,8 @@ void CutReducer::planGadget(const EdgeCut& cut, std::int32_t gadgetIndex, const 
   chain(centre, oddParity ? 1 : 2, outside(forced));
 }
 
-void CutReducer::rebuild(const std::vector<const EdgeCut*>& chosen, std::vector<Gadget>& made,
-                         const std::vector<std::int8_t>& colour) {
+std::vector<std::int32_t> CutReducer::rebuild(const std::vector<const EdgeCut*>& chosen,
+                                              std::vector<Gadget>& made, const std::vector<std::int8_t>& colour) {
   const std::int32_t n = graph_.order();
   std::vector<char> removed(at(n), 0);
   for (const EdgeCut* cut : chosen) {
@@ -267,6 +268,28 @@ void CutReducer::rebuild(const std::vector<const EdgeCut*>& chosen, std::vector<
   idOf_ = std::move(newIds);
   localOf_.assign(at(graph_.order()), -1);
   for (Gadget& gadget : made) gadgets_.push_back(std::move(gadget));
+  return newOf;
+}
+
+// The next search looks for new 3-edge cuts only around the new gadget vertices and confirms
+// again the cuts found this time whose edges all survived (those not replaced were not searched
+// for in vain: they overlapped a smaller piece and may be reduced next).
+void CutReducer::keepHints(const std::vector<EdgeCut>& cuts, const std::vector<std::int32_t>& newOf) {
+  // The gadget vertices come after the old vertices that stayed.
+  const auto stayed = static_cast<std::int32_t>(std::count_if(newOf.begin(), newOf.end(), [](std::int32_t v) { return v >= 0; }));
+  hints_.changedNear.clear();
+  for (std::int32_t v = stayed; v < graph_.order(); ++v) hints_.changedNear.push_back(v);
+  hints_.known.clear();
+  for (const EdgeCut& cut : cuts) {
+    std::array<std::int32_t, 6> ends{-1, -1, -1, -1, -1, -1};
+    bool alive = true;
+    for (std::size_t k = 0; k < cut.crossing.size(); ++k) {
+      ends[2 * k] = newOf[at(cut.crossing[k].first)];
+      ends[2 * k + 1] = newOf[at(cut.crossing[k].second)];
+      alive = alive && ends[2 * k] >= 0 && ends[2 * k + 1] >= 0;
+    }
+    if (alive) hints_.known.push_back(ends);
+  }
 }
 
 // Undoes the gadgets newest first: when gadget j is expanded every later one already is, so the

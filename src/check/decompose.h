@@ -79,8 +79,10 @@ class CutReducer {
   void planGadget(const EdgeCut& cut, std::int32_t gadgetIndex, const std::vector<std::int8_t>& colour,
                   const std::vector<std::int32_t>& newOf, Gadget& gadget, std::vector<std::int32_t>& newIds,
                   std::vector<std::pair<std::int32_t, std::int32_t>>& edges);
-  void rebuild(const std::vector<const EdgeCut*>& chosen, std::vector<Gadget>& made,
-               const std::vector<std::int8_t>& colour);
+  // Returns the new number of each old vertex (-1 for those replaced).
+  std::vector<std::int32_t> rebuild(const std::vector<const EdgeCut*>& chosen, std::vector<Gadget>& made,
+                                    const std::vector<std::int8_t>& colour);
+  void keepHints(const std::vector<EdgeCut>& cuts, const std::vector<std::int32_t>& newOf);
   std::int32_t newId(std::int32_t gadgetIndex);
 
   Options options_;
@@ -89,6 +91,7 @@ class CutReducer {
   std::vector<std::int32_t> localOf_;   // scratch: piece number of each core() vertex, else -1
   std::vector<std::int32_t> gadgetOf_;  // gadget index of each id, -1 for the input's vertices
   std::vector<Gadget> gadgets_;
+  CutHints hints_;  // for the next round's cut search
   std::int32_t inputOrder_ = 0;
   Stats stats_;
 };
