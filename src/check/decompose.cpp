@@ -186,9 +186,6 @@ std::int32_t CutReducer::newId(std::int32_t gadgetIndex) {
   return static_cast<std::int32_t>(gadgetOf_.size()) - 1;
 }
 
-}  // namespace bicubic::check
-
-namespace bicubic::check {
 
 // The gadget for the admissible pairs of a piece, appended to the new numbering. One pair: a
 // path of one or two vertices between its outside ends (the third crossing edge is gone). Three
