@@ -39,7 +39,7 @@ struct CutSearch {
 // What an earlier search on a graph that has since changed only in places still tells.
 struct CutHints {
   // Where the graph changed: the 3-edge cuts within `radius` steps are looked for only around
-  // these vertices (ignored when every pair is tried).
+  // these vertices, in place of the search of the whole graph.
   std::vector<std::int32_t> changedNear;
   // Cuts found before, each crossing edge by its ends; -1 ends for a 2-edge cut's third edge.
   // Those whose edges are all still there are confirmed again.

@@ -57,6 +57,17 @@ CutReducer::Outcome CutReducer::reduce(const SimpleGraph& g, const Decider& deci
   localOf_.assign(at(inputOrder_), -1);
   gadgetOf_.assign(at(inputOrder_), -1);
   gadgets_.clear();
+  return runRounds(decide, rng, deadline);
+}
+
+CutReducer::Outcome CutReducer::reduceFurther(const CutSearch& search, const Decider& decide, Rng& rng,
+                                              const Deadline& deadline) {
+  options_.search = search;
+  return runRounds(decide, rng, deadline);
+}
+
+CutReducer::Outcome CutReducer::runRounds(const Decider& decide, Rng& rng, const Deadline& deadline) {
+  hintsValid_ = false;  // the first search looks at the whole graph
   for (std::int32_t r = 0; r < options_.maxRounds; ++r) {
     bool progress = false;
     const Outcome outcome = round(decide, rng, deadline, progress);
@@ -75,7 +86,7 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
   if (!passesNecessaryConditions(graph_, colour)) return Outcome::NonHamiltonian;
   if (deadline.expired()) return Outcome::Unknown;
   const std::vector<EdgeCut> cuts =
-      findSmallCuts(graph_, options_.search, rng.next(), deadline, stats_.rounds > 1 ? &hints_ : nullptr);
+      findSmallCuts(graph_, options_.search, rng.next(), deadline, hintsValid_ ? &hints_ : nullptr);
   if (deadline.expired()) return Outcome::Unknown;
   const std::vector<const EdgeCut*> chosen = chooseDisjoint(cuts);
   if (chosen.empty()) return Outcome::Reduced;
@@ -287,6 +298,7 @@ void CutReducer::keepHints(const std::vector<EdgeCut>& cuts, const std::vector<s
     }
     if (alive) hints_.known.push_back(ends);
   }
+  hintsValid_ = true;
 }
 
 // Undoes the gadgets newest first: when gadget j is expanded every later one already is, so the

@@ -53,6 +53,8 @@ class CutReducer {
   // condition (an exhaustive argument either way). Unknown: the decider said so or the deadline
   // passed. Reduced: core() has a Hamiltonian cycle exactly when g has.
   Outcome reduce(const SimpleGraph& g, const Decider& decide, Rng& rng, const Deadline& deadline);
+  // Goes on reducing core() with another cut search (a wider one, when core() resisted).
+  Outcome reduceFurther(const CutSearch& search, const Decider& decide, Rng& rng, const Deadline& deadline);
   const SimpleGraph& core() const { return graph_; }
   // A Hamiltonian cycle of g from one of core(); empty if the given cycle does not fit the gadgets.
   std::vector<std::int32_t> expand(std::span<const std::int32_t> coreCycle) const;
@@ -71,6 +73,7 @@ class CutReducer {
     std::vector<std::int32_t> vertices;  // ids of the gadget's own vertices
   };
 
+  Outcome runRounds(const Decider& decide, Rng& rng, const Deadline& deadline);
   Outcome round(const Decider& decide, Rng& rng, const Deadline& deadline, bool& progress);
   std::vector<const EdgeCut*> chooseDisjoint(const std::vector<EdgeCut>& cuts) const;
   Outcome decidePiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour, const Decider& decide,
@@ -92,6 +95,7 @@ class CutReducer {
   std::vector<std::int32_t> gadgetOf_;  // gadget index of each id, -1 for the input's vertices
   std::vector<Gadget> gadgets_;
   CutHints hints_;  // for the next round's cut search
+  bool hintsValid_ = false;
   std::int32_t inputOrder_ = 0;
   Stats stats_;
 };

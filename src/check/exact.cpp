@@ -35,22 +35,43 @@ ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
 Answer ExactSolver::solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
   if (!passesNecessaryConditions(g, twoColouring(g))) return Answer::NonHamiltonian;
   CutReducer reducer(options_.cuts);
-  const CutReducer::Outcome outcome = reducer.reduce(
-      g, [this](const SimpleGraph& piece, std::vector<std::int32_t>& path) { return decide(piece, path); }, rng_,
-      *deadline_);
+  const CutReducer::Decider decider = [this](const SimpleGraph& piece, std::vector<std::int32_t>& path) {
+    return decide(piece, path);
+  };
+  std::vector<std::int32_t> coreCycle;
+  CutReducer::Outcome outcome = reducer.reduce(g, decider, rng_, *deadline_);
+  Answer answer = Answer::Unknown;
+  if (outcome == CutReducer::Outcome::Reduced && needsWideCutSearch(reducer.core())) {
+    // The near search leaves cuts whose edges lie far apart. Before a search of a large graph
+    // that resists the rotations, every pair of edges is tried (quadratic, but far cheaper than
+    // an exhaustive search of a graph holding a piece without cycle).
+    if (rotationExtensionCycle(reducer.core(), kRotationStepsPerVertex * reducer.core().order(), rng_, *deadline_,
+                               coreCycle)) {
+      ++stats_.rotationCycles;
+      answer = Answer::Hamiltonian;
+    } else {
+      CutSearch wide = options_.cuts.search;
+      wide.allPairsEdgeLimit = options_.wideCutSearchEdges;
+      outcome = reducer.reduceFurther(wide, decider, rng_, *deadline_);
+    }
+  }
   stats_.cutsSplit = reducer.stats().piecesDecided;
   stats_.reductionRounds = reducer.stats().rounds;
   stats_.pieceDecisions = reducer.stats().pieceDecisions;
   stats_.threeCutPiecesByPairs = reducer.stats().threeCutPiecesByPairs;
   if (outcome == CutReducer::Outcome::NonHamiltonian) return Answer::NonHamiltonian;
   if (outcome == CutReducer::Outcome::Unknown) return Answer::Unknown;
-  std::vector<std::int32_t> coreCycle;
-  const Answer answer = decide(reducer.core(), coreCycle);
+  if (answer != Answer::Hamiltonian) answer = decide(reducer.core(), coreCycle);
   if (answer != Answer::Hamiltonian) return answer;
   cycle = reducer.expand(coreCycle);
   // The expansion follows the gadgets' bookkeeping; a cycle that does not fit is a fault, and
   // is answered Unknown rather than passed on as a certificate.
   return isHamiltonianCycle(g, cycle) ? Answer::Hamiltonian : Answer::Unknown;
+}
+
+bool ExactSolver::needsWideCutSearch(const SimpleGraph& core) const {
+  return core.order() > options_.frontierMaxOrder && core.edgeCount() > options_.cuts.search.allPairsEdgeLimit &&
+         core.edgeCount() <= options_.wideCutSearchEdges;
 }
 
 Answer ExactSolver::decide(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {

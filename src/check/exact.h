@@ -34,6 +34,9 @@ class ExactSolver {
     // Whether larger graphs are reduced along their small edge cuts first.
     bool reduceCuts = true;
     CutReducer::Options cuts;
+    // When the reduced graph is larger than frontierMaxOrder and the rotations find no cycle,
+    // every pair of edges is tried for 3-edge cuts (quadratic) on graphs up to this many edges.
+    std::int64_t wideCutSearchEdges = 50000;
     // From this order on, a rotation-extension attempt comes before the exact searches.
     std::int32_t earlyRotationOrder = 200;
     // Graphs of this order up to frontierMaxOrder try the frontier dynamic programme before
@@ -64,6 +67,7 @@ class ExactSolver {
 
  private:
   Answer solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
+  bool needsWideCutSearch(const SimpleGraph& core) const;
   // Decides one graph (a piece with its stand-ins, or the reduced graph) without cut reduction.
   Answer decide(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
   Answer frontierSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);

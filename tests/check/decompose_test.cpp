@@ -202,6 +202,20 @@ TEST(CutReduction, DecidesEachOfManyPiecesOnce) {
   }
 }
 
+// A cut the near search cannot see (its edges too far apart for the radius) is still found by
+// the search of every pair before a large graph without cycle goes to the exhaustive search.
+TEST(CutReduction, WideSearchFindsCutsTheNearSearchMisses) {
+  Rng rng(8);
+  const SimpleGraph g = shuffled(spliceThreeCut(testing::petersen(), randomCubicBipartite(500, rng)), rng);
+  ExactSolver::Options blind;
+  blind.cuts.search.radius = 1;
+  blind.cuts.search.allPairsEdgeLimit = 0;
+  ExactSolver solver(blind);
+  EXPECT_EQ(solver.solve(g, Deadline::after(60)).answer, Answer::NonHamiltonian);
+  EXPECT_EQ(solver.stats().threeCutPiecesByPairs[0], 1);
+  EXPECT_EQ(solver.stats().reductionRounds, 2);  // the near search's round found nothing
+}
+
 // The same graph gets the same work and the same cycle whether solved alone or after others.
 TEST(ExactSolver, WorkDependsOnlyOnTheGraph) {
   Rng rng(31);
