@@ -256,14 +256,14 @@ std::vector<EdgeCut> findSmallCuts(const SimpleGraph& g, const CutSearch& search
   CutFinder finder(g, seed);
   std::vector<Candidate> candidates;
   finder.collectTwo(search.pairsPerClass, candidates);
-  if (hints != nullptr) {
+  if (search.threeEdgeCuts && hints != nullptr) {
     // A cut whose edges came within reach of each other only through a change has an edge
     // near it (the path between them passes there); the others were found before.
     const std::vector<char> startAt = finder.near(hints->changedNear, search.radius);
     finder.collectThree(search.radius, &startAt, deadline, candidates);
-  } else if (g.edgeCount() <= search.allPairsEdgeLimit) {
+  } else if (search.threeEdgeCuts && g.edgeCount() <= search.allPairsEdgeLimit) {
     finder.collectThree(0, nullptr, deadline, candidates);
-  } else if (search.radius > 0) {
+  } else if (search.threeEdgeCuts && search.radius > 0) {
     finder.collectThree(search.radius, nullptr, deadline, candidates);
   }
   if (hints != nullptr) {

@@ -32,6 +32,8 @@ struct CutSearch {
   std::int32_t radius = 5;
   // ... and every 3-edge cut on graphs of at most this many edges (quadratic).
   std::int64_t allPairsEdgeLimit = 1500;
+  // Whether 3-edge cuts are looked for at all (2-edge cuts always are).
+  bool threeEdgeCuts = true;
   // Pairs tried per class of edges with equal labels (any two of a class form a 2-edge cut).
   std::int32_t pairsPerClass = 8;
 };

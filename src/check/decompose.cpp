@@ -78,17 +78,23 @@ CutReducer::Outcome CutReducer::runRounds(const Decider& decide, Rng& rng, const
 }
 
 // One round: the necessary conditions on the current graph (a gadget can leave a vertex of
-// degree 1 or a cut vertex, which settles the question), one cut search, the pieces that do not
-// overlap decided and replaced together.
+// degree 1 or a cut vertex, which settles the question), the 2-edge cuts (cheap) and, only when
+// they give no piece, the 3-edge cuts; the pieces that do not overlap decided and replaced.
 CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Deadline& deadline, bool& progress) {
   ++stats_.rounds;
   const std::vector<std::int8_t> colour = twoColouring(graph_);
   if (!passesNecessaryConditions(graph_, colour)) return Outcome::NonHamiltonian;
   if (deadline.expired()) return Outcome::Unknown;
-  const std::vector<EdgeCut> cuts =
-      findSmallCuts(graph_, options_.search, rng.next(), deadline, hintsValid_ ? &hints_ : nullptr);
+  CutSearch twoOnly = options_.search;
+  twoOnly.threeEdgeCuts = false;
+  std::vector<EdgeCut> cuts = findSmallCuts(graph_, twoOnly, rng.next(), deadline);
+  std::vector<const EdgeCut*> chosen = chooseDisjoint(cuts);
+  const bool searchedThree = chosen.empty();
+  if (searchedThree) {
+    cuts = findSmallCuts(graph_, options_.search, rng.next(), deadline, hintsValid_ ? &hints_ : nullptr);
+    chosen = chooseDisjoint(cuts);
+  }
   if (deadline.expired()) return Outcome::Unknown;
-  const std::vector<const EdgeCut*> chosen = chooseDisjoint(cuts);
   if (chosen.empty()) return Outcome::Reduced;
   std::vector<Gadget> made(chosen.size());
   for (std::size_t i = 0; i < chosen.size(); ++i) {
@@ -96,7 +102,7 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
     const Outcome outcome = decidePiece(*chosen[i], colour, decide, made[i]);
     if (outcome != Outcome::Reduced) return outcome;
   }
-  keepHints(cuts, rebuild(chosen, made, colour));
+  keepHints(searchedThree ? &cuts : nullptr, rebuild(chosen, made, colour));
   progress = true;
   return Outcome::Reduced;
 }
@@ -279,26 +285,41 @@ std::vector<std::int32_t> CutReducer::rebuild(const std::vector<const EdgeCut*>&
   return newOf;
 }
 
-// The next search looks for new 3-edge cuts only around the new gadget vertices and confirms
-// again the cuts found this time whose edges all survived (those not replaced were not searched
-// for in vain: they overlapped a smaller piece and may be reduced next).
-void CutReducer::keepHints(const std::vector<EdgeCut>& cuts, const std::vector<std::int32_t>& newOf) {
+// The next 3-edge cut search looks for new cuts only around the gadget vertices made since the
+// last one, and confirms again the cuts that search found whose edges all survived (those not
+// replaced overlapped a smaller piece and may be reduced later). fresh: that search's cuts, when
+// it ran this round.
+void CutReducer::keepHints(const std::vector<EdgeCut>* fresh, const std::vector<std::int32_t>& newOf) {
+  const auto renumber = [&](std::int32_t v) { return v < 0 ? -1 : newOf[at(v)]; };
+  std::vector<std::int32_t> near;
+  for (std::int32_t v : fresh != nullptr ? std::vector<std::int32_t>() : hints_.changedNear) {
+    if (renumber(v) >= 0) near.push_back(renumber(v));
+  }
   // The gadget vertices come after the old vertices that stayed.
   const auto stayed = static_cast<std::int32_t>(std::count_if(newOf.begin(), newOf.end(), [](std::int32_t v) { return v >= 0; }));
-  hints_.changedNear.clear();
-  for (std::int32_t v = stayed; v < graph_.order(); ++v) hints_.changedNear.push_back(v);
-  hints_.known.clear();
-  for (const EdgeCut& cut : cuts) {
-    std::array<std::int32_t, 6> ends{-1, -1, -1, -1, -1, -1};
+  for (std::int32_t v = stayed; v < graph_.order(); ++v) near.push_back(v);
+  hints_.changedNear = std::move(near);
+  std::vector<std::array<std::int32_t, 6>> known;
+  auto keep = [&](std::array<std::int32_t, 6> ends) {
     bool alive = true;
-    for (std::size_t k = 0; k < cut.crossing.size(); ++k) {
-      ends[2 * k] = newOf[at(cut.crossing[k].first)];
-      ends[2 * k + 1] = newOf[at(cut.crossing[k].second)];
-      alive = alive && ends[2 * k] >= 0 && ends[2 * k + 1] >= 0;
+    for (std::size_t k = 0; k < ends.size(); k += 2) {
+      if (ends[k] < 0) continue;  // a 2-edge cut's missing third edge
+      ends[k] = renumber(ends[k]), ends[k + 1] = renumber(ends[k + 1]);
+      alive = alive && ends[k] >= 0 && ends[k + 1] >= 0;
     }
-    if (alive) hints_.known.push_back(ends);
+    if (alive) known.push_back(ends);
+  };
+  if (fresh == nullptr) {
+    for (const auto& ends : hints_.known) keep(ends);
+  } else {
+    for (const EdgeCut& cut : *fresh) {
+      std::array<std::int32_t, 6> ends{-1, -1, -1, -1, -1, -1};
+      for (std::size_t k = 0; k < cut.crossing.size(); ++k) ends[2 * k] = cut.crossing[k].first, ends[2 * k + 1] = cut.crossing[k].second;
+      keep(ends);
+    }
   }
-  hintsValid_ = true;
+  hints_.known = std::move(known);
+  hintsValid_ = hintsValid_ || fresh != nullptr;
 }
 
 // Undoes the gadgets newest first: when gadget j is expanded every later one already is, so the

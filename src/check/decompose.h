@@ -85,7 +85,7 @@ class CutReducer {
   // Returns the new number of each old vertex (-1 for those replaced).
   std::vector<std::int32_t> rebuild(const std::vector<const EdgeCut*>& chosen, std::vector<Gadget>& made,
                                     const std::vector<std::int8_t>& colour);
-  void keepHints(const std::vector<EdgeCut>& cuts, const std::vector<std::int32_t>& newOf);
+  void keepHints(const std::vector<EdgeCut>* fresh, const std::vector<std::int32_t>& newOf);
   std::int32_t newId(std::int32_t gadgetIndex);
 
   Options options_;
