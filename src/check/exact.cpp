@@ -7,8 +7,10 @@
 namespace bicubic::check {
 
 namespace {
-// Rotation steps per vertex before the exact searches take over.
+// Rotation steps per vertex before the exact searches take over, and in the short attempt that
+// comes before the search of all edge pairs for cuts (most Hamiltonian graphs end there).
 constexpr std::int64_t kRotationStepsPerVertex = 200;
+constexpr std::int64_t kShortRotationStepsPerVertex = 20;
 }  // namespace
 
 std::uint64_t graphSeed(const SimpleGraph& g) {
@@ -45,7 +47,7 @@ Answer ExactSolver::solveReduced(const SimpleGraph& g, std::vector<std::int32_t>
     // The near search leaves cuts whose edges lie far apart. Before a search of a large graph
     // that resists the rotations, every pair of edges is tried (quadratic, but far cheaper than
     // an exhaustive search of a graph holding a piece without cycle).
-    if (rotationExtensionCycle(reducer.core(), kRotationStepsPerVertex * reducer.core().order(), rng_, *deadline_,
+    if (rotationExtensionCycle(reducer.core(), kShortRotationStepsPerVertex * reducer.core().order(), rng_, *deadline_,
                                coreCycle)) {
       ++stats_.rotationCycles;
       answer = Answer::Hamiltonian;
