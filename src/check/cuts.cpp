@@ -47,9 +47,13 @@ class CutFinder {
                     std::vector<Candidate>& out) {
     buildLabelTable();
     if (radius <= 0) {
-      for (std::int32_t a = 0; a < m_; ++a) {
-        if ((a & kDeadlinePollMask) == 0 && deadline.expired()) return false;
-        for (std::int32_t b = a + 1; b < m_; ++b) addTriples(a, b, out);
+      // Every cut holds a tree edge. With one, its two other edges are not tree edges; with two
+      // or three, two are. So pairs of tree edges and pairs of other edges find every cut.
+      for (const std::vector<std::int32_t>* kind : {&treeEdges_, &otherEdges_}) {
+        for (std::size_t i = 0; i < kind->size(); ++i) {
+          if ((i & kDeadlinePollMask) == 0 && deadline.expired()) return false;
+          for (std::size_t j = i + 1; j < kind->size(); ++j) addTriples((*kind)[i], (*kind)[j], out);
+        }
       }
       return true;
     }
@@ -133,6 +137,10 @@ class CutFinder {
   std::int32_t m_ = 0;
   std::vector<std::int32_t> eu_, ev_, incStart_, incEdge_;
   std::vector<std::uint64_t> label_;
+  std::vector<std::int32_t> treeEdges_, otherEdges_;
+  // Label table: the label in each slot beside its last edge (-1: empty), so that a probe
+  // reads one place; edges with equal labels chain.
+  std::vector<std::uint64_t> tableLabel_;
   std::vector<std::int32_t> table_, chain_;
   std::size_t tableMask_ = 0;
   std::vector<std::int32_t> markA_, markB_, qa_, qb_;
@@ -163,6 +171,7 @@ void CutFinder::labelCycleSpace(std::uint64_t seed) {
   Rng rng(seed);
   std::vector<std::uint64_t> acc(at(n_), 0);
   for (std::int32_t e = 0; e < m_; ++e) {
+    (isTree[at(e)] ? treeEdges_ : otherEdges_).push_back(e);
     if (isTree[at(e)]) continue;
     label_[at(e)] = rng.next() | 1;
     acc[at(eu_[at(e)])] ^= label_[at(e)];
@@ -182,12 +191,14 @@ void CutFinder::buildLabelTable() {
   while (size < 2 * at(m_)) size *= 2;
   tableMask_ = size - 1;
   table_.assign(size, -1);
+  tableLabel_.assign(size, 0);
   chain_.assign(at(m_), -1);
   for (std::int32_t e = 0; e < m_; ++e) {
     std::size_t h = static_cast<std::size_t>(label_[at(e)]) & tableMask_;
-    while (table_[h] >= 0 && label_[at(table_[h])] != label_[at(e)]) h = (h + 1) & tableMask_;
+    while (table_[h] >= 0 && tableLabel_[h] != label_[at(e)]) h = (h + 1) & tableMask_;
     if (table_[h] >= 0) chain_[at(e)] = table_[h];
     table_[h] = e;
+    tableLabel_[h] = label_[at(e)];
   }
 }
 
@@ -195,7 +206,7 @@ void CutFinder::addTriples(std::int32_t a, std::int32_t b, std::vector<Candidate
   const std::uint64_t t = label_[at(a)] ^ label_[at(b)];
   if (t == 0) return;  // a 2-edge cut class: found by collectTwo
   std::size_t h = static_cast<std::size_t>(t) & tableMask_;
-  while (table_[h] >= 0 && label_[at(table_[h])] != t) h = (h + 1) & tableMask_;
+  while (table_[h] >= 0 && tableLabel_[h] != t) h = (h + 1) & tableMask_;
   for (std::int32_t c = table_[h]; c >= 0; c = chain_[at(c)]) {
     if (c == a || c == b || sharedVertex(a, b, c)) continue;  // the three edges of one vertex
     Candidate triple{a, b, c};
