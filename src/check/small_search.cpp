@@ -135,26 +135,28 @@ void SmallSearch::resetState() {
   queueSize_ = 0;
 }
 
-// Necessary conditions that refute most non-Hamiltonian inputs before any search: a vertex of
-// degree below two, a disconnected graph, or a bipartite graph with unequal colour classes.
+// Necessary conditions that refute many non-Hamiltonian inputs before any search: a vertex of
+// degree below two, a disconnected graph, or a bipartite graph with unequal colour classes (a
+// Hamiltonian cycle alternates between them). One breadth-first pass colours and counts.
 bool SmallSearch::quickRefutation() const {
   for (std::int32_t v = 0; v < n_; ++v) {
     if (degree_[at(v)] < 2) return true;
   }
-  if (!availableGraphConnected()) return true;
   VertexSet colour[2] = {1, 0};
   VertexSet seen = 1, todo = 1;
+  bool bipartite = true;
   while (todo != 0) {
     const int v = lowest(todo);
     todo &= todo - 1;
     const int side = (colour[1] >> v) & 1;
+    if ((available_[at(v)] & colour[side]) != 0) bipartite = false;
     const VertexSet fresh = available_[at(v)] & ~seen;
-    if ((available_[at(v)] & colour[side]) != 0) return false;  // odd cycle: not bipartite
     colour[1 - side] |= fresh;
     seen |= fresh;
     todo |= fresh;
   }
-  return std::popcount(colour[0]) != std::popcount(colour[1]);
+  if (seen != allVertices_) return true;
+  return bipartite && std::popcount(colour[0]) != std::popcount(colour[1]);
 }
 
 bool SmallSearch::setOut(Edge e) {
@@ -252,18 +254,6 @@ void SmallSearch::undo(std::int32_t mark) {
   }
 }
 
-bool SmallSearch::availableGraphConnected() const {
-  VertexSet seen = 1, todo = 1;
-  while (todo != 0) {
-    const int v = lowest(todo);
-    todo &= todo - 1;
-    const VertexSet fresh = available_[at(v)] & ~seen;
-    seen |= fresh;
-    todo |= fresh;
-  }
-  return seen == allVertices_;
-}
-
 // Extends a path: an unknown edge at a path end (whose two unknown edges are then decided in one
 // binary branch), towards the neighbour with the fewest available edges. Without path ends, any
 // unknown edge at an uncovered vertex.
@@ -297,7 +287,6 @@ SmallSearch::Edge SmallSearch::chooseEdge() const {
 SmallSearch::Outcome SmallSearch::search() {
   if (inCount_ == n_) return Outcome::Found;
   if (++nodes_ > nodeLimit_) return Outcome::Aborted;
-  if (!availableGraphConnected()) return Outcome::Refuted;
   const Edge e = chooseEdge();
   const std::int32_t mark = trailSize_;
   for (const std::uint8_t choice : {kIn, kOut}) {
@@ -311,12 +300,13 @@ SmallSearch::Outcome SmallSearch::search() {
 }
 
 void SmallSearch::extractCycle(std::vector<std::int32_t>& cycle) const {
-  cycle.clear();
+  cycle.resize(at(n_));
   std::int32_t previous = -1, current = 0;
   for (std::int32_t step = 0; step < n_; ++step) {
-    cycle.push_back(current);
-    for (std::int32_t k = 0; k < degree_[at(current)]; ++k) {
-      const Edge e = incident_[at(current)][at(k)];
+    cycle[at(step)] = current;
+    const auto& edges = incident_[at(current)];
+    for (std::int32_t k = 0;; ++k) {
+      const Edge e = edges[at(k)];
       const std::int32_t w = tail_[e] ^ head_[e] ^ current;
       if (state_[e] == kIn && w != previous) {
         previous = current;

@@ -59,7 +59,6 @@ class SmallSearch {
   bool settle(Vertex v);
   bool propagate();
   void undo(std::int32_t mark);
-  bool availableGraphConnected() const;
   Edge chooseEdge() const;
   Outcome search();
   void extractCycle(std::vector<std::int32_t>& cycle) const;
