@@ -254,9 +254,9 @@ void SmallSearch::undo(std::int32_t mark) {
   }
 }
 
-// Extends a path: an unknown edge at a path end (whose two unknown edges are then decided in one
-// binary branch), towards the neighbour with the fewest available edges. Without path ends, any
-// unknown edge at an uncovered vertex.
+// Extends a path: an unknown edge at a path end (its two unknown edges are then decided in one
+// binary branch), towards the neighbour with the fewest unknown edges, whose choices propagation
+// is most likely to force. Without path ends, an unknown edge at an uncovered vertex.
 SmallSearch::Edge SmallSearch::chooseEdge() const {
   Vertex v = 0;
   if (pathEnds_ != 0) {
