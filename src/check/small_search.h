@@ -1,8 +1,6 @@
-// SmallSearch: exhaustive Hamiltonian cycle search for graphs of at most 64 vertices and maximum
-// degree 3, built for streams of millions of small cubic graphs. All storage is fixed-size, so
-// loading and searching allocate nothing; edges are unknown, in or out, and after every propagation
-// no vertex has more than two in-edges or fewer than two available ones and the in-edges form
-// paths only (a cycle only when it covers every vertex). A search node costs O(n) word operations.
+// SmallSearch: exhaustive Hamiltonian cycle search for graphs of at most 64 vertices and degree 3,
+// in fixed-size storage (no allocation per graph). After each propagation every vertex has at most
+// two in-edges and two available ones, and the in-edges form paths; a node costs O(n) at most.
 #pragma once
 
 #include <array>
