@@ -1,6 +1,6 @@
 // SmallSearch: exhaustive Hamiltonian cycle search for graphs of at most 64 vertices and degree 3,
 // in fixed-size storage (no allocation per graph). After each propagation every vertex has at most
-// two in-edges and two available ones, and the in-edges form paths; a node costs O(n) at most.
+// two in-edges and at least two available, and the in-edges form paths; a node costs O(n) at most.
 #pragma once
 
 #include <array>
