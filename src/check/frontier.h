@@ -21,14 +21,15 @@ class FrontierSearch {
   static constexpr std::int32_t kWidthLimit = 64;
 
   struct Options {
-    // Gives up (answer Unknown) at once when the best order found is wider than this ...
-    std::int32_t maxWidth = 40;
+    // Gives up (answer Unknown) at once when the best order found is wider than this (random
+    // cubic pieces need about 2M states at width 15 and several times more a vertex beyond) ...
+    std::int32_t maxWidth = 22;
     // ... or when the states of all steps together exceed statesPerVertex * n, capped at
     // maxStates (the back-pointers take 8 bytes a state) ...
-    std::int64_t statesPerVertex = 40'000;
-    std::int64_t maxStates = 40'000'000;
+    std::int64_t statesPerVertex = 20'000;
+    std::int64_t maxStates = 20'000'000;
     // ... or when one step alone holds more states than this.
-    std::int64_t maxLayerStates = 4'000'000;
+    std::int64_t maxLayerStates = 2'000'000;
     OrderOptions order;
   };
 

@@ -29,6 +29,9 @@ struct OrderOptions {
   std::int32_t improveWindow = 24;
   // How many of the best start orders the improvement runs on.
   std::int32_t improveCandidates = 3;
+  // The improvement runs only when the best start order costs more than this per vertex: on
+  // cheaper orders it would take longer than the sweep it saves.
+  double improveAboveCostPerVertex = 6e4;
 };
 
 // How fast the state count grows per frontier vertex, for the cost of an order.
