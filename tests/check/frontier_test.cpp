@@ -5,6 +5,7 @@
 // deadline, a bad order), which must answer Unknown, never "no".
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 
 #include "check/exact.h"
@@ -13,6 +14,7 @@
 #include "check/frontier.h"
 #include "check/index.h"
 #include "check/report.h"
+#include "check/vertex_order.h"
 #include "check_support.h"
 
 namespace bicubic::check {
@@ -240,6 +242,31 @@ TEST(FrontierSearch, SplicesAndFlowerSnarks) {
   // Long rings within the default budgets, which grow with the order.
   FrontierSearch defaults;
   for (std::int32_t k : {151, 251}) expectDecides(defaults, flowerSnark(k), false, std::string("J").append(std::to_string(k)));
+}
+
+// The planner starts from the greedy orders, so it is never worse than they are; the width and
+// cost it reports (kept up to date move by move) must be those of the order it returns.
+TEST(VertexOrder, ImprovedOrdersAreMeasuredPermutationsNoWorseThanGreedy) {
+  Rng rng(5);
+  OrderOptions always;
+  always.improveAboveCostPerVertex = 0;
+  const SimpleGraph graphs[] = {randomCubicBipartite(30, rng), randomCubicBipartite(60, rng), flowerSnark(13),
+                                shuffled(flowerSnark(21), rng), testing::heawood()};
+  int improved = 0;
+  for (const SimpleGraph& g : graphs) {
+    const VertexOrder greedy = greedyVertexOrder(g, always.greedyStarts);
+    const VertexOrder planned = planVertexOrder(g, always);
+    std::vector<std::int32_t> sorted = planned.order;
+    std::sort(sorted.begin(), sorted.end());
+    for (std::int32_t v = 0; v < g.order(); ++v) ASSERT_EQ(sorted[at(v)], v) << g.order();
+    const VertexOrder remeasured = measureOrder(g, planned.order);
+    EXPECT_EQ(remeasured.width, planned.width) << g.order();
+    EXPECT_NEAR(remeasured.cost, planned.cost, 1e-6 * planned.cost) << g.order();
+    EXPECT_LE(planned.width, greedy.width) << g.order();
+    EXPECT_LE(planned.cost, greedy.cost) << g.order();
+    improved += planned.cost < greedy.cost ? 1 : 0;
+  }
+  EXPECT_GE(improved, 2);  // the moves were exercised
 }
 
 TEST(FrontierSearch, GivesUpWithUnknownNeverNo) {
