@@ -378,6 +378,12 @@ bool rebuildCycle(const Plan& plan, const Sweep& sweep, std::vector<std::int32_t
 
 }  // namespace
 
+VertexOrder FrontierSearch::planOrder(const SimpleGraph& g) const {
+  OrderOptions order = options_.order;
+  order.improveMaxWidth = std::min(order.improveMaxWidth, options_.maxWidth + kImprovableExcess);
+  return planVertexOrder(g, order);
+}
+
 Answer FrontierSearch::run(const SimpleGraph& g, const Deadline& deadline, std::vector<std::int32_t>& cycle) {
   return sweep(g, g.order() < 3 ? VertexOrder{} : planOrder(g), deadline, cycle);
 }
@@ -410,7 +416,9 @@ Answer FrontierSearch::sweep(const SimpleGraph& g, const VertexOrder& order, con
   Plan plan;
   if (width_ > std::min(options_.maxWidth, kWidthLimit) || !makePlan(g, order, plan)) return Answer::Unknown;
   const std::int64_t budget = std::min(options_.maxStates, options_.statesPerVertex * n);
-  Sweep layers(plan, budget, options_.maxLayerStates, deadline);
+  // State indices and back-pointers are 32-bit.
+  const std::int64_t layerBudget = std::min<std::int64_t>(options_.maxLayerStates, std::numeric_limits<std::int32_t>::max() / 2);
+  Sweep layers(plan, budget, layerBudget, deadline);
   const Answer answer = layers.run();
   states_ = layers.states();
   if (answer != Answer::Hamiltonian) return answer;

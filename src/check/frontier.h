@@ -20,6 +20,9 @@ class FrontierSearch {
   // The widest frontier the state encoding holds.
   static constexpr std::int32_t kWidthLimit = 64;
 
+  // How much the local improvement may narrow an order; wider ones are not worth improving.
+  static constexpr std::int32_t kImprovableExcess = 4;
+
   struct Options {
     // Gives up (answer Unknown) at once when the best order found is wider than this (random
     // cubic pieces need about 2M states at width 15 and several times more a vertex beyond) ...
@@ -46,7 +49,8 @@ class FrontierSearch {
              std::vector<std::int32_t>& cycle);
 
   // The vertex order run() uses, with its width (largest frontier counting the vertex placed).
-  VertexOrder planOrder(const SimpleGraph& g) const { return planVertexOrder(g, options_.order); }
+  // Orders far wider than maxWidth are not improved: the run gives up on them anyway.
+  VertexOrder planOrder(const SimpleGraph& g) const;
 
   // What the last run saw: frontier width of the order used and states over all steps.
   std::int32_t width() const { return width_; }

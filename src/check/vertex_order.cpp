@@ -269,7 +269,8 @@ VertexOrder planVertexOrder(const SimpleGraph& g, const OrderOptions& options) {
     for (std::size_t i = 0; i < 2; ++i) candidates.push_back(measureOrder(g, breadthFirstFrom(g, starts[i])));
   }
   std::sort(candidates.begin(), candidates.end(), better);
-  const bool worthIt = candidates.front().cost > options.improveAboveCostPerVertex * g.order();
+  const bool worthIt = candidates.front().cost > options.improveAboveCostPerVertex * g.order() &&
+                       candidates.front().width <= options.improveMaxWidth;
   const auto improved =
       worthIt ? std::min(candidates.size(), static_cast<std::size_t>(std::max(0, options.improveCandidates))) : 0;
   for (std::size_t i = 0; i < improved; ++i) {

@@ -32,6 +32,8 @@ struct OrderOptions {
   // The improvement runs only when the best start order costs more than this per vertex: on
   // cheaper orders it would take longer than the sweep it saves.
   double improveAboveCostPerVertex = 6e4;
+  // ... and only on orders at most this wide (single moves narrow an order by a few at most).
+  std::int32_t improveMaxWidth = 64;
 };
 
 // How fast the state count grows per frontier vertex, for the cost of an order.

@@ -239,9 +239,18 @@ TEST(FrontierSearch, SplicesAndFlowerSnarks) {
     expectDecides(dp, flowerSnark(k), false, std::string("J").append(std::to_string(k)));
     EXPECT_LE(dp.width(), 14) << k;  // a ring: the frontier does not grow with k
   }
-  // Long rings within the default budgets, which grow with the order.
+  // Long rings within the default budgets, which grow with the order: flower snarks and the
+  // prism over a 1000-cycle (2000 vertices, Hamiltonian).
   FrontierSearch defaults;
   for (std::int32_t k : {151, 251}) expectDecides(defaults, flowerSnark(k), false, std::string("J").append(std::to_string(k)));
+  constexpr std::int32_t kPrism = 1000;
+  SimpleGraph prism(2 * kPrism);
+  for (std::int32_t i = 0; i < kPrism; ++i) {
+    prism.addEdge(i, (i + 1) % kPrism);
+    prism.addEdge(kPrism + i, kPrism + (i + 1) % kPrism);
+    prism.addEdge(i, kPrism + i);
+  }
+  expectDecides(defaults, shuffled(prism, rng), true, "prism");
 }
 
 // The planner starts from the greedy orders, so it is never worse than they are; the width and
