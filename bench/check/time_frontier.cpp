@@ -76,8 +76,10 @@ void timeOne(const std::string& what, const SimpleGraph& g) {
 }
 
 bool cyclicallyFourConnected(const SimpleGraph& g) {
-  EdgeCut cut;
-  return !findEdgeCut(g, 2, 2, 1, Deadline(), cut) && !findEdgeCut(g, 3, 2, 1, Deadline(), cut);
+  CutSearch everyCut;
+  everyCut.minSide = 2;
+  everyCut.allPairsEdgeLimit = g.edgeCount();
+  return findSmallCuts(g, everyCut, 1, Deadline()).empty();
 }
 
 // Two adjacent vertices of g as far as possible from the edge a-b (by breadth-first distance).
