@@ -1,7 +1,7 @@
 // bicubic-check-restarts: the backtracking search's node and time distribution with and without
 // restarts, on the search alone (no cut splitting, no frontier programme).
 //   bicubic-check-restarts g6 [BASE] < graphs.g6     one run each way per graph, summary at end
-//   bicubic-check-restarts random N GRAPHS ORDERS SECONDS [REMOVE]
+//   bicubic-check-restarts random N GRAPHS ORDERS SECONDS [REMOVE [BASE]]
 //       GRAPHS random connected cubic bipartite graphs of N vertices (REMOVE edges between
 //       degree-3 vertices deleted: subcubic), each searched in ORDERS shuffled vertex orders;
 //       a run past SECONDS counts as unfinished.
@@ -124,17 +124,18 @@ int main(int argc, char** argv) {
     const long orders = std::atol(argv[4]);
     const double seconds = std::atof(argv[5]);
     const auto remove = static_cast<std::int32_t>(argc > 6 ? std::atol(argv[6]) : 0);
+    const std::int64_t restartBase = argc > 7 ? std::atoll(argv[7]) : Backtracker::kDefaultRestartBase;
     Rng rng(static_cast<std::uint64_t>(n * 1000 + remove));
     for (long i = 1; i <= graphs; ++i) {
       const SimpleGraph base = removeEdges(randomCubicBipartite(static_cast<std::int32_t>(n / 2), rng), remove, rng);
       for (long k = 1; k <= orders; ++k) {
         const SimpleGraph g = shuffled(base, rng);
         measure(g, i, k, 0, seconds, single, backtracker);
-        measure(g, i, k, Backtracker::kDefaultRestartBase, seconds, restarted, backtracker);
+        measure(g, i, k, restartBase, seconds, restarted, backtracker);
       }
     }
   } else {
-    std::fputs("usage: bicubic-check-restarts g6 [BASE] < graphs.g6 | random N GRAPHS ORDERS SECONDS [REMOVE]\n", stderr);
+    std::fputs("usage: bicubic-check-restarts g6 [BASE] < graphs.g6 | random N GRAPHS ORDERS SECONDS [REMOVE [BASE]]\n", stderr);
     return 2;
   }
   single.print("single");

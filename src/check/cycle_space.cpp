@@ -4,6 +4,12 @@
 
 namespace bicubic::check {
 
+bool CutPairLabels::findClasses(const EdgeIndex& index, const Deadline& deadline) {
+  const auto none = [](std::int32_t) { return false; };
+  spanningForest(index, none, parentEdge_, order_);
+  return findClasses(index, parentEdge_, order_, none, deadline);
+}
+
 // classes_ holds the matched non-forest edges; adds the forest edges and keeps the runs of
 // two or more equal labels.
 void CutPairLabels::keepClasses() {

@@ -35,6 +35,10 @@ class CutPairLabels {
   bool findClasses(const EdgeIndex& index, std::span<const std::int32_t> parentEdge,
                    std::span<const std::int32_t> order, Excluded excluded, const Deadline& deadline);
 
+  // The same for every edge of a whole graph, over a breadth-first spanning forest: what a
+  // search for the 2-edge cuts of an input graph needs.
+  bool findClasses(const EdgeIndex& index, const Deadline& deadline);
+
   // Sorted by label: each run of equal labels is one class.
   const std::vector<Entry>& classes() const { return classes_; }
 
@@ -50,6 +54,7 @@ class CutPairLabels {
 
   std::uint64_t seed_ = 0;
   std::vector<std::uint64_t> acc_;
+  std::vector<std::int32_t> parentEdge_, order_;  // the whole-graph forest
   std::vector<Entry> forest_, classes_;
 };
 
