@@ -13,6 +13,7 @@ constexpr std::uint64_t kCutLabelSeed = 0x5eed;
 // Edge-work units between two clock polls: a few tens of microseconds of work.
 constexpr std::int64_t kPollWork = 1 << 14;
 constexpr std::int32_t kNoEdge = -1;
+constexpr std::int32_t kSeedPollMask = (1 << 16) - 1;
 
 // 1, 1, 2, 1, 1, 2, 4, 1, 1, 2, 1, 1, 2, 4, 8, ... (i from 1): the restart schedule whose total
 // work is within a logarithmic factor of the best fixed budget, without knowing that budget.
@@ -99,7 +100,7 @@ bool Backtracker::setUp(const SimpleGraph& g) {
 std::uint64_t Backtracker::graphSeed() {
   std::uint64_t h = Rng(static_cast<std::uint64_t>(n_)).next() ^ static_cast<std::uint64_t>(m_);
   for (std::int32_t e = 0; e < m_; ++e) {
-    if ((e & 0xffff) == 0 && outOfTime(0xffff)) return h;
+    if ((e & kSeedPollMask) == 0 && outOfTime(kSeedPollMask + 1)) return h;
     const auto u = static_cast<std::uint64_t>(ix_.first[at(e)]);
     const auto v = static_cast<std::uint64_t>(ix_.second[at(e)]);
     h = Rng(h ^ (u << 32 | v)).next();

@@ -39,6 +39,12 @@ class CutPairLabels {
   // search for the 2-edge cuts of an input graph needs.
   bool findClasses(const EdgeIndex& index, const Deadline& deadline);
 
+  // The labels themselves: visit(e, label, inForest) for every edge e not excluded, the
+  // non-forest edges first. Three edges form a 3-edge cut when their labels XOR to 0.
+  template <class Excluded, class Visit>
+  bool labelEdges(const EdgeIndex& index, std::span<const std::int32_t> parentEdge,
+                  std::span<const std::int32_t> order, Excluded excluded, const Deadline& deadline, Visit visit);
+
   // Sorted by label: each run of equal labels is one class.
   const std::vector<Entry>& classes() const { return classes_; }
 
@@ -85,11 +91,10 @@ void spanningForest(const EdgeIndex& index, Excluded excluded, std::vector<std::
   }
 }
 
-template <class Excluded>
-bool CutPairLabels::findClasses(const EdgeIndex& index, std::span<const std::int32_t> parentEdge,
-                                std::span<const std::int32_t> order, Excluded excluded, const Deadline& deadline) {
-  classes_.clear();
-  forest_.clear();
+template <class Excluded, class Visit>
+bool CutPairLabels::labelEdges(const EdgeIndex& index, std::span<const std::int32_t> parentEdge,
+                               std::span<const std::int32_t> order, Excluded excluded, const Deadline& deadline,
+                               Visit visit) {
   acc_.assign(at(index.vertexCount()), 0);
   const std::int32_t m = index.edgeCount();
   for (std::int32_t e = 0; e < m; ++e) {
@@ -101,14 +106,27 @@ bool CutPairLabels::findClasses(const EdgeIndex& index, std::span<const std::int
     const std::uint64_t label = randomLabel(e);
     acc_[at(u)] ^= label;
     acc_[at(v)] ^= label;
+    visit(e, label, false);
   }
   for (std::size_t k = order.size(); k-- > 0;) {
     const std::int32_t v = order[k];
     const std::int32_t e = parentEdge[at(v)];
     if (e < 0) continue;
     acc_[at(index.other(e, v))] ^= acc_[at(v)];
-    if (acc_[at(v)] != 0) forest_.emplace_back(acc_[at(v)], e);
+    visit(e, acc_[at(v)], true);
   }
+  return true;
+}
+
+template <class Excluded>
+bool CutPairLabels::findClasses(const EdgeIndex& index, std::span<const std::int32_t> parentEdge,
+                                std::span<const std::int32_t> order, Excluded excluded, const Deadline& deadline) {
+  classes_.clear();
+  forest_.clear();
+  const auto keepForest = [this](std::int32_t e, std::uint64_t label, bool inForest) {
+    if (inForest && label != 0) forest_.emplace_back(label, e);
+  };
+  if (!labelEdges(index, parentEdge, order, excluded, deadline, keepForest)) return false;
   std::sort(forest_.begin(), forest_.end());
   if (!matchNonForest(index, parentEdge, excluded, deadline)) return false;
   keepClasses();
