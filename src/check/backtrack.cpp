@@ -53,12 +53,14 @@ Answer Backtracker::run(const SimpleGraph& g, const Deadline& deadline, std::vec
   n_ = g.order();
   if (n_ < 3) return Answer::NonHamiltonian;
   if (!setUp(g)) return Answer::Unknown;
-  const std::uint64_t seed = options.seed ? *options.seed : graphSeed();
-  if (deadlineHit_) return Answer::Unknown;
-  Rng rng(seed);
-  // The first search keeps the input's order (nauty's numbering suits it well); every restart
-  // draws a new one.
+  // The first search keeps the input's order, so a graph that needs no restart is searched as
+  // it always was; every restart draws a new order from the seed.
+  Rng rng;
   for (std::int64_t attempt = 1;; ++attempt) {
+    if (attempt == 2) {
+      rng = Rng(options.seed ? *options.seed : graphSeed());
+      if (deadlineHit_) return Answer::Unknown;
+    }
     if (attempt > 1) {
       shuffleBranchingOrder(rng);
       ++restarts_;
