@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "robustness/tool_text.h"
+#include "support/tool_text.h"
 #include "support/test_support.h"
 
 namespace bicubic::testing {
@@ -78,8 +78,8 @@ TEST_P(HostileFileTest, EndsWithItsOneLineAndStatusZero) {
   const HostileFile& file = GetParam();
   const std::string path = writeScratchFile(std::string("hostile_") + file.name, file.content);
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(maskTicks(run.output), kBanner + replaceAll(file.expectedAfterBanner, "{path}", path));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(maskTicks(run.out), kBanner + replaceAll(file.expectedAfterBanner, "{path}", path));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileFileTest, ::testing::ValuesIn(hostileFiles()),
@@ -98,8 +98,8 @@ TEST(HostileFile, LargestCountOneValueShort) {
   text.resize(text.size() - 2);  // drop the last "0\n"
   const std::string path = writeScratchFile("hostile_4999_one_short", text);
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "graph " + path + " ends after 24990000 of 24990001 matrix values\n" + kNotRead);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kBanner + "graph " + path + " ends after 24990000 of 24990001 matrix values\n" + kNotRead);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -109,29 +109,29 @@ TEST(HostilePath, DirectoryIsNotAGraphFile) {
   const std::string path = scratchDirectory() + "/a_directory";
   std::filesystem::create_directories(path);
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file " + path + "not correctly\n" + kNotRead);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kBanner + "open file " + path + "not correctly\n" + kNotRead);
 }
 
 TEST(HostilePath, MissingFile) {
   const std::string path = scratchDirectory() + "/no such file";
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file " + path + "not correctly\n" + kNotRead);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kBanner + "open file " + path + "not correctly\n" + kNotRead);
 }
 
 TEST(HostilePath, EmptyPath) {
   const RunResult run = runExecutable({""});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file not correctly\n" + kNotRead);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kBanner + "open file not correctly\n" + kNotRead);
 }
 
 // A regular file used as a folder fails with ENOTDIR even for root, unlike a mode of 000.
 TEST(HostilePath, ChildOfARegularFile) {
   const std::string path = writeScratchFile("plain_file", "1\n0\n") + "/child";
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file " + path + "not correctly\n" + kNotRead);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kBanner + "open file " + path + "not correctly\n" + kNotRead);
 }
 
 // A file that opens but whose first read fails (EIO: address 0 is never mapped): the read error
@@ -139,8 +139,8 @@ TEST(HostilePath, ChildOfARegularFile) {
 TEST(HostilePath, FileWhoseReadFails) {
   if (!std::filesystem::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc on this system";
   const RunResult run = runExecutable({"/proc/self/mem"});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file /proc/self/memnot correctly\n" + kNotRead);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kBanner + "open file /proc/self/memnot correctly\n" + kNotRead);
 }
 
 TEST(HostilePath, FileWithoutReadPermission) {
@@ -148,16 +148,16 @@ TEST(HostilePath, FileWithoutReadPermission) {
   const std::string path = writeScratchFile("unreadable", "1\n0\n");
   ASSERT_EQ(::chmod(path.c_str(), 0), 0);
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file " + path + "not correctly\n" + kNotRead);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kBanner + "open file " + path + "not correctly\n" + kNotRead);
 }
 
 // The path is printed byte for byte, blanks, UTF-8 and an invalid byte included.
 TEST(HostilePath, BlanksAndNonAsciiBytes) {
   const std::string path = writeScratchFile("two words \xc3\xa9t\xc3\xa9 \xff.txt", "1\n0\n");
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(maskTicks(run.output), kBanner + "graph " + path +
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(maskTicks(run.out), kBanner + "graph " + path +
                                        " input finish \nGraph is bipartite but it has no Hamiltonian cycle\n"
                                        "total ticks  is <ticks>\n");
 }
@@ -218,14 +218,14 @@ class EquivalentLayoutTest : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(EquivalentLayoutTest, ReadsAsThePlainFile) {
   static const std::string plainPath = writeScratchFile("layout_plain", kCube);
-  static const std::string plainOutput = maskTicks(runExecutable({plainPath}).output);
+  static const std::string plainOutput = maskTicks(runExecutable({plainPath}).out);
   ASSERT_NE(plainOutput.find("Bicubic is H"), std::string::npos) << plainOutput;
 
   const Layout& layout = GetParam();
   const std::string path = writeScratchFile(std::string("layout_") + layout.name, layout.content);
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(maskTicks(run.output), replaceAll(plainOutput, plainPath, path));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(maskTicks(run.out), replaceAll(plainOutput, plainPath, path));
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, EquivalentLayoutTest, ::testing::ValuesIn(equivalentLayouts()),

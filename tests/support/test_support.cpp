@@ -1,6 +1,5 @@
 #include "support/test_support.h"
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -75,41 +74,11 @@ std::string writeScratchFile(const std::string& name, const std::string& text) {
 }
 
 RunResult runExecutable(const std::vector<std::string>& arguments, const std::string& shellPrefix) {
-  int pipeEnds[2];
-  if (::pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
-  // The shell applies the prefix (limits) and then execs the tool with the arguments exactly
-  // as given, so spaces and odd bytes in paths need no quoting.
-  const std::string script = shellPrefix + " exec \"$0\" \"$@\"";
-  std::vector<std::string> argvStrings = {"/bin/sh", "-c", script, BICUBIC_EXECUTABLE};
-  argvStrings.insert(argvStrings.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (auto& s : argvStrings) argv.push_back(s.data());
-  argv.push_back(nullptr);
-
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::dup2(pipeEnds[1], 1);
-    ::close(pipeEnds[0]);
-    ::close(pipeEnds[1]);
-    ::execv("/bin/sh", argv.data());
-    ::_exit(127);
-  }
-  ::close(pipeEnds[1]);
-  RunResult result;
-  char block[65536];
-  for (;;) {
-    const ssize_t got = ::read(pipeEnds[0], block, sizeof block);
-    if (got > 0) {
-      result.output.append(block, static_cast<std::size_t>(got));
-    } else if (got == 0 || errno != EINTR) {
-      break;
-    }
-  }
-  ::close(pipeEnds[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return result;
+  ProcessCall call;
+  call.program = BICUBIC_EXECUTABLE;
+  call.arguments = arguments;
+  call.shellPrefix = shellPrefix;
+  return runProcess(call);
 }
 
 std::string maskTicks(std::string output) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graph/graph.h"
+#include "support/process.h"
 
 namespace bicubic::testing {
 
@@ -30,12 +31,9 @@ std::string scratchDirectory();
 // Writes text to name inside the scratch folder and returns the full path.
 std::string writeScratchFile(const std::string& name, const std::string& text);
 
-struct RunResult {
-  std::string output;  // everything written to standard output
-  int exitStatus = -1;
-};
-// Runs the built executable with the given arguments (no shell quoting issues: argv is passed
-// as given) and optional shell prefix such as "ulimit -v 100000;".
+using RunResult = ProcessRun;
+// Runs the built bicubic with the given arguments (passed as given, no quoting) after an
+// optional shell prefix such as "ulimit -v 100000;".
 RunResult runExecutable(const std::vector<std::string>& arguments, const std::string& shellPrefix = "");
 
 // Replaces the number after "total ticks  is " with "<ticks>" so outputs compare exactly.
