@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,7 +21,6 @@ namespace bicubic {
 namespace {
 
 using testing::Descriptor;
-using testing::PrintTo;
 
 constexpr std::size_t kBlock = std::size_t{1} << 20;
 
@@ -37,23 +35,6 @@ void writePayload(OutputSink& out) {
   }
 }
 
-std::string capturedPayload() {
-  OutputSink captured;
-  writePayload(captured);
-  return captured.captured();
-}
-
-std::int64_t fileSize(int fd) {
-  struct stat status {};
-  ::fstat(fd, &status);
-  return status.st_size;
-}
-
-Descriptor scratchFile(const std::string& name) {
-  const std::string path = testing::scratchDirectory() + "/" + name;
-  return Descriptor(::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600));
-}
-
 TEST(DrainingSink, PipeReceivesTheBytesInOrder) {
   int ends[2];
   ASSERT_EQ(::pipe(ends), 0);
@@ -62,9 +43,7 @@ TEST(DrainingSink, PipeReceivesTheBytesInOrder) {
   std::string received;
   std::thread reader([&] {
     char block[65536];
-    for (ssize_t got; (got = ::read(readEnd.get(), block, sizeof block)) > 0;) {
-      received.append(block, static_cast<std::size_t>(got));
-    }
+    for (ssize_t got; (got = ::read(readEnd.get(), block, sizeof block)) > 0;) received.append(block, static_cast<std::size_t>(got));
   });
   {
     OutputSink out(writeEnd.get());
@@ -73,90 +52,88 @@ TEST(DrainingSink, PipeReceivesTheBytesInOrder) {
   }  // the destructor hands over the last partial block
   writeEnd.reset();
   reader.join();
-  const std::string expected = capturedPayload();
-  ASSERT_GT(expected.size(), 2 * kBlock);
-  EXPECT_TRUE(received == expected) << received.size() << " bytes received, " << expected.size() << " written";
+  OutputSink expected;
+  writePayload(expected);
+  ASSERT_GT(expected.captured().size(), 2 * kBlock);
+  EXPECT_TRUE(received == expected.captured()) << received.size() << " of " << expected.captured().size() << " bytes";
 }
 
 TEST(DrainingSink, HandsOverWholeBlocksThenTheRestOnFlush) {
-  const Descriptor file = scratchFile("drain-blocks");
+  const Descriptor file(::open((testing::scratchDirectory() + "/drain").c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600));
   ASSERT_GE(file.get(), 0);
+  auto size = [&] {
+    struct stat status {};
+    ::fstat(file.get(), &status);
+    return static_cast<std::size_t>(status.st_size);
+  };
   OutputSink out(file.get());
   out << std::string(kBlock - 1, 'a');
-  EXPECT_EQ(fileSize(file.get()), 0) << "nothing leaves below a block";
+  EXPECT_EQ(size(), 0u) << "nothing leaves below a block";
   out << 'b';
-  EXPECT_EQ(fileSize(file.get()), static_cast<std::int64_t>(kBlock));
+  EXPECT_EQ(size(), kBlock);
   out << "tail";
-  EXPECT_EQ(fileSize(file.get()), static_cast<std::int64_t>(kBlock));
+  EXPECT_EQ(size(), kBlock);
   out.flush();
-  EXPECT_EQ(fileSize(file.get()), static_cast<std::int64_t>(kBlock + 4));
-  EXPECT_FALSE(out.writeFailed());
+  EXPECT_EQ(size(), kBlock + 4);
 }
 
-// Ignores SIGPIPE for one scope, as the executable does, so a closed pipe fails with EPIPE.
-class IgnoredBrokenPipe {
- public:
-  IgnoredBrokenPipe() { saved_ = std::signal(SIGPIPE, SIG_IGN); }
-  IgnoredBrokenPipe(const IgnoredBrokenPipe&) = delete;
-  IgnoredBrokenPipe& operator=(const IgnoredBrokenPipe&) = delete;
-  ~IgnoredBrokenPipe() { std::signal(SIGPIPE, saved_); }
+enum class Refusal { kFullDevice, kPipeWithoutReader, kClosedDescriptor };
 
- private:
-  void (*saved_)(int) = SIG_DFL;
-};
+// A descriptor that refuses writes; `held` keeps open what must stay open.
+int refusingDescriptor(Refusal refusal, Descriptor& held) {
+  int ends[2] = {-1, -1};
+  switch (refusal) {
+    case Refusal::kFullDevice:
+      held.reset(::open("/dev/full", O_WRONLY));
+      return held.get();
+    case Refusal::kPipeWithoutReader:
+      if (::pipe(ends) == 0) ::close(ends[0]);
+      held.reset(ends[1]);
+      return ends[1];
+    case Refusal::kClosedDescriptor:
+      held.reset(::open("/dev/null", O_WRONLY));
+      const int fd = held.get();
+      held.reset();
+      return fd;
+  }
+  return -1;
+}
 
-// Each case opens a descriptor that refuses writes, keeping whatever must stay open in `held`.
 struct FailureCase {
   const char* name;
-  std::function<int(Descriptor& held)> open;
+  Refusal refusal;
   int expectedErrno;
 };
 
 class FailedWrite : public ::testing::TestWithParam<FailureCase> {};
 
-TEST_P(FailedWrite, IsReportedWithItsErrnoAndLaterBytesAreDropped) {
-  const IgnoredBrokenPipe ignored;
+TEST_P(FailedWrite, IsReportedWithItsErrnoAndStaysReported) {
+  // As in the executable, a closed pipe must fail the write (EPIPE), not kill the process.
+  void (*const savedHandler)(int) = std::signal(SIGPIPE, SIG_IGN);
   Descriptor held;
-  const int fd = GetParam().open(held);
+  const int fd = refusingDescriptor(GetParam().refusal, held);
   ASSERT_GE(fd, 0);
-  OutputSink out(fd);
-  out << "verdict\n";
-  EXPECT_FALSE(out.writeFailed()) << "nothing is written before a flush or a full block";
-  out.flush();
-  EXPECT_TRUE(out.writeFailed());
-  EXPECT_EQ(out.writeError(), GetParam().expectedErrno);
-  writePayload(out);
-  out.flush();
-  EXPECT_TRUE(out.writeFailed());
-  EXPECT_EQ(out.writeError(), GetParam().expectedErrno);
+  {
+    OutputSink out(fd);
+    out << "verdict\n";
+    EXPECT_FALSE(out.writeFailed()) << "nothing is written before a flush or a full block";
+    out.flush();
+    EXPECT_TRUE(out.writeFailed());
+    EXPECT_EQ(out.writeError(), GetParam().expectedErrno);
+    writePayload(out);
+    out.flush();
+    EXPECT_EQ(out.writeError(), GetParam().expectedErrno);
+  }
+  std::signal(SIGPIPE, savedHandler);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Descriptors, FailedWrite,
-    ::testing::Values(
-        FailureCase{"fullDevice",
-                    [](Descriptor& held) {
-                      held.reset(::open("/dev/full", O_WRONLY));
-                      return held.get();
-                    },
-                    ENOSPC},
-        FailureCase{"pipeWithoutReader",
-                    [](Descriptor& held) {
-                      int ends[2];
-                      if (::pipe(ends) != 0) return -1;
-                      ::close(ends[0]);
-                      held.reset(ends[1]);
-                      return ends[1];
-                    },
-                    EPIPE},
-        FailureCase{"closedDescriptor",
-                    [](Descriptor&) {
-                      const int fd = ::open("/dev/null", O_WRONLY);
-                      if (fd >= 0) ::close(fd);
-                      return fd;
-                    },
-                    EBADF}),
-    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+using testing::PrintTo;
+
+INSTANTIATE_TEST_SUITE_P(Descriptors, FailedWrite,
+                         ::testing::Values(FailureCase{"fullDevice", Refusal::kFullDevice, ENOSPC},
+                                           FailureCase{"pipeWithoutReader", Refusal::kPipeWithoutReader, EPIPE},
+                                           FailureCase{"closedDescriptor", Refusal::kClosedDescriptor, EBADF}),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace bicubic

@@ -10,18 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "robustness/graph_text.h"
 #include "support/tool_text.h"
 #include "support/test_support.h"
 
 namespace bicubic::testing {
 namespace {
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
 
 std::string repeated(char byte, std::size_t count) { return std::string(count, byte); }
 
@@ -89,13 +83,7 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileFileTest, ::testing::ValuesIn(hostileFile
 // The largest count with a matrix that stops one value short: the whole 50 MB is read and the
 // shortfall is still reported exactly, not filled in.
 TEST(HostileFile, LargestCountOneValueShort) {
-  constexpr std::size_t kCount = 4999;
-  std::string text = std::to_string(kCount) + "\n";
-  std::string row;
-  for (std::size_t c = 0; c < kCount; ++c) row += "0 ";
-  row.back() = '\n';
-  text.reserve(text.size() + row.size() * kCount);
-  for (std::size_t r = 0; r < kCount; ++r) text += row;
+  std::string text = graphTextFromEdges(4999, {});
   text.resize(text.size() - 2);  // drop the last "0\n"
   const std::string path = writeScratchFile("hostile_4999_one_short", text);
   const RunResult run = runExecutable({path});

@@ -81,6 +81,18 @@ RunResult runExecutable(const std::vector<std::string>& arguments, const std::st
   return runProcess(call);
 }
 
+Rows withEntries(Rows rows, const std::vector<std::vector<std::int32_t>>& entries) {
+  for (const auto& e : entries) rows.at(static_cast<std::size_t>(e[0])).at(static_cast<std::size_t>(e[1])) = e[2];
+  return rows;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
 std::string maskTicks(std::string output) {
   static const std::string kTickLine = "total ticks  is ";
   for (std::size_t at = output.find(kTickLine); at != std::string::npos; at = output.find(kTickLine, at)) {

@@ -36,6 +36,11 @@ using RunResult = ProcessRun;
 // optional shell prefix such as "ulimit -v 100000;".
 RunResult runExecutable(const std::vector<std::string>& arguments, const std::string& shellPrefix = "");
 
+// The rows with each {row, column, value} entry set as given.
+Rows withEntries(Rows rows, const std::vector<std::vector<std::int32_t>>& entries);
+// Every occurrence of `from` replaced by `to`.
+std::string replaceAll(std::string text, const std::string& from, const std::string& to);
+
 // Replaces the number after "total ticks  is " with "<ticks>" so outputs compare exactly.
 std::string maskTicks(std::string output);
 
