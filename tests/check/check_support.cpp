@@ -39,38 +39,6 @@ bool bruteForceHamiltonian(const SimpleGraph& g) {
   return extend(adj, n, 0, 1, 1);
 }
 
-bool isKConnected(const SimpleGraph& g, int k) {
-  const std::int32_t n = g.order();
-  if (n <= k) return false;
-  auto connectedWithout = [&](std::int32_t x, std::int32_t y) {
-    std::vector<char> seen(at(n), 0);
-    std::int32_t start = 0;
-    while (start == x || start == y) ++start;
-    std::vector<std::int32_t> stack{start};
-    seen[at(start)] = 1;
-    std::int32_t reached = 1;
-    while (!stack.empty()) {
-      const std::int32_t v = stack.back();
-      stack.pop_back();
-      for (std::int32_t w : g.neighbours(v)) {
-        if (w == x || w == y || seen[at(w)]) continue;
-        seen[at(w)] = 1;
-        ++reached;
-        stack.push_back(w);
-      }
-    }
-    return reached == n - (x >= 0 ? 1 : 0) - (y >= 0 && y != x ? 1 : 0);
-  };
-  if (!connectedWithout(-1, -1)) return false;
-  for (std::int32_t x = 0; x < n && k >= 2; ++x) {
-    if (!connectedWithout(x, -1)) return false;
-    for (std::int32_t y = x + 1; y < n && k >= 3; ++y) {
-      if (!connectedWithout(x, y)) return false;
-    }
-  }
-  return true;
-}
-
 namespace {
 bicubic::testing::ProcessCall bashCall(const std::string& commandLine) {
   bicubic::testing::ProcessCall call;

@@ -21,9 +21,6 @@ SimpleGraph fromEdges(std::int32_t n, const EdgeList& edges);
 // Whether g (at most 64 vertices) has a Hamiltonian cycle, by trying every path from vertex 0.
 bool bruteForceHamiltonian(const SimpleGraph& g);
 
-// Whether removing any set of fewer than k vertices leaves g connected (k <= 3).
-bool isKConnected(const SimpleGraph& g, int k);
-
 // Every graph6 line a nauty program prints, or nullopt when the program cannot be run.
 std::optional<std::vector<std::string>> nautyGraphs(const std::string& commandLine);
 
