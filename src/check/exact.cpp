@@ -1,7 +1,8 @@
 #include "check/exact.h"
 
+#include <limits>
+
 #include "check/index.h"
-#include "check/report.h"
 #include "check/rotation.h"
 
 namespace bicubic::check {
@@ -72,12 +73,20 @@ Answer ExactSolver::solveReduced(const SimpleGraph& g, std::vector<std::int32_t>
 }
 
 bool ExactSolver::needsWideCutSearch(const SimpleGraph& core) const {
-  return core.order() > options_.frontierMaxOrder && core.edgeCount() > options_.cuts.search.allPairsEdgeLimit &&
+  return core.order() > options_.wideCutSearchOrder && core.edgeCount() > options_.cuts.search.allPairsEdgeLimit &&
          core.edgeCount() <= options_.wideCutSearchEdges;
 }
 
 Answer ExactSolver::decide(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
   const std::int32_t n = g.order();
+  // Past the deadline only the necessary conditions, which need no search, may still answer.
+  if (deadline_->expired()) {
+    return passesNecessaryConditions(g, twoColouring(g)) ? Answer::Unknown : Answer::NonHamiltonian;
+  }
+  if (options_.smallSearch && n <= SmallSearch::kMaxOrder) {
+    const Answer answer = smallSearch(g, cycle);
+    if (answer != Answer::Unknown) return answer;
+  }
   if (!passesNecessaryConditions(g, twoColouring(g))) return Answer::NonHamiltonian;
   if (deadline_->expired()) return Answer::Unknown;
   if (n > options_.directSearchOrder && n >= options_.earlyRotationOrder &&
@@ -92,6 +101,18 @@ Answer ExactSolver::decide(const SimpleGraph& g, std::vector<std::int32_t>& cycl
   if (deadline_->expired()) return Answer::Unknown;
   const Answer answer = backtracker_.run(g, *deadline_, cycle);
   stats_.backtrackNodes += backtracker_.nodes();
+  return answer;
+}
+
+// Small cubic and subcubic graphs (a nauty family's, or the pieces between cuts) are decided by
+// the fixed-size search, which allocates nothing; it answers Unknown for graphs it does not take
+// (a degree above 3) and, above the direct search order, past its node budget.
+Answer ExactSolver::smallSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
+  if (!small_.load(g)) return Answer::Unknown;
+  const std::int64_t budget = g.order() <= options_.directSearchOrder ? std::numeric_limits<std::int64_t>::max()
+                                                                      : options_.smallSearchNodes;
+  const Answer answer = small_.run(cycle, budget);
+  stats_.smallSearchNodes += small_.nodes();
   return answer;
 }
 

@@ -18,6 +18,7 @@
 #include "check/frontier.h"
 #include "check/rng.h"
 #include "check/simple_graph.h"
+#include "check/small_search.h"
 
 namespace bicubic::check {
 
@@ -29,20 +30,26 @@ struct ExactResult {
 class ExactSolver {
  public:
   struct Options {
-    // Graphs up to this order go straight to the backtracking search, without the cut reduction.
+    // Graphs up to this order go straight to the searches, without the cut reduction.
     std::int32_t directSearchOrder = 40;
+    // Graphs of at most SmallSearch::kMaxOrder vertices and degree 3 go to the small-graph
+    // search first: without limit up to directSearchOrder, above it for this many nodes.
+    bool smallSearch = true;
+    std::int64_t smallSearchNodes = 100'000;
     // Whether larger graphs are reduced along their small edge cuts first.
     bool reduceCuts = true;
     CutReducer::Options cuts;
-    // When the reduced graph is larger than frontierMaxOrder and the rotations find no cycle,
-    // every pair of edges is tried for 3-edge cuts (quadratic) on graphs up to this many edges.
+    // When the reduced graph has more than wideCutSearchOrder vertices and the rotations find no
+    // cycle, every pair of edges is tried for 3-edge cuts (quadratic) on graphs up to this many
+    // edges: a piece the near search missed is far cheaper to find than to search through.
+    std::int32_t wideCutSearchOrder = 600;
     std::int64_t wideCutSearchEdges = 50000;
     // From this order on, a rotation-extension attempt comes before the exact searches.
     std::int32_t earlyRotationOrder = 200;
     // Graphs of this order up to frontierMaxOrder try the frontier dynamic programme before
     // the backtracking search (below it the backtracking is quicker than planning an order).
     std::int32_t frontierMinOrder = 41;
-    std::int32_t frontierMaxOrder = 600;
+    std::int32_t frontierMaxOrder = 100'000;
     // There, a backtracking run of this many nodes comes first (it finds most cycles).
     std::int64_t quickSearchNodes = 200;
     FrontierSearch::Options frontier;
@@ -55,6 +62,7 @@ class ExactSolver {
   // What the last solve used, for tests and benchmarks.
   struct Stats {
     std::int64_t backtrackNodes = 0;
+    std::int64_t smallSearchNodes = 0;
     std::int32_t cutsSplit = 0;       // pieces the cut reduction decided
     std::int32_t reductionRounds = 0;
     std::int32_t pieceDecisions = 0;  // one per piece and pair of crossing edges
@@ -71,9 +79,11 @@ class ExactSolver {
   // Decides one graph (a piece with its stand-ins, or the reduced graph) without cut reduction.
   Answer decide(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
   Answer frontierSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
+  Answer smallSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
 
   Options options_;
   Backtracker backtracker_;
+  SmallSearch small_;
   FrontierSearch frontier_;
   Rng rng_;
   const Deadline* deadline_ = nullptr;

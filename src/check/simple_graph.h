@@ -80,4 +80,10 @@ bool isConnected(const SimpleGraph& g);
 // Whether removing some single vertex disconnects a connected graph.
 bool hasCutVertex(const SimpleGraph& g);
 
+// Whether cycle lists every vertex of g exactly once and each consecutive pair, the last and
+// the first included, is an edge of g.
+bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle);
+// Starts the cycle at vertex 0 and runs it towards the smaller of 0's two cycle neighbours.
+void normaliseCycle(std::vector<std::int32_t>& cycle);
+
 }  // namespace bicubic::check
