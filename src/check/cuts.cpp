@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "check/cycle_space.h"
 #include "check/index.h"
 #include "check/rng.h"
 
@@ -15,30 +16,30 @@ using Candidate = std::array<std::int32_t, 3>;  // edge numbers, sorted; -1 firs
 
 class CutFinder {
  public:
-  CutFinder(const SimpleGraph& g, std::uint64_t seed) : n_(g.order()) {
-    std::vector<std::int32_t> slot;
-    indexEdges(g, eu_, ev_, incStart_, incEdge_, slot);
-    m_ = static_cast<std::int32_t>(eu_.size());
-    labelCycleSpace(seed);
+  // Indexes g and labels its cycle space; false when the deadline passed first.
+  bool prepare(const SimpleGraph& g, std::uint64_t seed, const Deadline& deadline) {
+    n_ = g.order();
+    if (!index_.build(g, deadline)) return false;
+    m_ = index_.edgeCount();
     markA_.assign(at(n_), 0);
     markB_.assign(at(n_), 0);
+    return labelCycleSpace(seed, deadline);
   }
 
   // Any two edges with equal labels form a 2-edge cut; a few pairs per class suffice, since a
   // class whose pieces are not reduced this time is looked at again on the smaller graph.
-  void collectTwo(std::int32_t pairsPerClass, std::vector<Candidate>& out) const {
-    std::vector<std::int32_t> byLabel(at(m_));
-    for (std::int32_t e = 0; e < m_; ++e) byLabel[at(e)] = e;
-    std::sort(byLabel.begin(), byLabel.end(),
-              [&](std::int32_t a, std::int32_t b) { return label_[at(a)] < label_[at(b)]; });
-    for (std::size_t i = 0; i < byLabel.size();) {
+  bool collectTwo(std::int32_t pairsPerClass, const Deadline& deadline, std::vector<Candidate>& out) {
+    if (!labels_.findClasses(index_, parentEdge_, order_, kNoEdgeExcluded, deadline)) return false;
+    const std::vector<CutPairLabels::Entry>& classes = labels_.classes();
+    for (std::size_t i = 0; i < classes.size();) {
       std::size_t j = i;
-      while (j < byLabel.size() && label_[at(byLabel[j])] == label_[at(byLabel[i])]) ++j;
+      while (j < classes.size() && classes[j].first == classes[i].first) ++j;
       for (std::size_t k = i + 1; k < j && k <= i + at(pairsPerClass); ++k) {
-        out.push_back({-1, std::min(byLabel[i], byLabel[k]), std::max(byLabel[i], byLabel[k])});
+        out.push_back({-1, std::min(classes[i].second, classes[k].second), std::max(classes[i].second, classes[k].second)});
       }
       i = j;
     }
+    return true;
   }
 
   // Triples of edges whose labels XOR to zero, from pairs of edges near each other (radius > 0)
@@ -60,13 +61,13 @@ class CutFinder {
     std::vector<std::int32_t> depth(at(n_), -1), ball;
     for (std::int32_t a = 0; a < m_; ++a) {
       if ((a & kDeadlinePollMask) == 0 && deadline.expired()) return false;
-      if (startAt != nullptr && !(*startAt)[at(eu_[at(a)])]) continue;
-      ball.assign(1, eu_[at(a)]);
-      depth[at(eu_[at(a)])] = 0;
+      if (startAt != nullptr && !(*startAt)[at(index_.first[at(a)])]) continue;
+      ball.assign(1, index_.first[at(a)]);
+      depth[at(index_.first[at(a)])] = 0;
       for (std::size_t k = 0; k < ball.size(); ++k) {
         const std::int32_t v = ball[k];
-        for (std::int32_t i = incStart_[at(v)]; i < incStart_[at(v) + 1]; ++i) {
-          const std::int32_t b = incEdge_[at(i)];
+        for (std::int32_t i = index_.start[at(v)]; i < index_.start[at(v) + 1]; ++i) {
+          const std::int32_t b = index_.edgeOf[at(i)];
           const std::int32_t w = other(b, v);
           // Pairs are kept with a < b, the other order being found from b, except where only some
           // starts are searched.
@@ -102,8 +103,8 @@ class CutFinder {
     for (std::size_t k = 0; k < queue.size(); ++k) {
       const std::int32_t v = queue[k];
       mark[at(v)] = 1;
-      for (std::int32_t i = incStart_[at(v)]; i < incStart_[at(v) + 1] && depth[at(v)] < radius; ++i) {
-        const std::int32_t w = other(incEdge_[at(i)], v);
+      for (std::int32_t i = index_.start[at(v)]; i < index_.start[at(v) + 1] && depth[at(v)] < radius; ++i) {
+        const std::int32_t w = other(index_.edgeOf[at(i)], v);
         if (depth[at(w)] < 0) depth[at(w)] = depth[at(v)] + 1, queue.push_back(w);
       }
     }
@@ -115,27 +116,30 @@ class CutFinder {
   bool confirm(const Candidate& edges, std::int32_t minSide, EdgeCut& cut);
 
  private:
-  std::int32_t other(std::int32_t e, std::int32_t v) const { return eu_[at(e)] == v ? ev_[at(e)] : eu_[at(e)]; }
+  std::int32_t other(std::int32_t e, std::int32_t v) const { return index_.other(e, v); }
+  static constexpr auto kNoEdgeExcluded = [](std::int32_t) { return false; };
   std::int32_t edgeBetween(std::int32_t u, std::int32_t v) const {
     if (u < 0 || v < 0 || u >= n_ || v >= n_) return -1;
-    for (std::int32_t i = incStart_[at(u)]; i < incStart_[at(u) + 1]; ++i) {
-      if (other(incEdge_[at(i)], u) == v) return incEdge_[at(i)];
+    for (std::int32_t i = index_.start[at(u)]; i < index_.start[at(u) + 1]; ++i) {
+      if (other(index_.edgeOf[at(i)], u) == v) return index_.edgeOf[at(i)];
     }
     return -1;
   }
-  void labelCycleSpace(std::uint64_t seed);
+  bool labelCycleSpace(std::uint64_t seed, const Deadline& deadline);
   void buildLabelTable();
   void addTriples(std::int32_t a, std::int32_t b, std::vector<Candidate>& out) const;
   bool sharedVertex(std::int32_t a, std::int32_t b, std::int32_t c) const {
-    for (std::int32_t v : {eu_[at(a)], ev_[at(a)]}) {
-      if ((eu_[at(b)] == v || ev_[at(b)] == v) && (eu_[at(c)] == v || ev_[at(c)] == v)) return true;
+    for (std::int32_t v : {index_.first[at(a)], index_.second[at(a)]}) {
+      if ((index_.first[at(b)] == v || index_.second[at(b)] == v) && (index_.first[at(c)] == v || index_.second[at(c)] == v)) return true;
     }
     return false;
   }
 
-  std::int32_t n_;
+  std::int32_t n_ = 0;
   std::int32_t m_ = 0;
-  std::vector<std::int32_t> eu_, ev_, incStart_, incEdge_;
+  EdgeIndex index_;
+  CutPairLabels labels_;
+  std::vector<std::int32_t> parentEdge_, order_;  // the breadth-first spanning forest
   std::vector<std::uint64_t> label_;
   std::vector<std::int32_t> treeEdges_, otherEdges_;
   // Label table: the label in each slot beside its last edge (-1: empty), so that a probe
@@ -147,42 +151,19 @@ class CutFinder {
   std::int32_t stamp_ = 0;
 };
 
-// Spanning tree by breadth-first search; non-tree edges get random labels and each tree edge the
-// XOR of the labels of the non-tree edges leaving the subtree below it.
-void CutFinder::labelCycleSpace(std::uint64_t seed) {
+// Spanning forest by breadth-first search; non-tree edges get random labels and each tree edge
+// the XOR of the labels of the non-tree edges leaving the subtree below it.
+bool CutFinder::labelCycleSpace(std::uint64_t seed, const Deadline& deadline) {
+  spanningForest(index_, kNoEdgeExcluded, parentEdge_, order_);
+  labels_.seed(seed);
   label_.assign(at(m_), 0);
-  std::vector<std::int32_t> parentEdge(at(n_), -1), order;
-  std::vector<char> seen(at(n_), 0), isTree(at(m_), 0);
-  order.reserve(at(n_));
-  order.push_back(0);
-  seen[0] = 1;
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    const std::int32_t v = order[k];
-    for (std::int32_t i = incStart_[at(v)]; i < incStart_[at(v) + 1]; ++i) {
-      const std::int32_t e = incEdge_[at(i)];
-      const std::int32_t w = other(e, v);
-      if (seen[at(w)]) continue;
-      seen[at(w)] = 1;
-      parentEdge[at(w)] = e;
-      isTree[at(e)] = 1;
-      order.push_back(w);
-    }
-  }
-  Rng rng(seed);
-  std::vector<std::uint64_t> acc(at(n_), 0);
-  for (std::int32_t e = 0; e < m_; ++e) {
-    (isTree[at(e)] ? treeEdges_ : otherEdges_).push_back(e);
-    if (isTree[at(e)]) continue;
-    label_[at(e)] = rng.next() | 1;
-    acc[at(eu_[at(e)])] ^= label_[at(e)];
-    acc[at(ev_[at(e)])] ^= label_[at(e)];
-  }
-  for (std::size_t k = order.size(); k-- > 1;) {
-    const std::int32_t v = order[k];
-    const std::int32_t e = parentEdge[at(v)];
-    label_[at(e)] = acc[at(v)];
-    acc[at(other(e, v))] ^= acc[at(v)];
-  }
+  treeEdges_.clear();
+  otherEdges_.clear();
+  return labels_.labelEdges(index_, parentEdge_, order_, kNoEdgeExcluded, deadline,
+                            [&](std::int32_t e, std::uint64_t label, bool inForest) {
+                              label_[at(e)] = label;
+                              (inForest ? treeEdges_ : otherEdges_).push_back(e);
+                            });
 }
 
 // Open-addressing table from label to the last edge with it; equal labels chain.
@@ -219,8 +200,8 @@ bool CutFinder::confirm(const Candidate& edges, std::int32_t minSide, EdgeCut& c
   ++stamp_;
   auto removed = [&](std::int32_t e) { return e == edges[0] || e == edges[1] || e == edges[2]; };
   const std::int32_t first = edges[2];
-  qa_.assign(1, eu_[at(first)]);
-  qb_.assign(1, ev_[at(first)]);
+  qa_.assign(1, index_.first[at(first)]);
+  qb_.assign(1, index_.second[at(first)]);
   markA_[at(qa_[0])] = stamp_;
   markB_[at(qb_[0])] = stamp_;
   std::size_t heads[2] = {0, 0};
@@ -230,8 +211,8 @@ bool CutFinder::confirm(const Candidate& edges, std::int32_t minSide, EdgeCut& c
     const auto& theirs = turn == 0 ? markB_ : markA_;
     if (heads[turn] == q.size()) break;  // this side is complete, and the smaller one
     const std::int32_t v = q[heads[turn]++];
-    for (std::int32_t i = incStart_[at(v)]; i < incStart_[at(v) + 1]; ++i) {
-      const std::int32_t e = incEdge_[at(i)];
+    for (std::int32_t i = index_.start[at(v)]; i < index_.start[at(v) + 1]; ++i) {
+      const std::int32_t e = index_.edgeOf[at(i)];
       if (removed(e)) continue;
       const std::int32_t w = other(e, v);
       if (theirs[at(w)] == stamp_) return false;
@@ -249,10 +230,10 @@ bool CutFinder::confirm(const Candidate& edges, std::int32_t minSide, EdgeCut& c
   cut.crossing.clear();
   for (std::int32_t e : edges) {
     if (e < 0) continue;
-    const bool uIn = mark[at(eu_[at(e)])] == stamp_;
-    const bool vIn = mark[at(ev_[at(e)])] == stamp_;
+    const bool uIn = mark[at(index_.first[at(e)])] == stamp_;
+    const bool vIn = mark[at(index_.second[at(e)])] == stamp_;
     if (uIn == vIn) return false;  // an edge within one side: not a cut between two sides
-    cut.crossing.emplace_back(uIn ? eu_[at(e)] : ev_[at(e)], uIn ? ev_[at(e)] : eu_[at(e)]);
+    cut.crossing.emplace_back(uIn ? index_.first[at(e)] : index_.second[at(e)], uIn ? index_.second[at(e)] : index_.first[at(e)]);
   }
   cut.side = side;
   return true;
@@ -264,9 +245,9 @@ std::vector<EdgeCut> findSmallCuts(const SimpleGraph& g, const CutSearch& search
                                    const Deadline& deadline, const CutHints* hints) {
   std::vector<EdgeCut> cuts;
   if (g.order() < 2 * search.minSide || !isConnected(g)) return cuts;
-  CutFinder finder(g, seed);
+  CutFinder finder;
   std::vector<Candidate> candidates;
-  finder.collectTwo(search.pairsPerClass, candidates);
+  if (!finder.prepare(g, seed, deadline) || !finder.collectTwo(search.pairsPerClass, deadline, candidates)) return cuts;
   if (search.threeEdgeCuts && hints != nullptr) {
     // A cut whose edges came within reach of each other only through a change has an edge
     // near it (the path between them passes there); the others were found before.

@@ -82,6 +82,8 @@ CutReducer::Outcome CutReducer::runRounds(const Decider& decide, Rng& rng, const
 // they give no piece, the 3-edge cuts; the pieces that do not overlap decided and replaced.
 CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Deadline& deadline, bool& progress) {
   ++stats_.rounds;
+  // The conditions cost O(m): on a large graph past its time limit they are not begun.
+  if (deadline.expired() && graph_.edgeCount() > kCheapConditionsEdges) return Outcome::Unknown;
   const std::vector<std::int8_t> colour = twoColouring(graph_);
   if (!passesNecessaryConditions(graph_, colour)) return Outcome::NonHamiltonian;
   if (deadline.expired()) return Outcome::Unknown;

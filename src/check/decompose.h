@@ -24,6 +24,9 @@ namespace bicubic::check {
 // Necessary conditions, each an exact argument: a Hamiltonian cycle needs n >= 3, degree >= 2
 // everywhere, a connected graph without cut vertex, and equal colour classes when the graph is
 // bipartite (colour as twoColouring returns it, empty when not bipartite).
+// Edges up to which the necessary conditions cost well under a millisecond.
+inline constexpr std::int64_t kCheapConditionsEdges = 10'000;
+
 bool passesNecessaryConditions(const SimpleGraph& g, const std::vector<std::int8_t>& colour);
 
 class CutReducer {

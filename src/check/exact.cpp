@@ -35,8 +35,8 @@ ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
   return result;
 }
 
+// The reducer's first round checks the necessary conditions on g itself.
 Answer ExactSolver::solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
-  if (!passesNecessaryConditions(g, twoColouring(g))) return Answer::NonHamiltonian;
   CutReducer reducer(options_.cuts);
   const CutReducer::Decider decider = [this](const SimpleGraph& piece, std::vector<std::int32_t>& path) {
     return decide(piece, path);
@@ -79,8 +79,10 @@ bool ExactSolver::needsWideCutSearch(const SimpleGraph& core) const {
 
 Answer ExactSolver::decide(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
   const std::int32_t n = g.order();
-  // Past the deadline only the necessary conditions, which need no search, may still answer.
+  // Past the deadline only the necessary conditions, which need no search, may still answer,
+  // and only on a graph small enough that they cost nothing next to the time limit.
   if (deadline_->expired()) {
+    if (g.edgeCount() > kCheapConditionsEdges) return Answer::Unknown;
     return passesNecessaryConditions(g, twoColouring(g)) ? Answer::Unknown : Answer::NonHamiltonian;
   }
   if (options_.smallSearch && n <= SmallSearch::kMaxOrder) {
