@@ -259,8 +259,7 @@ bench_instance() {
   done
   best=$(best_of "${cells[@]}")
 
-  local agreed
-  agreed=$(agree "$label" "$expected")
+  agree "$label" "$expected"
   printf '| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n' "$label" "$cell_plain" "$cell_method" \
     "${cells[0]}" "${cells[1]}" "${cells[2]}" "${cells[3]}" "$best" "$(ratio "$mine" "$best")" "$agreed"
 }
@@ -277,7 +276,8 @@ run_check() { "$check" ${check_args[@]+"${check_args[@]}"} "$file" > "$out" || [
 note_answer() { [[ $ms =~ ^[0-9]+$ ]] && [ "$answer" != unknown ] && answers+=("$1=$answer") || true; }
 
 # All finished tools must give the same counts, and a proven non-Hamiltonian construction must
-# come out non-Hamiltonian; anything else is a fault in a tool or in the generator.
+# come out non-Hamiltonian; anything else is a fault in a tool or in the generator. Sets `agreed`
+# and `mismatch` (so it must not run in a command substitution).
 agree() {
   local label=$1 expected=$2 first="" entry counts
   for entry in ${answers[@]+"${answers[@]}"}; do
@@ -285,15 +285,15 @@ agree() {
     [ -z "$first" ] && first=$counts
     if [ "$counts" != "$first" ]; then
       echo "peers.sh: MISMATCH on $label: ${answers[*]}" >&2
-      echo "MISMATCH"; mismatch=1; return
+      agreed=MISMATCH; mismatch=1; return
     fi
   done
-  if [ -z "$first" ]; then echo "no tool finished"; return; fi
+  if [ -z "$first" ]; then agreed="no tool finished"; return; fi
   if [ "$expected" = non-H ] && [ "${first%% *}" != 0 ]; then
     echo "peers.sh: $label is non-Hamiltonian by construction but the tools found a cycle: ${answers[*]}" >&2
-    echo "MISMATCH"; mismatch=1; return
+    agreed=MISMATCH; mismatch=1; return
   fi
-  echo "${first% *} H / ${first#* } non-H"
+  agreed="${first% *} H / ${first#* } non-H"
 }
 
 # ---- main ----------------------------------------------------------------------------------
