@@ -24,21 +24,23 @@ rows() { tail -n +2 "$1" | cut -f3-6 | sort; }
 counts() { grep -v $'^# ms\t' "$1"; }
 identities() { tail -n +2 "$1" | cut -f1,2; }
 
-nauty-genbg -q -c -d3:3 -D3:3 8 8 >g8.g6
-"$check" g8.g6 >whole.tsv 2>whole.summary
-gzip -c g8.g6 >g8.g6.gz
+nauty-genbg -q -c -d3:3 -D3:3 7 7 >g7.g6
+"$check" g7.g6 >whole.tsv 2>whole.summary
+gzip -c g7.g6 >g7.g6.gz
 
-# One family, run three ways: over parallel, part by part in reverse order, through the Slurm file.
-"$family" --check "$check" -o par -j 2 8 5 2>/dev/null
+# One family, run three ways: over parallel, part by part in reverse order, through the Slurm
+# file in a shuffled order. Eleven parts, so that four are empty and part 10 sorts before 2 by name.
+mod=11
+"$family" --check "$check" -o par -j 2 7 $mod 2>/dev/null
 expect "parallel run exits 0" [ $? = 0 ]
-for res in 4 2 0 3 1; do "$family" --check "$check" --part "$res" -o bypart 8 5 2>/dev/null; done
+for res in $(seq $((mod - 1)) -1 0); do "$family" --check "$check" --part "$res" -o bypart 7 $mod 2>/dev/null; done
 "$family" --join bypart 2>/dev/null
-for res in 1 4 0 3 2; do
-  SLURM_ARRAY_TASK_ID=$res SLURM_SUBMIT_DIR=$source_dir K=8 MOD=5 OUT=slurm CHECK=$check \
+for res in 3 10 0 7 1 9 2 8 4 6 5; do
+  SLURM_ARRAY_TASK_ID=$res SLURM_SUBMIT_DIR=$source_dir K=7 MOD=$mod OUT=slurm CHECK=$check \
     bash "$source_dir/scripts/check-family.slurm" 2>/dev/null
 done
-SLURM_SUBMIT_DIR=$source_dir K=8 MOD=5 OUT=slurm bash "$source_dir/scripts/check-family.slurm" 2>/dev/null
-"$family" --check "$check" --file g8.g6.gz -o file 3 2>/dev/null
+SLURM_SUBMIT_DIR=$source_dir K=7 MOD=$mod OUT=slurm bash "$source_dir/scripts/check-family.slurm" 2>/dev/null
+"$family" --check "$check" --file g7.g6.gz -o file 3 2>/dev/null
 
 for dir in par bypart slurm file; do
   expect "$dir: one header" [ "$(grep -c $'^source\t' $dir/family.tsv)" = 1 ]
@@ -48,8 +50,8 @@ for dir in par bypart slurm file; do
 done
 expect "part order does not matter" cmp -s <(cut -f1-6 par/family.tsv) <(cut -f1-6 bypart/family.tsv)
 expect "slurm parts equal parallel parts" cmp -s <(cut -f1-6 par/family.tsv) <(cut -f1-6 slurm/family.tsv)
-expect "source names family and part" [ "$(identities par/family.tsv | cut -f1 | sort -u | tr '\n' ' ')" = \
-  "genbg-8+8:0/5 genbg-8+8:1/5 genbg-8+8:2/5 genbg-8+8:3/5 genbg-8+8:4/5 " ]
+expect "rows in part order, source names family and part" [ "$(identities par/family.tsv | cut -f1 | uniq)" = \
+  "$(for res in $(seq 0 $((mod - 1))); do grep -q . <(nauty-genbg -q -c -d3:3 -D3:3 7 7 $res/$mod) && echo "genbg-7+7:$res/$mod"; done)" ]
 # Part RES of a split file holds lines RES+1, RES+1+MOD, ...: its index maps back to the line.
 expect "file parts map back to lines" cmp -s <(cut -f3-6 whole.tsv | tail -n +2) <(tail -n +2 file/family.tsv |
   awk -F'\t' -v OFS='\t' '{ split($1, p, /[:\/]/); print (($2 - 1) * 3 + p[2] + 1), $3, $4, $5, $6 }' | sort -n | cut -f2-)
@@ -61,20 +63,20 @@ refuse_case() { # refuse_case NAME BREAK-COMMAND
   "$family" --join broken 2>broken.err
   expect "$1: join exits 1" [ $? = 1 ]
   expect "$1: nothing joined" [ ! -e broken/family.tsv ] && [ ! -e broken/family.summary ]
-  expect "$1: names the part" grep -q 'part 2/5' broken.err
+  expect "$1: names the part" grep -q "part 3/$mod" broken.err
 }
-refuse_case "empty summary" ': >broken/parts/part-2-of-5.summary'
-refuse_case "missing summary" 'rm broken/parts/part-2-of-5.summary'
-refuse_case "missing report" 'rm broken/parts/part-2-of-5.tsv'
-refuse_case "lost row" 'sed -i "\$d" broken/parts/part-2-of-5.tsv'
+refuse_case "empty summary" ': >broken/parts/part-3-of-$mod.summary'
+refuse_case "missing summary" 'rm broken/parts/part-3-of-$mod.summary'
+refuse_case "missing report" 'rm broken/parts/part-3-of-$mod.tsv'
+refuse_case "lost row" 'sed -i "\$d" broken/parts/part-3-of-$mod.tsv'
 
 # A run that fails (bicubic-check exits 1, or the generator fails) is not taken as a part.
-for case in "false-check:--check false 8 5" "bad-generator:--check $check --gen false 5"; do
+for case in "false-check:--check false 8 3" "bad-generator:--check $check --gen false 3"; do
   read -r -a args <<<"${case#*:}"
   "$family" -o "${case%%:*}" "${args[@]}" 2>/dev/null
   expect "${case%%:*}: exits 1" [ $? = 1 ]
   expect "${case%%:*}: no part kept" [ -z "$(ls "${case%%:*}/parts")" ]
-  expect "${case%%:*}: failure logged" [ -s "${case%%:*}/failed/part-0-of-5.log" ]
+  expect "${case%%:*}: failure logged" [ -s "${case%%:*}/failed/part-0-of-3.log" ]
 done
 
 echo "$passed passed, $failed failed"
