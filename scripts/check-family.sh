@@ -30,7 +30,6 @@
 set -uo pipefail
 
 readonly exit_unknown=3 exit_failed=1 exit_usage=2
-readonly generator_failed=100 # a part's status when its generator, not bicubic-check, failed
 
 usage() {
   sed -n '2,/^# Exit status/p' "$0" | sed 's/^# \{0,1\}//' >&2
