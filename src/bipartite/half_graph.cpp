@@ -6,26 +6,31 @@
 namespace bicubic {
 
 std::unique_ptr<HalfGraph> buildHalfGraph(const Graph& graph, OutputSink& out) {
+  auto half = std::make_unique<HalfGraph>(graph.nCities / 2);
+  fillHalfGraph(graph, *half);
+  printAdjacency(*half, out);
+  return half;
+}
+
+void fillHalfGraph(const Graph& graph, HalfGraph& half) {
   const std::int32_t n = graph.nCities;
-  auto half = std::make_unique<HalfGraph>(n / 2);
+  half.resize(n / 2);
 
   std::vector<std::int32_t> blueColumns;
   for (std::int32_t j = 0; j < n; ++j) {
     if (graph.vertices[static_cast<std::size_t>(j)].colour == kBlue) blueColumns.push_back(j);
   }
   // A passed balance test keeps both classes within m; the bound only guards misuse.
-  const auto columns = std::min(blueColumns.size(), static_cast<std::size_t>(half->m));
+  const auto columns = std::min(blueColumns.size(), static_cast<std::size_t>(half.m));
   std::int32_t rowCounter = 0;
-  for (std::int32_t i = 0; i < n && rowCounter < half->m; ++i) {
+  for (std::int32_t i = 0; i < n && rowCounter < half.m; ++i) {
     if (graph.vertices[static_cast<std::size_t>(i)].colour != kRed) continue;
     const std::int32_t* source = graph.row(i);
     for (std::size_t c = 0; c < columns; ++c) {
-      half->setEdge(rowCounter, static_cast<std::int32_t>(c), source[blueColumns[c]]);
+      half.setEdge(rowCounter, static_cast<std::int32_t>(c), source[blueColumns[c]]);
     }
     ++rowCounter;
   }
-  printAdjacency(*half, out);
-  return half;
 }
 
 void printAdjacency(const Graph& graph, OutputSink& out) {

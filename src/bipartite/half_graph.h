@@ -18,6 +18,13 @@ class HalfGraph : public Graph {
   HalfGraph(const HalfGraph&) = delete;
   HalfGraph& operator=(const HalfGraph&) = delete;
 
+  // Makes this the all-zero half graph of size x size, keeping buffer capacity.
+  void resize(std::int32_t size) {
+    reset(size);
+    m = size;
+    parentStatus = kStatusUntested;
+  }
+
   void setParentStatus(std::int32_t value) { parentStatus = value; }
   std::int32_t getParentStatus() const { return parentStatus; }
 
@@ -27,6 +34,8 @@ class HalfGraph : public Graph {
 
 // Builds the half graph of a graph that passed checkBalance and prints it as a table.
 std::unique_ptr<HalfGraph> buildHalfGraph(const Graph& graph, OutputSink& out);
+// The same into an existing half graph, printing nothing: O(n^2).
+void fillHalfGraph(const Graph& graph, HalfGraph& half);
 
 // Writes the header of column labels, one line per row (label, ':', colour byte, tab, each
 // entry followed by a tab) and an empty line.

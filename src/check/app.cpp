@@ -1,15 +1,21 @@
 #include "check/app.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
 #include "check/exact.h"
 #include "check/formats.h"
+#include "check/options.h"
 #include "check/report.h"
+#include "check/rng.h"
 
 namespace bicubic::check {
 
@@ -21,88 +27,11 @@ double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-constexpr const char* kUsage =
-    "usage: bicubic-check [--time-limit SECONDS] [--cycle] [--dot FILE] [FILE ...]\n";
-
-constexpr const char* kHelp =
-    "Decides exactly whether each graph has a Hamiltonian cycle and prints it beside the\n"
-    "verdict of the bicubic method.\n"
-    "\n"
-    "usage: bicubic-check [--time-limit SECONDS] [--cycle] [--dot FILE] [FILE ...]\n"
-    "\n"
-    "Each FILE (or standard input when there is none, or for \"-\") holds a bicubic matrix\n"
-    "file, graph6 lines (as nauty-geng and nauty-genbg write them, \">>graph6<<\" header\n"
-    "allowed) or a TSPLIB HCP file; the format is recognised from the first line.\n"
-    "\n"
-    "  --time-limit SECONDS  give up on a graph after this long: exact answer \"unknown\"\n"
-    "  --cycle               add the Hamiltonian cycle found (1-based, from vertex 1)\n"
-    "  --dot FILE            write the first graph in Graphviz DOT, cycle edges bold\n"
-    "  --help, --version     this text; the version\n"
-    "\n"
-    "Output: one tab-separated line per graph: source, index, n, method, exact, agree, ms\n"
-    "[, cycle]; \"#\" lines name the fields and close with the counts of each method verdict\n"
-    "against each exact answer. Every \"hamiltonian\" was checked against the input edges;\n"
-    "every \"non-hamiltonian\" comes from an exhaustive argument.\n"
-    "Exit status: 0 all decided, 3 some answer unknown, 1 a source could not be read,\n"
-    "2 usage error.\n";
-
-struct Options {
-  double timeLimit = 0;  // 0: none
-  bool cycle = false;
-  std::string dotFile;
-  std::vector<std::string> sources;
-};
-
-// Parses argv; returns -1 to go on, or an exit status (help/version 0, usage error 2).
-int parseOptions(int argc, const char* const* argv, Options& options, OutputSink& out, OutputSink& err) {
-  bool onlyFiles = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (onlyFiles || arg == "-" || arg.empty() || arg[0] != '-') {
-      options.sources.push_back(arg);
-      continue;
-    }
-    auto value = [&](const std::string& name, std::string& into) {
-      if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
-        into = arg.substr(name.size() + 1);
-        return true;
-      }
-      if (i + 1 >= argc) return false;
-      into = argv[++i];
-      return true;
-    };
-    if (arg == "--") {
-      onlyFiles = true;
-    } else if (arg == "--help" || arg == "-h") {
-      out << kHelp;
-      return 0;
-    } else if (arg == "--version") {
-      out << "bicubic-check " << kCheckVersion << "\n";
-      return 0;
-    } else if (arg == "--cycle") {
-      options.cycle = true;
-    } else if (arg == "--time-limit" || arg.starts_with("--time-limit=")) {
-      std::string text;
-      char* stop = nullptr;
-      if (!value("--time-limit", text) || text.empty() ||
-          (options.timeLimit = std::strtod(text.c_str(), &stop), *stop != 0) || !std::isfinite(options.timeLimit) ||
-          options.timeLimit <= 0) {
-        err << "bicubic-check: --time-limit needs a positive number of seconds\n" << kUsage;
-        return 2;
-      }
-    } else if (arg == "--dot" || arg.starts_with("--dot=")) {
-      if (!value("--dot", options.dotFile) || options.dotFile.empty()) {
-        err << "bicubic-check: --dot needs a file name\n" << kUsage;
-        return 2;
-      }
-    } else {
-      err << "bicubic-check: unknown option " << arg << "\n" << kUsage;
-      return 2;
-    }
-  }
-  if (options.sources.empty()) options.sources.push_back("-");
-  return -1;
-}
+// Pending rows reach standard output at least this often, and before any graph that may be slow,
+// so that a run killed midway keeps every row it had decided.
+constexpr auto kFlushInterval = std::chrono::seconds(1);
+// Graphs above this order may take long; below it a graph takes microseconds.
+constexpr std::int32_t kQuickOrder = 64;
 
 // A progress line on standard error, redrawn at most twice a second once a run is long.
 class Progress {
@@ -130,6 +59,7 @@ class Progress {
     if (!shown_) return;
     err_ << "\r\033[K";
     err_.flush();
+    shown_ = false;
   }
 
  private:
@@ -139,131 +69,269 @@ class Progress {
   bool shown_ = false;
 };
 
-}  // namespace
+// A seed from the graph itself (order and edges), so that its random numberings do not depend on
+// the graphs before it.
+std::uint64_t seedOf(const SimpleGraph& g) {
+  std::uint64_t seed = static_cast<std::uint64_t>(g.order());
+  for (std::int32_t v = 0; v < g.order(); ++v) {
+    for (std::int32_t w : g.neighbours(v)) seed = (seed ^ static_cast<std::uint32_t>(w)) * std::uint64_t{0x100000001b3};
+  }
+  return seed;
+}
 
-namespace {
+bool claimsHamiltonian(Verdict v) { return v == Verdict::BicubicH || v == Verdict::MaybeH; }
 
-// The method's verdict on the graph just read: on a matrix source exactly as the reader built it,
-// on the others on g with its vertex order unchanged. Nothing when the graph is outside what the
-// method accepts (no vertices, more than its limit).
-MethodResult methodVerdict(MethodRunner& method, const GraphSource& source, const SimpleGraph& g,
-                           std::vector<MethodRunner::Edge>& edges) {
-  OutputSink quiet = OutputSink::discarding();
-  if (source.format() == Format::Matrix) return method.runOnLastRead(quiet);
-  const std::int32_t n = g.order();
-  if (n < 1 || n > methodMaxOrder()) return std::nullopt;
-  edges.clear();
-  for (std::int32_t v = 0; v < n; ++v) {
-    for (std::int32_t w : g.neighbours(v)) {
-      if (v < w) edges.push_back({v, w});
+bool isSelected(Selection which, MethodResult method, Answer exact) {
+  switch (which) {
+    case Selection::Hamiltonian:
+      return exact == Answer::Hamiltonian;
+    case Selection::NonHamiltonian:
+      return exact == Answer::NonHamiltonian;
+    case Selection::Unknown:
+      return exact == Answer::Unknown;
+    case Selection::MethodWrong:
+      return agreement(method, exact) == "no";
+    case Selection::MethodRight:
+      return agreement(method, exact) == "yes";
+  }
+  return false;
+}
+
+// Whether two paths name one file (the DOT output must never overwrite a source).
+bool sameExistingFile(const std::string& a, const std::string& b) {
+  struct stat first {}, second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
+class CheckRun {
+ public:
+  CheckRun(const CheckOptions& options, CheckStreams streams)
+      : options_(options), out_(streams.out), err_(streams.err), progress_(streams.progress && !options.quiet, err_) {}
+
+  int run();
+
+ private:
+  bool dotPathIsUsable();
+  void runSource(const std::string& name);
+  void runGraph(const GraphSource& source, std::int64_t index);
+  MethodResult methodVerdict(const GraphSource& source);
+  std::int32_t relabelledHamiltonian();
+  ExactResult decide(std::string_view name, std::int64_t index);
+  void writeGraph(const GraphSource& source);
+  void writeDot(std::string_view name, const std::vector<std::int32_t>& cycle);
+  void flushRows();
+  void error(std::string_view name, const std::string& message);
+  bool tableOnStdout() const { return options_.emit == Emit::Report && options_.dotFile != "-"; }
+
+  const CheckOptions& options_;
+  OutputSink& out_;
+  OutputSink& err_;
+  Progress progress_;
+  TableColumns columns_{options_.cycle, options_.relabel > 0};
+  ExactSolver solver_;
+  MethodRunner method_;
+  std::vector<MethodRunner::Edge> edges_;
+  SimpleGraph graph_;
+  Tally tally_;
+  std::string row_;
+  bool readFailure_ = false;
+  std::int64_t graphsDone_ = 0;
+  Clock::time_point lastFlush_ = Clock::now();
+};
+
+void CheckRun::error(std::string_view name, const std::string& message) {
+  err_ << "bicubic-check: " << quotedForMessage(name, kNameQuoteLength) << ": " << message << "\n";
+  err_.flush();
+  readFailure_ = true;
+}
+
+void CheckRun::flushRows() {
+  out_.flush();
+  lastFlush_ = Clock::now();
+}
+
+bool CheckRun::dotPathIsUsable() {
+  if (!options_.dotFile || *options_.dotFile == "-") return true;
+  for (const std::string& source : options_.sources) {
+    if (source == *options_.dotFile || (source != "-" && sameExistingFile(source, *options_.dotFile))) {
+      err_ << "bicubic-check: --dot " << quotedForMessage(*options_.dotFile, kNameQuoteLength)
+           << " is also a source; refusing to overwrite it\n";
+      return false;
     }
   }
-  return method.runOnEdges(n, edges, quiet);
+  return true;
+}
+
+int CheckRun::run() {
+  if (!dotPathIsUsable()) return 2;
+  const auto runStart = Clock::now();
+  if (tableOnStdout()) out_ << headerLine(columns_);
+  for (const std::string& name : options_.sources) {
+    runSource(name);
+    if (out_.writeFailed()) break;
+  }
+  progress_.finish();
+  if (options_.dotFile && graphsDone_ < options_.dotIndex) {
+    error("--dot", "there is no graph " + std::to_string(options_.dotIndex) + " to draw");
+  }
+  flushRows();
+  if (!options_.quiet) err_ << tally_.summary(millisecondsSince(runStart));
+  if (out_.writeFailed()) {
+    err_ << "bicubic-check: cannot write standard output: " << std::strerror(out_.writeError()) << "\n";
+    return 1;
+  }
+  if (readFailure_) return 1;
+  return tally_.unknown() > 0 ? 3 : 0;
+}
+
+void CheckRun::runSource(const std::string& name) {
+  GraphSource source(name, method_);
+  std::string message;
+  if (!source.open(message)) return error(name, message);
+  for (std::int64_t index = 1;; ++index) {
+    const GraphSource::Status status = source.next(graph_, message);
+    for (const std::string& warning : source.warnings()) {
+      err_ << "bicubic-check: " << quotedForMessage(name, kNameQuoteLength) << ": warning: " << warning << "\n";
+    }
+    if (status == GraphSource::Status::End) break;
+    if (status == GraphSource::Status::Error) {
+      error(name, message);
+      continue;  // graph6 goes on with the next line; the others end here
+    }
+    runGraph(source, index);
+    if (out_.writeFailed()) return;
+    progress_.update(graphsDone_, source.bytesRead(), source.totalBytes());
+  }
+}
+
+MethodResult CheckRun::methodVerdict(const GraphSource& source) {
+  if (options_.noMethod) return std::nullopt;
+  if (source.format() == Format::Matrix) return method_.verdictOfLastRead();
+  const std::int32_t n = graph_.order();
+  if (n < 1 || n > methodMaxOrder()) return std::nullopt;
+  edges_.clear();
+  for (std::int32_t v = 0; v < n; ++v) {
+    for (std::int32_t w : graph_.neighbours(v)) {
+      if (v < w) edges_.push_back({v, w});
+    }
+  }
+  return method_.verdictOnEdges(n, edges_);
+}
+
+// How many of options_.relabel random renumberings the method calls Hamiltonian. The numberings
+// come from the graph itself, so a graph gets the same count wherever it stands in the input.
+std::int32_t CheckRun::relabelledHamiltonian() {
+  const std::int32_t n = graph_.order();
+  if (n < 1 || n > methodMaxOrder()) return -1;
+  Rng rng(seedOf(graph_));
+  std::vector<std::int32_t> label(static_cast<std::size_t>(n));
+  std::int32_t hamiltonian = 0;
+  for (std::int32_t run = 0; run < options_.relabel; ++run) {
+    std::iota(label.begin(), label.end(), 0);
+    for (std::size_t i = label.size(); i > 1; --i) std::swap(label[i - 1], label[rng.below(static_cast<std::uint32_t>(i))]);
+    edges_.clear();
+    for (std::int32_t v = 0; v < n; ++v) {
+      for (std::int32_t w : graph_.neighbours(v)) {
+        if (v < w) edges_.push_back({label[static_cast<std::size_t>(v)], label[static_cast<std::size_t>(w)]});
+      }
+    }
+    if (claimsHamiltonian(method_.verdictOnEdges(n, edges_))) ++hamiltonian;
+  }
+  return hamiltonian;
+}
+
+ExactResult CheckRun::decide(std::string_view name, std::int64_t index) {
+  const Deadline deadline = options_.timeLimit > 0 ? Deadline::after(options_.timeLimit) : Deadline();
+  ExactResult result = solver_.solve(graph_, deadline);
+  if (result.answer == Answer::Hamiltonian) {
+    // The certificate is checked against the graph as read before anything is printed.
+    normaliseCycle(result.cycle);
+    if (!isHamiltonianCycle(graph_, result.cycle)) {
+      error(name, "internal error: the cycle found for graph " + std::to_string(index) +
+                      " does not check; reported as unknown");
+      result.answer = Answer::Unknown;
+      result.cycle.clear();
+    }
+  }
+  return result;
+}
+
+void CheckRun::runGraph(const GraphSource& source, std::int64_t index) {
+  const auto graphStart = Clock::now();
+  const std::string_view shownName = options_.sourceName ? std::string_view(*options_.sourceName) : source.name();
+  const MethodResult verdict = methodVerdict(source);
+  if (verdict == Verdict::OutOfMemory) {
+    return error(source.name(), "graph " + std::to_string(index) + ": not enough memory for the method");
+  }
+  ReportLine line;
+  line.relabelHamiltonian = options_.relabel > 0 ? relabelledHamiltonian() : -1;
+  line.relabelRuns = options_.relabel;
+  if (graph_.order() > kQuickOrder) flushRows();
+  const ExactResult result = decide(source.name(), index);
+  ++graphsDone_;
+  tally_.add(verdict, result.answer);
+  if (options_.dotFile && graphsDone_ == options_.dotIndex) writeDot(shownName, result.cycle);
+  if (!options_.select || isSelected(*options_.select, verdict, result.answer)) {
+    if (options_.emit != Emit::Report) {
+      writeGraph(source);
+    } else if (tableOnStdout()) {
+      line.source = shownName;
+      line.index = index;
+      line.n = graph_.order();
+      line.method = verdict;
+      line.exact = result.answer;
+      line.milliseconds = millisecondsSince(graphStart);
+      line.cycle = options_.cycle ? &result.cycle : nullptr;
+      row_.clear();
+      appendLine(row_, line, columns_);
+      out_ << row_;
+    }
+  }
+  if (Clock::now() - lastFlush_ >= kFlushInterval || Clock::now() - graphStart >= kFlushInterval) flushRows();
+}
+
+void CheckRun::writeGraph(const GraphSource& source) {
+  // graph6 and sparse6 lines go out exactly as they came in; other input is encoded.
+  const bool lineBased = source.format() == Format::Graph6 || source.format() == Format::Sparse6;
+  const bool asRead = lineBased && ((options_.emit == Emit::Graph6 && source.lastLineFormat() == Format::Graph6) ||
+                                    (options_.emit == Emit::Sparse6 && source.lastLineFormat() == Format::Sparse6));
+  if (asRead) {
+    out_ << source.lastLine() << "\n";
+  } else if (options_.emit == Emit::Graph6) {
+    out_ << encodeGraph6(graph_) << "\n";
+  } else if (options_.emit == Emit::Sparse6) {
+    out_ << encodeSparse6(graph_) << "\n";
+  } else {
+    out_ << matrixText(graph_);
+  }
+}
+
+void CheckRun::writeDot(std::string_view name, const std::vector<std::int32_t>& cycle) {
+  const std::string text = dotText(graph_, cycle, name);
+  if (*options_.dotFile == "-") {
+    out_ << text;
+    return;
+  }
+  errno = 0;
+  std::FILE* file = std::fopen(options_.dotFile->c_str(), "wb");
+  bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  const int reason = errno;
+  if (file != nullptr) written = std::fclose(file) == 0 && written;
+  if (!written) {
+    error("--dot", "cannot write " + quotedForMessage(*options_.dotFile, kNameQuoteLength) + ": " + std::strerror(reason != 0 ? reason : errno));
+  }
 }
 
 }  // namespace
 
-int runCheck(int argc, const char* const* argv, OutputSink& out, OutputSink& err, bool progressOnTerminal) {
-  Options options;
-  const int parsed = parseOptions(argc, argv, options, out, err);
-  if (parsed >= 0) return parsed;
-
-  const auto runStart = Clock::now();
-  Progress progress(progressOnTerminal, err);
-  ExactSolver solver;
-  MethodRunner method;
-  std::vector<MethodRunner::Edge> edges;
-  SimpleGraph graph;
-  Tally tally;
-  bool readFailure = false;
-  bool dotWritten = false;
-  std::int64_t graphsDone = 0;
-  auto lastFlush = Clock::now();
-  out << headerLine(options.cycle);
-
-  for (const std::string& name : options.sources) {
-    GraphSource source(name, method);
-    std::string error;
-    if (!source.open(error)) {
-      err << "bicubic-check: " << name << ": " << error << "\n";
-      err.flush();
-      readFailure = true;
-      continue;
-    }
-    for (std::int64_t index = 1;; ++index) {
-      const GraphSource::Status status = source.next(graph, error);
-      if (status == GraphSource::Status::End) break;
-      if (status == GraphSource::Status::Error) {
-        err << "bicubic-check: " << name << ": " << error << "\n";
-        err.flush();
-        readFailure = true;
-        continue;  // graph6 goes on with the next line; the others end here
-      }
-      const auto graphStart = Clock::now();
-      const MethodResult verdict = methodVerdict(method, source, graph, edges);
-      if (verdict == Verdict::OutOfMemory) {
-        err << "bicubic-check: " << name << ": graph " << index << ": not enough memory for the method\n";
-        err.flush();
-        readFailure = true;
-        continue;
-      }
-      const Deadline deadline = options.timeLimit > 0 ? Deadline::after(options.timeLimit) : Deadline();
-      ExactResult result = solver.solve(graph, deadline);
-      if (result.answer == Answer::Hamiltonian) {
-        // The certificate is checked against the graph as read before anything is printed.
-        normaliseCycle(result.cycle);
-        if (!isHamiltonianCycle(graph, result.cycle)) {
-          err << "bicubic-check: internal error: the cycle found for " << name << " graph " << index
-              << " does not check; reported as unknown\n";
-          err.flush();
-          result.answer = Answer::Unknown;
-          result.cycle.clear();
-        }
-      }
-      ReportLine line;
-      line.source = name;
-      line.index = index;
-      line.n = graph.order();
-      line.method = verdict;
-      line.exact = result.answer;
-      line.milliseconds = millisecondsSince(graphStart);
-      line.cycle = options.cycle && result.answer == Answer::Hamiltonian ? &result.cycle : nullptr;
-      out << formatLine(line);
-      tally.add(verdict, result.answer);
-      ++graphsDone;
-
-      if (!options.dotFile.empty()) {
-        if (!dotWritten) {
-          const std::string text = dotText(graph, result.cycle, name);
-          std::FILE* file = std::fopen(options.dotFile.c_str(), "wb");
-          bool written = file != nullptr;
-          if (written) {
-            written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-            written = std::fclose(file) == 0 && written;
-          }
-          if (!written) {
-            err << "bicubic-check: cannot write " << options.dotFile << "\n";
-            err.flush();
-            readFailure = true;
-          }
-          dotWritten = true;
-        } else if (graphsDone == 2) {
-          err << "bicubic-check: --dot draws only the first graph\n";
-          err.flush();
-        }
-      }
-      if (Clock::now() - lastFlush > std::chrono::seconds(1)) {
-        out.flush();
-        lastFlush = Clock::now();
-      }
-      progress.update(graphsDone, source.bytesRead(), source.totalBytes());
-    }
+int runCheck(int argc, const char* const* argv, CheckStreams streams) {
+  CheckOptions options;
+  if (const std::optional<int> status = parseCheckOptions(argc, argv, options, streams.out, streams.err)) {
+    return *status;
   }
-  progress.finish();
-  out << tally.closingLines(millisecondsSince(runStart));
-  out.flush();
-  if (readFailure) return 1;
-  return tally.unknown() > 0 ? 3 : 0;
+  CheckRun run(options, streams);
+  return run.run();
 }
 
 }  // namespace bicubic::check

@@ -1,12 +1,8 @@
 #include "check/formats.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <unordered_set>
 #include <vector>
 
 namespace bicubic::check {
@@ -15,8 +11,11 @@ namespace {
 
 constexpr std::string_view kGraph6Header = ">>graph6<<";
 constexpr std::string_view kSparse6Header = ">>sparse6<<";
-// graph6 and HCP can state huge orders; past this the graph would not fit in memory anyway.
-constexpr std::int64_t kMaxOrder = 1 << 20;
+// Beyond this many warnings for one graph the rest are only counted.
+constexpr std::size_t kMaxWarnings = 20;
+// The start of a junk first line shown in the "not a graph file" message.
+constexpr std::size_t kJunkQuoteLength = 16;
+constexpr unsigned char kDelete = 0x7f;
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -63,99 +62,97 @@ bool parseInt(std::string_view token, std::int64_t& value) {
   return true;
 }
 
-}  // namespace
+bool isControlByte(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == kDelete; }
+bool isPrintableAscii(unsigned char c) { return c == '\t' || (c >= 0x20 && c < kDelete); }
 
-bool decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error) {
-  for (char c : line) {
-    if (c < 63 || c > 126) {
-      error = "graph6 line holds a character outside '?' to '~'";
-      return false;
-    }
-  }
-  if (line.empty()) {
-    error = "empty graph6 line";
-    return false;
-  }
-  std::int64_t n = 0;
-  std::size_t pos = 0;
-  auto take = [&](std::size_t count) {
-    std::int64_t v = 0;
-    for (std::size_t k = 0; k < count; ++k) v = (v << 6) | (line[pos + k] - 63);
-    pos += count;
-    return v;
-  };
-  if (line[0] != 126) {
-    n = line[0] - 63;
-    pos = 1;
-  } else if (line.size() >= 2 && line[1] != 126) {
-    if (line.size() < 4) {
-      error = "graph6 line ends inside its vertex count";
-      return false;
-    }
-    pos = 1;
-    n = take(3);
+// Length of the valid UTF-8 sequence at the front of text (0 when it is none). Overlong forms,
+// surrogates and code points past U+10FFFF are invalid.
+std::size_t utf8SequenceLength(std::string_view text) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xbf;
+  if (lead >= 0xc2 && lead <= 0xdf) {
+    length = 2;
+  } else if (lead >= 0xe0 && lead <= 0xef) {
+    length = 3;
+    if (lead == 0xe0) low = 0xa0;
+    if (lead == 0xed) high = 0x9f;
+  } else if (lead >= 0xf0 && lead <= 0xf4) {
+    length = 4;
+    if (lead == 0xf0) low = 0x90;
+    if (lead == 0xf4) high = 0x8f;
   } else {
-    if (line.size() < 8) {
-      error = "graph6 line ends inside its vertex count";
-      return false;
-    }
-    pos = 2;
-    n = take(6);
+    return 0;
   }
-  if (n > kMaxOrder) {
-    error = "graph6 vertex count " + std::to_string(n) + " is too large";
-    return false;
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if (byte(k) < 0x80 || byte(k) > 0xbf) return 0;
   }
-  const std::int64_t bits = n * (n - 1) / 2;
-  const std::int64_t chars = (bits + 5) / 6;
-  if (static_cast<std::int64_t>(line.size() - pos) != chars) {
-    error = "graph6 line for " + std::to_string(n) + " vertices should have " + std::to_string(chars) +
-            " edge characters, has " + std::to_string(line.size() - pos);
-    return false;
-  }
-  g.reset(static_cast<std::int32_t>(n));
-  std::int64_t k = 0;
-  for (std::int32_t j = 1; j < n; ++j) {
-    for (std::int32_t i = 0; i < j; ++i, ++k) {
-      const int byte = line[pos + static_cast<std::size_t>(k / 6)] - 63;
-      if ((byte >> (5 - k % 6)) & 1) g.addNewEdge(i, j);
-    }
-  }
-  return true;
+  // C1 controls (U+0080..U+009F) are terminal commands too: escaped like the C0 ones.
+  if (lead == 0xc2 && byte(1) <= 0x9f) return 0;
+  return length;
 }
 
-std::string encodeGraph6(const SimpleGraph& g) {
-  const std::int64_t n = g.order();
-  std::string out;
-  if (n < 63) {
-    out += static_cast<char>(63 + n);
-  } else if (n < 258048) {
-    out += static_cast<char>(126);
-    for (int s = 12; s >= 0; s -= 6) out += static_cast<char>(63 + ((n >> s) & 63));
-  } else {
-    out += static_cast<char>(126);
-    out += static_cast<char>(126);
-    for (int s = 30; s >= 0; s -= 6) out += static_cast<char>(63 + ((n >> s) & 63));
+void appendEscapedByte(unsigned char c, std::string& out) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += "\\x";
+  out += kHex[c >> 4];
+  out += kHex[c & 15];
+}
+
+// The first line of a source's head, when it holds a control byte: binary, not a graph file.
+bool headIsBinary(std::string_view head, std::string& error) {
+  const std::string_view firstLine = head.substr(0, head.find('\n'));
+  for (char c : firstLine) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (!isControlByte(byte)) continue;
+    std::string shown;
+    appendEscapedByte(byte, shown);
+    error = "not a graph file: its first line holds the control byte " + shown + " (it starts " +
+            quotedForMessage(firstLine, kJunkQuoteLength) + ")";
+    return true;
   }
-  int acc = 0;
-  int filled = 0;
-  for (std::int32_t j = 1; j < n; ++j) {
-    for (std::int32_t i = 0; i < j; ++i) {
-      acc = (acc << 1) | (g.hasEdge(i, j) ? 1 : 0);
-      if (++filled == 6) {
-        out += static_cast<char>(63 + acc);
-        acc = 0;
-        filled = 0;
-      }
+  return false;
+}
+
+std::string atLine(std::int64_t line) { return "line " + std::to_string(line) + ": "; }
+
+}  // namespace
+
+std::string quotedForMessage(std::string_view text, std::size_t maxCharacters) {
+  std::string out;
+  std::size_t characters = 0;
+  std::size_t k = 0;
+  while (k < text.size() && characters < maxCharacters) {
+    const auto c = static_cast<unsigned char>(text[k]);
+    ++characters;
+    if (c == '\\') {
+      out += "\\\\";
+      ++k;
+    } else if (c < 0x20 || c == kDelete) {
+      appendEscapedByte(c, out);
+      ++k;
+    } else if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++k;
+    } else if (const std::size_t length = utf8SequenceLength(text.substr(k)); length > 0) {
+      out += text.substr(k, length);
+      k += length;
+    } else {
+      appendEscapedByte(c, out);
+      ++k;
     }
   }
-  if (filled > 0) out += static_cast<char>(63 + (acc << (6 - filled)));
+  if (k < text.size()) out += "...";
   return out;
 }
 
 Format detectFormat(std::string_view firstLine) {
   std::string_view line = trim(firstLine);
   if (line.starts_with(kGraph6Header)) return Format::Graph6;
+  if (line.starts_with(kSparse6Header) || line.starts_with(':')) return Format::Sparse6;
   if (line.empty()) return Format::Matrix;
   const unsigned char c = static_cast<unsigned char>(line.front());
   if (std::isdigit(c) || c == '+' || c == '-') return Format::Matrix;
@@ -167,17 +164,19 @@ Format detectFormat(std::string_view firstLine) {
   return Format::Graph6;
 }
 
+
 GraphSource::GraphSource(std::string name, MethodRunner& method) : name_(std::move(name)), method_(method) {}
 
 bool GraphSource::open(std::string& error) {
   if (!input_.open(name_, error)) return false;
+  if (headIsBinary(input_.head(), error)) return false;
   // The first non-blank line decides the format; it is then read again as part of the graph.
   while (input_.readLine(line_)) {
     ++lineNumber_;
-    if (trim(line_).empty()) continue;
     const std::string_view first = trim(line_);
-    if (first.starts_with(kSparse6Header) || first.front() == ':' || first.front() == '&') {
-      error = "sparse6 and digraph6 input is not supported; convert it to graph6 (nauty-copyg -g)";
+    if (first.empty()) continue;
+    if (first.front() == '&') {
+      error = "digraph6 input is not supported";
       return false;
     }
     format_ = detectFormat(first);
@@ -193,22 +192,39 @@ bool GraphSource::open(std::string& error) {
   return true;
 }
 
-GraphSource::Status GraphSource::next(SimpleGraph& g, std::string& error) {
-  if (done_) return Status::End;
-  switch (format_) {
-    case Format::Graph6:
-      return nextGraph6(g, error);
-    case Format::Hcp:
-      done_ = true;
-      return readHcp(g, error);
-    case Format::Matrix:
-      done_ = true;
-      return readMatrix(g, error);
+void GraphSource::warn(std::string message) {
+  if (warnings_.size() < kMaxWarnings) {
+    warnings_.push_back(std::move(message));
+  } else {
+    ++unlistedWarnings_;
   }
-  return Status::End;
 }
 
-GraphSource::Status GraphSource::nextGraph6(SimpleGraph& g, std::string& error) {
+GraphSource::Status GraphSource::next(SimpleGraph& g, std::string& error) {
+  warnings_.clear();
+  unlistedWarnings_ = 0;
+  lastLine_ = {};
+  lastLineFormat_ = format_;
+  if (done_) return Status::End;
+  Status status = Status::End;
+  switch (format_) {
+    case Format::Graph6:
+    case Format::Sparse6:
+      status = nextLineGraph(g, error);
+      break;
+    case Format::Hcp:
+      status = readHcp(g, error);
+      break;
+    case Format::Matrix:
+      done_ = true;
+      status = readMatrix(g, error);
+      break;
+  }
+  if (unlistedWarnings_ > 0) warnings_.push_back(std::to_string(unlistedWarnings_) + " more warnings not shown");
+  return status;
+}
+
+GraphSource::Status GraphSource::nextLineGraph(SimpleGraph& g, std::string& error) {
   for (;;) {
     if (!input_.readLine(line_)) {
       done_ = true;
@@ -220,121 +236,269 @@ GraphSource::Status GraphSource::nextGraph6(SimpleGraph& g, std::string& error) 
     }
     ++lineNumber_;
     std::string_view view = trim(line_);
-    if (view.starts_with(kGraph6Header)) view.remove_prefix(kGraph6Header.size());
-    if (view.empty()) continue;
-    if (!decodeGraph6(view, g, error)) {
-      error = "line " + std::to_string(lineNumber_) + ": " + error;
-      return Status::Error;
+    if (view.starts_with(kGraph6Header)) {
+      view.remove_prefix(kGraph6Header.size());
+    } else if (view.starts_with(kSparse6Header)) {
+      view.remove_prefix(kSparse6Header.size());
     }
-    return Status::Graph;
+    if (view.empty()) continue;
+    return decodeLine(view, g, error);
   }
 }
 
-GraphSource::Status GraphSource::readHcp(SimpleGraph& g, std::string& error) {
-  std::int64_t dimension = -1;
-  std::string format = "EDGE_LIST";
-  bool inEdges = false;
-  std::vector<std::int64_t> numbers;
-  while (input_.readLine(line_)) {
-    ++lineNumber_;
-    std::string_view view = trim(line_);
-    if (view.empty()) continue;
-    if (!inEdges) {
-      std::string_view key, value;
-      splitKeyword(view, key, value);
-      if (key == "EOF") break;
-      if (key == "TYPE") {
-        if (value != "HCP") {
-          error = "line " + std::to_string(lineNumber_) + ": TYPE is " + std::string(value) + ", only HCP is read";
-          return Status::Error;
-        }
-      } else if (key == "DIMENSION") {
-        if (!parseInt(value, dimension) || dimension < 0 || dimension > kMaxOrder) {
-          error = "line " + std::to_string(lineNumber_) + ": DIMENSION is not a usable vertex count";
-          return Status::Error;
-        }
-      } else if (key == "EDGE_DATA_FORMAT") {
-        format = std::string(value);
-        if (format != "EDGE_LIST" && format != "ADJ_LIST") {
-          error = "line " + std::to_string(lineNumber_) + ": EDGE_DATA_FORMAT " + format + " is not read";
-          return Status::Error;
-        }
-      } else if (key == "EDGE_DATA_SECTION") {
-        inEdges = true;
-      } else if (!isHcpKeyword(key)) {
-        error = "line " + std::to_string(lineNumber_) + ": unknown keyword " + std::string(key);
-        return Status::Error;
-      }
-      continue;
-    }
-    if (view == "EOF") break;
-    std::size_t i = 0;
-    while (i < view.size()) {
-      while (i < view.size() && std::isspace(static_cast<unsigned char>(view[i]))) ++i;
-      std::size_t j = i;
-      while (j < view.size() && !std::isspace(static_cast<unsigned char>(view[j]))) ++j;
-      if (j > i) {
-        std::int64_t v = 0;
-        if (!parseInt(view.substr(i, j - i), v)) {
-          error = "line " + std::to_string(lineNumber_) + ": '" + std::string(view.substr(i, j - i)) + "' is not a vertex number";
-          return Status::Error;
-        }
-        numbers.push_back(v);
-      }
-      i = j;
-    }
+GraphSource::Status GraphSource::decodeLine(std::string_view line, SimpleGraph& g, std::string& error) {
+  const bool firstLine = !anyLineSeen_;
+  anyLineSeen_ = true;
+  bool decoded = false;
+  if (line.front() == ':') {
+    IgnoredEdges ignored;
+    decoded = decodeSparse6(line, g, ignored, error);
+    if (ignored.loops > 0) warn(atLine(lineNumber_) + std::to_string(ignored.loops) + " loop(s) ignored");
+    if (ignored.repeats > 0) warn(atLine(lineNumber_) + std::to_string(ignored.repeats) + " repeated edge(s) ignored");
+    lastLineFormat_ = Format::Sparse6;
+  } else if (line.front() == ';') {
+    error = "incremental sparse6 (';') is not supported";
+  } else if (line.front() == '&') {
+    error = "digraph6 is not supported";
+  } else {
+    decoded = decodeGraph6(line, g, error);
+    lastLineFormat_ = Format::Graph6;
   }
-  if (dimension < 0) {
+  if (decoded) {
+    lastLine_ = line;
+    return Status::Graph;
+  }
+  // A first line that is no graph and not even printable text: the source is binary junk, and
+  // reading on would only repeat the same error for every "line" of it.
+  const bool printable = std::all_of(line.begin(), line.end(),
+                                     [](char c) { return isPrintableAscii(static_cast<unsigned char>(c)); });
+  if (firstLine && !printable) {
+    done_ = true;
+    error = "not a graph file: line " + std::to_string(lineNumber_) + " is neither graph6 nor sparse6 (it starts " +
+            quotedForMessage(line, kJunkQuoteLength) + ")";
+    return Status::Error;
+  }
+  error = atLine(lineNumber_) + error;
+  return Status::Error;
+}
+
+struct HcpHeader {
+  std::int64_t dimension = -1;
+  bool adjacencyList = false;
+  bool sectionOpened = false;
+  bool anyLine = false;
+  // How the instance ended: at its EOF line (another instance may follow) or its closing -1.
+  bool sawEof = false;
+  bool closed = false;
+};
+
+struct HcpNumber {
+  std::int64_t value;
+  std::int64_t line;
+};
+
+// One HCP instance: keyword lines, EDGE_DATA_SECTION, numbers up to the closing -1, EOF. After
+// EOF the source may hold another instance, read by the next call as the next graph.
+GraphSource::Status GraphSource::readHcp(SimpleGraph& g, std::string& error) {
+  done_ = true;  // an error ends the source: there is no telling where the next instance starts
+  HcpHeader header;
+  std::vector<HcpNumber> numbers;
+  if (!readHcpHeader(header, error)) return Status::Error;
+  if (!header.anyLine) return Status::End;
+  if (!header.sectionOpened) {
+    error = header.dimension < 0 ? "no DIMENSION line" : "no EDGE_DATA_SECTION";
+    return Status::Error;
+  }
+  if (!readHcpNumbers(header, numbers, error)) return Status::Error;
+  if (header.closed && !header.sawEof && !skipHcpTail(header, error)) return Status::Error;
+  if (header.dimension < 0) {
     error = "no DIMENSION line";
     return Status::Error;
   }
-  if (!inEdges) {
-    error = "no EDGE_DATA_SECTION";
-    return Status::Error;
-  }
-  const auto n = static_cast<std::int32_t>(dimension);
-  g.reset(n);
-  auto vertexOk = [&](std::int64_t v) { return v >= 1 && v <= n; };
-  std::size_t k = 0;
-  if (format == "EDGE_LIST") {
-    while (k < numbers.size() && numbers[k] != -1) {
-      if (k + 1 >= numbers.size() || numbers[k + 1] == -1) {
-        error = "EDGE_DATA_SECTION ends inside an edge";
-        return Status::Error;
-      }
-      if (!vertexOk(numbers[k]) || !vertexOk(numbers[k + 1])) {
-        error = "edge " + std::to_string(numbers[k]) + " " + std::to_string(numbers[k + 1]) +
-                " names a vertex outside 1.." + std::to_string(n);
-        return Status::Error;
-      }
-      g.addEdge(static_cast<std::int32_t>(numbers[k] - 1), static_cast<std::int32_t>(numbers[k + 1] - 1));
-      k += 2;
-    }
-  } else {
-    // ADJ_LIST: a vertex, its neighbours, -1; the whole section ends with another -1.
-    while (k < numbers.size() && numbers[k] != -1) {
-      const std::int64_t v = numbers[k++];
-      if (!vertexOk(v)) {
-        error = "vertex " + std::to_string(v) + " is outside 1.." + std::to_string(n);
-        return Status::Error;
-      }
-      while (k < numbers.size() && numbers[k] != -1) {
-        if (!vertexOk(numbers[k])) {
-          error = "vertex " + std::to_string(numbers[k]) + " is outside 1.." + std::to_string(n);
-          return Status::Error;
-        }
-        g.addEdge(static_cast<std::int32_t>(v - 1), static_cast<std::int32_t>(numbers[k] - 1));
-        ++k;
-      }
-      ++k;
-    }
-  }
+  if (!buildHcpGraph(header, numbers, g, error)) return Status::Error;
+  done_ = !header.sawEof;
   return Status::Graph;
+}
+
+// Keyword lines up to and including EDGE_DATA_SECTION, which is left in line_ (it may hold
+// numbers already); stops early at EOF or the end of the input.
+bool GraphSource::readHcpHeader(HcpHeader& header, std::string& error) {
+  while (input_.readLine(line_)) {
+    ++lineNumber_;
+    const std::string_view view = trim(line_);
+    if (view.empty()) continue;
+    header.anyLine = true;
+    std::string_view key, value;
+    splitKeyword(view, key, value);
+    if (key == "EOF") {
+      header.sawEof = true;
+      return true;
+    }
+    if (key == "EDGE_DATA_SECTION") {
+      header.sectionOpened = true;
+      return true;
+    }
+    if (key == "TYPE" && value != "HCP") {
+      error = atLine(lineNumber_) + "TYPE is " + quotedForMessage(value) + ", only HCP is read";
+      return false;
+    }
+    if (key == "DIMENSION") {
+      std::int64_t dimension = -1;
+      if (!parseInt(value, dimension) || dimension < 0 || dimension > kMaxGraphOrder) {
+        error = atLine(lineNumber_) + "DIMENSION " + quotedForMessage(value) + " is not a usable vertex count";
+        return false;
+      }
+      if (header.dimension >= 0 && header.dimension != dimension) {
+        error = atLine(lineNumber_) + "DIMENSION " + std::to_string(dimension) + " contradicts the earlier " +
+                std::to_string(header.dimension);
+        return false;
+      }
+      header.dimension = dimension;
+    } else if (key == "EDGE_DATA_FORMAT") {
+      if (value != "EDGE_LIST" && value != "ADJ_LIST") {
+        error = atLine(lineNumber_) + "EDGE_DATA_FORMAT " + quotedForMessage(value) + " is not read";
+        return false;
+      }
+      header.adjacencyList = value == "ADJ_LIST";
+    } else if (!isHcpKeyword(key)) {
+      error = atLine(lineNumber_) + "unknown keyword " + quotedForMessage(key);
+      return false;
+    }
+  }
+  if (input_.failed()) {
+    error = input_.error();
+    return false;
+  }
+  return true;
+}
+
+// The numbers of EDGE_DATA_SECTION, from the section line itself on, up to the closing -1 (an
+// edge list closes at its first -1, an adjacency list at a -1 where a vertex would start), EOF
+// or the end of the input. Numbers after the closing -1 on its own line are an error.
+bool GraphSource::readHcpNumbers(HcpHeader& header, std::vector<HcpNumber>& numbers, std::string& error) {
+  std::string_view key, rest;
+  splitKeyword(trim(line_), key, rest);
+  bool listOpen = false;  // adjacency list: inside a vertex's list
+  for (;;) {
+    if (rest == "EOF") {
+      header.sawEof = true;
+      return true;
+    }
+    while (!rest.empty()) {
+      std::size_t stop = 0;
+      while (stop < rest.size() && !std::isspace(static_cast<unsigned char>(rest[stop]))) ++stop;
+      const std::string_view token = rest.substr(0, stop);
+      rest = trim(rest.substr(stop));
+      if (header.closed && token == "EOF" && rest.empty()) {
+        header.sawEof = true;
+        return true;
+      }
+      if (header.closed) {
+        error = atLine(lineNumber_) + quotedForMessage(token) + " after the closing -1";
+        return false;
+      }
+      std::int64_t value = 0;
+      if (!parseInt(token, value)) {
+        error = atLine(lineNumber_) + "'" + quotedForMessage(token) + "' is not a vertex number";
+        return false;
+      }
+      if (value == -1 && (!header.adjacencyList || !listOpen)) {
+        header.closed = true;
+        continue;
+      }
+      listOpen = value != -1;
+      numbers.push_back({value, lineNumber_});
+    }
+    if (header.closed) return true;
+    if (!input_.readLine(line_)) break;
+    ++lineNumber_;
+    rest = trim(line_);
+  }
+  if (input_.failed()) {
+    error = input_.error();
+    return false;
+  }
+  return true;
+}
+
+// After the closing -1: blank lines, then EOF or the end of the input.
+bool GraphSource::skipHcpTail(HcpHeader& header, std::string& error) {
+  while (input_.readLine(line_)) {
+    ++lineNumber_;
+    const std::string_view view = trim(line_);
+    if (view.empty()) continue;
+    if (view == "EOF") {
+      header.sawEof = true;
+      return true;
+    }
+    error = atLine(lineNumber_) + quotedForMessage(view) + " after the closing -1";
+    return false;
+  }
+  if (input_.failed()) {
+    error = input_.error();
+    return false;
+  }
+  return true;
+}
+
+// Builds g from the section's numbers. Loops and repeated edges get a warning naming their line
+// and are left out; an adjacency list that names each edge from both ends repeats nothing.
+bool GraphSource::buildHcpGraph(const HcpHeader& header, const std::vector<HcpNumber>& numbers, SimpleGraph& g,
+                                std::string& error) {
+  const auto n = static_cast<std::int32_t>(header.dimension);
+  g.reset(n);
+  std::unordered_set<std::uint64_t> listed;  // adjacency list: the pairs (vertex, neighbour) seen
+  auto addEdge = [&](const HcpNumber& u, const HcpNumber& v) {
+    for (const HcpNumber& end : {u, v}) {
+      if (end.value < 1 || end.value > n) {
+        error = atLine(end.line) + "vertex " + std::to_string(end.value) + " is outside 1.." + std::to_string(n);
+        return false;
+      }
+    }
+    const std::string edge = std::to_string(u.value) + "-" + std::to_string(v.value);
+    const auto a = static_cast<std::int32_t>(u.value - 1);
+    const auto b = static_cast<std::int32_t>(v.value - 1);
+    if (a == b) {
+      warn(atLine(v.line) + "loop " + edge + " ignored");
+    } else if (header.adjacencyList) {
+      // The edge may be there already from b's own list; only the same listing twice repeats.
+      if (listed.insert(static_cast<std::uint64_t>(a) << 32 | static_cast<std::uint32_t>(b)).second) {
+        g.addEdge(a, b);
+      } else {
+        warn(atLine(v.line) + "repeated edge " + edge + " ignored");
+      }
+    } else if (!g.addEdge(a, b)) {
+      warn(atLine(v.line) + "repeated edge " + edge + " ignored");
+    }
+    return true;
+  };
+  std::size_t k = 0;
+  if (!header.adjacencyList) {
+    if (numbers.size() % 2 != 0) {
+      error = atLine(numbers.back().line) + "EDGE_DATA_SECTION ends inside an edge";
+      return false;
+    }
+    for (; k < numbers.size(); k += 2) {
+      if (!addEdge(numbers[k], numbers[k + 1])) return false;
+    }
+    return true;
+  }
+  // A vertex, its neighbours, -1; the closing -1 was taken off by readHcpNumbers.
+  while (k < numbers.size()) {
+    const HcpNumber& vertex = numbers[k++];
+    for (; k < numbers.size() && numbers[k].value != -1; ++k) {
+      if (!addEdge(vertex, numbers[k])) return false;
+    }
+    ++k;
+  }
+  return true;
 }
 
 GraphSource::Status GraphSource::readMatrix(SimpleGraph& g, std::string& error) {
   OutputSink readerLines = OutputSink::discarding();
-  const MethodRunner::MatrixRead read = method_.readMatrix(input_, name_, readerLines);
+  // The reader names the source in its messages: escaped like any other input.
+  const std::string shownName = quotedForMessage(name_, kNameQuoteLength);
+  const MethodRunner::MatrixRead read = method_.readMatrix(input_, shownName, readerLines);
   if (!read.read) {
     error = read.failure;
     return Status::Error;

@@ -1,12 +1,14 @@
 // Graph sources for bicubic-check: one file, pipe or standard input, read once as a stream, whose
-// format (the tool's own matrix, graph6, TSPLIB HCP) is told from its first line. A source yields
-// its graphs in order; a bad graph6 line is reported and skipped, so one broken line does not
-// hide the rest. Reading costs time linear in the bytes read.
+// format (the tool's own matrix, graph6/sparse6 lines, TSPLIB HCP) is told from its first line.
+// A source yields its graphs in order; a bad graph6 or sparse6 line is reported and skipped, so one
+// broken line does not hide the rest, while a source that is plainly no graph file (binary junk)
+// gets one error and is not read further. Reading costs time linear in the bytes read.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "check/input_stream.h"
 #include "check/simple_graph.h"
@@ -14,17 +16,48 @@
 
 namespace bicubic::check {
 
-enum class Format { Matrix, Graph6, Hcp };
+// The largest vertex count any reader accepts; past it the graph would not fit in memory anyway.
+constexpr std::int64_t kMaxGraphOrder = 1 << 20;
+
+// Graph6 and Sparse6 sources are read alike, line by line, and may mix the two: each line is
+// decoded by its own first character (':' is sparse6).
+enum class Format { Matrix, Graph6, Sparse6, Hcp };
 
 // Decodes one graph6 line (without line end, header already removed) into g; on failure returns
 // false and says why in error.
 bool decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error);
 
-// Encodes g as a graph6 line (no line end); used by tests and the benchmark generators.
+// What a sparse6 line can say that a simple graph cannot hold; the decoder leaves it out.
+struct IgnoredEdges {
+  std::int64_t loops = 0;
+  std::int64_t repeats = 0;
+};
+// Decodes one sparse6 line (starting with ':', without line end or header) into g; loops and
+// repeated edges are counted in ignored and left out. On failure returns false with the reason.
+bool decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignored, std::string& error);
+
+// Encoders for the filter output: one graph6 or sparse6 line (no header, no line end), or the
+// tool's matrix text (the vertex count on a line, then n rows of 0/1 separated by blanks, each
+// ending in "\n"). Edges are listed in the canonical order, so equal graphs give equal text.
 std::string encodeGraph6(const SimpleGraph& g);
+std::string encodeSparse6(const SimpleGraph& g);
+std::string matrixText(const SimpleGraph& g);
 
 // The format a source's first non-blank line announces.
 Format detectFormat(std::string_view firstLine);
+
+// Input text made safe to print in a message: bytes below 0x20, 0x7f, C1 control characters and
+// bytes that are not part of valid UTF-8 become \xNN, a backslash becomes \\; valid UTF-8 is
+// kept. At most maxCharacters characters (a UTF-8 sequence counts as one) are kept, then "..."
+// marks the cut, so a huge token cannot make a huge message. No quote marks are added. Source
+// names are better kept whole (kNameQuoteLength: a path is at most 4096 bytes), escaped the same.
+constexpr std::size_t kMessageQuoteLength = 64;
+constexpr std::size_t kNameQuoteLength = 4096;
+std::string quotedForMessage(std::string_view text, std::size_t maxCharacters = kMessageQuoteLength);
+
+// HCP reading in parts: the keyword lines, the numbers of EDGE_DATA_SECTION with their lines.
+struct HcpHeader;
+struct HcpNumber;
 
 class GraphSource {
  public:
@@ -38,21 +71,43 @@ class GraphSource {
 
   const std::string& name() const { return name_; }
   // Opens the source and reads far enough to know its format; false (with error) when the
-  // source cannot be read at all.
+  // source cannot be read at all, or when its first line holds control bytes (binary junk:
+  // error is "not a graph file: ..."). The caller reports that once and moves on.
   bool open(std::string& error);
+  // Matrix, Hcp, or Graph6/Sparse6 by the first graph line (later lines may use the other).
   Format format() const { return format_; }
 
-  // The next graph into g. Error: error says why; the caller may call next() again (graph6
-  // goes on with the following line).
+  // The next graph into g. Error: error says why (input quoted with quotedForMessage); the
+  // caller may call next() again: graph6/sparse6 goes on with the following line, except after
+  // "not a graph file: ..." for a first line that is junk; HCP and matrix sources end there.
+  // An HCP source may hold several instances, each closed by EOF: each is one graph.
   Status next(SimpleGraph& g, std::string& error);
+
+  // For the graph just read from a graph6 or sparse6 line: that line's text as decoded, without
+  // line end, surrounding blanks or ">>graph6<<"/">>sparse6<<" header, and which of the two it
+  // is. Empty (and format()) for matrix and HCP sources. Valid until the next call of next().
+  std::string_view lastLine() const { return lastLine_; }
+  Format lastLineFormat() const { return lastLineFormat_; }
+
+  // Things read but left out of the graph just returned or of the failed read (loops, repeated
+  // edges), one message each starting with "line N: ", at most 20 and then a count of the rest.
+  // Cleared by each next(); the app prints each as "bicubic-check: NAME: warning".
+  const std::vector<std::string>& warnings() const { return warnings_; }
 
   // Bytes consumed so far and the total size, when the source is a regular file (else 0).
   std::int64_t bytesRead() const { return input_.bytesRead(); }
   std::int64_t totalBytes() const { return input_.totalBytes(); }
 
  private:
-  Status nextGraph6(SimpleGraph& g, std::string& error);
+  Status nextLineGraph(SimpleGraph& g, std::string& error);
+  Status decodeLine(std::string_view line, SimpleGraph& g, std::string& error);
   Status readHcp(SimpleGraph& g, std::string& error);
+  bool readHcpHeader(HcpHeader& header, std::string& error);
+  bool readHcpNumbers(HcpHeader& header, std::vector<HcpNumber>& numbers, std::string& error);
+  bool skipHcpTail(HcpHeader& header, std::string& error);
+  bool buildHcpGraph(const HcpHeader& header, const std::vector<HcpNumber>& numbers, SimpleGraph& g,
+                     std::string& error);
+  void warn(std::string message);
   Status readMatrix(SimpleGraph& g, std::string& error);
 
   std::string name_;
@@ -60,8 +115,14 @@ class GraphSource {
   InputStream input_;
   Format format_ = Format::Graph6;
   bool done_ = false;
+  // Whether a graph6/sparse6 line has been decoded or refused yet: only the first can be junk.
+  bool anyLineSeen_ = false;
   std::int64_t lineNumber_ = 0;
   std::string line_;
+  std::string_view lastLine_;
+  Format lastLineFormat_ = Format::Graph6;
+  std::vector<std::string> warnings_;
+  std::int64_t unlistedWarnings_ = 0;
 };
 
 }  // namespace bicubic::check

@@ -1,6 +1,7 @@
 #include "check/report.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <set>
 #include <utility>
@@ -13,8 +14,8 @@ namespace {
 
 std::string milliseconds(double ms) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.3f", ms);
-  return text;
+  const auto end = std::to_chars(text, text + sizeof text, ms, std::chars_format::fixed, 3).ptr;
+  return std::string(text, end);
 }
 }  // namespace
 
@@ -91,37 +92,83 @@ void normaliseCycle(std::vector<std::int32_t>& cycle) {
   if (cycle.back() < cycle[1]) std::reverse(cycle.begin() + 1, cycle.end());
 }
 
-std::string headerLine(bool withCycle) {
-  std::string line = "# source\tindex\tn\tmethod\texact\tagree\tms";
-  if (withCycle) line += "\tcycle";
+std::string headerLine(TableColumns columns) {
+  std::string line = "source\tindex\tn\tmethod\texact\tagree\tms";
+  if (columns.cycle) line += "\tcycle";
+  if (columns.relabel) line += "\trelabel-H";
   return line + "\n";
 }
 
-std::string formatLine(const ReportLine& r) {
-  std::string line;
-  line.reserve(64);
-  line.append(r.source);
-  line += '\t';
-  line += std::to_string(r.index);
-  line += '\t';
-  line += std::to_string(r.n);
-  line += '\t';
-  line.append(methodName(r.method));
-  line += '\t';
-  line.append(exactName(r.exact));
-  line += '\t';
-  line.append(agreement(r.method, r.exact));
-  line += '\t';
-  line += milliseconds(r.milliseconds);
-  if (r.cycle != nullptr) {
-    line += '\t';
-    for (std::size_t k = 0; k < r.cycle->size(); ++k) {
-      if (k > 0) line += ' ';
-      line += std::to_string((*r.cycle)[k] + 1);
+void appendTableField(std::string& out, std::string_view text) {
+  for (char c : text) {
+    switch (c) {
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out += c;
     }
   }
-  line += '\n';
-  return line;
+}
+
+namespace {
+
+void appendNumber(std::string& out, std::int64_t value) {
+  char digits[24];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+void appendCycle(std::string& out, const std::vector<std::int32_t>* cycle) {
+  if (cycle == nullptr || cycle->empty()) {
+    out += '-';
+    return;
+  }
+  for (std::size_t k = 0; k < cycle->size(); ++k) {
+    if (k > 0) out += ' ';
+    appendNumber(out, (*cycle)[k] + 1);
+  }
+}
+
+}  // namespace
+
+void appendLine(std::string& out, const ReportLine& r, TableColumns columns) {
+  appendTableField(out, r.source);
+  out += '\t';
+  appendNumber(out, r.index);
+  out += '\t';
+  appendNumber(out, r.n);
+  out += '\t';
+  out.append(methodName(r.method));
+  out += '\t';
+  out.append(exactName(r.exact));
+  out += '\t';
+  out.append(agreement(r.method, r.exact));
+  out += '\t';
+  out += milliseconds(r.milliseconds);
+  if (columns.cycle) {
+    out += '\t';
+    appendCycle(out, r.cycle);
+  }
+  if (columns.relabel) {
+    out += '\t';
+    if (r.relabelHamiltonian < 0) {
+      out += '-';
+    } else {
+      appendNumber(out, r.relabelHamiltonian);
+      out += '/';
+      appendNumber(out, r.relabelRuns);
+    }
+  }
+  out += '\n';
 }
 
 std::int64_t Tally::total() const {
@@ -138,7 +185,7 @@ std::int64_t Tally::unknown() const {
   return sum;
 }
 
-std::string Tally::closingLines(double totalMilliseconds) const {
+std::string Tally::summary(double totalMilliseconds) const {
   // The verdicts in the order users read them: the decision's three, then the early stops.
   static constexpr MethodResult kRowOrder[] = {Verdict::BicubicH,     Verdict::NotH,       Verdict::MaybeH,
                                                Verdict::NotBipartite, Verdict::Unbalanced, Verdict::NotConnected,
@@ -152,15 +199,17 @@ std::string Tally::closingLines(double totalMilliseconds) const {
       if (verdict == "yes") agree += row[a];
       if (verdict == "no") disagree += row[a];
     }
-    // "-" (the method could not run) only appears when it happened.
+    // "-" (the method did not run) only appears when it happened.
     if (!method && row[0] + row[1] + row[2] == 0) continue;
     text += "# ";
     text.append(methodName(method));
     for (std::int64_t c : row) text += '\t' + std::to_string(c);
     text += '\n';
   }
-  text += "# agree\tyes " + std::to_string(agree) + "\tno " + std::to_string(disagree) + "\n";
-  text += "# total\t" + std::to_string(total()) + " graphs\t" + milliseconds(totalMilliseconds) + " ms\n";
+  text += "# agree-yes\t" + std::to_string(agree) + "\n";
+  text += "# agree-no\t" + std::to_string(disagree) + "\n";
+  text += "# graphs\t" + std::to_string(total()) + "\n";
+  text += "# ms\t" + milliseconds(totalMilliseconds) + "\n";
   return text;
 }
 

@@ -34,17 +34,28 @@ bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycl
 void normaliseCycle(std::vector<std::int32_t>& cycle);
 
 struct ReportLine {
-  std::string_view source;
+  std::string_view source;  // as given: escaped for the table here
   std::int64_t index = 0;
   std::int32_t n = 0;
   MethodResult method;
   Answer exact = Answer::Unknown;
   double milliseconds = 0;
-  const std::vector<std::int32_t>* cycle = nullptr;  // printed when non-null
+  const std::vector<std::int32_t>* cycle = nullptr;  // the cycle column, when shown
+  std::int32_t relabelHamiltonian = -1;              // the relabel column, when shown
+  std::int32_t relabelRuns = 0;
 };
 
-std::string headerLine(bool withCycle);
-std::string formatLine(const ReportLine& line);
+// Which optional columns the table has; every row has every column of its table.
+struct TableColumns {
+  bool cycle = false;
+  bool relabel = false;
+};
+
+std::string headerLine(TableColumns columns);
+// Appends one row (with its line end) to out; allocates nothing once out has grown.
+void appendLine(std::string& out, const ReportLine& line, TableColumns columns);
+// A source name as a table field: tab, line ends and backslash written as \t, \n, \r, \\.
+void appendTableField(std::string& out, std::string_view text);
 
 // Counts of method verdict against exact answer, and the closing lines that show them.
 class Tally {
@@ -55,7 +66,8 @@ class Tally {
     return counts_[slot(method)][static_cast<std::size_t>(exact)];
   }
   std::int64_t unknown() const;
-  std::string closingLines(double totalMilliseconds) const;
+  // The summary: a count table and totals, each line a key and numbers only.
+  std::string summary(double totalMilliseconds) const;
 
  private:
   // One row per verdict and a last one for "not run".

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "bipartite/half_graph.h"
 #include "driver/pipeline.h"
 #include "graph/graph.h"
 
@@ -24,7 +25,7 @@ void collectEdges(const Graph& graph, std::vector<MethodRunner::Edge>& edges) {
 
 std::int32_t methodMaxOrder() { return kMaxVertices; }
 
-MethodRunner::MethodRunner() : graph_(std::make_unique<Graph>()) {}
+MethodRunner::MethodRunner() : graph_(std::make_unique<Graph>()), half_(std::make_unique<HalfGraph>(0)) {}
 
 MethodRunner::~MethodRunner() = default;
 
@@ -53,19 +54,33 @@ Verdict MethodRunner::runOnLastRead(OutputSink& out) {
   return runPipeline(*graph_, out);
 }
 
-Verdict MethodRunner::runOnEdges(std::int32_t order, std::span<const Edge> edges, OutputSink& out) {
-  if (order < 1 || order > kMaxVertices) return Verdict::OutOfMemory;
+bool MethodRunner::load(std::int32_t order, std::span<const Edge> edges) {
   lastReadUsable_ = false;
+  if (order < 1 || order > kMaxVertices) return false;
   try {
     graph_->reset(order);
   } catch (const std::bad_alloc&) {
-    return Verdict::OutOfMemory;
+    return false;
   }
   for (const Edge& edge : edges) {
     graph_->setEdge(edge.u, edge.v, 1);
     graph_->setEdge(edge.v, edge.u, 1);
   }
-  return runPipeline(*graph_, out);
+  return true;
+}
+
+Verdict MethodRunner::runOnEdges(std::int32_t order, std::span<const Edge> edges, OutputSink& out) {
+  return load(order, edges) ? runPipeline(*graph_, out) : Verdict::OutOfMemory;
+}
+
+Verdict MethodRunner::verdictOnEdges(std::int32_t order, std::span<const Edge> edges) {
+  return load(order, edges) ? pipelineVerdict(*graph_, *half_) : Verdict::OutOfMemory;
+}
+
+Verdict MethodRunner::verdictOfLastRead() {
+  if (!lastReadUsable_) return Verdict::OutOfMemory;
+  lastReadUsable_ = false;
+  return pipelineVerdict(*graph_, *half_);
 }
 
 }  // namespace bicubic

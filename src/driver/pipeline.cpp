@@ -1,6 +1,7 @@
 #include "driver/pipeline.h"
 
 #include <new>
+#include <optional>
 
 #include "assignment/assignment.h"
 #include "bipartite/balance.h"
@@ -18,37 +19,63 @@ void printBanner(OutputSink& out) {
   out << text::kAuthorship2;
 }
 
+namespace {
+
+Verdict fromDecision(HamiltonVerdict verdict) {
+  switch (verdict) {
+    case HamiltonVerdict::BicubicH:
+      return Verdict::BicubicH;
+    case HamiltonVerdict::MaybeH:
+      return Verdict::MaybeH;
+    case HamiltonVerdict::NotH:
+      break;
+  }
+  return Verdict::NotH;
+}
+
+// The first three tests; the verdict when one of them stops the run.
+std::optional<Verdict> earlyStop(Graph& graph, OutputSink& out) {
+  if (!twoColour(graph, 0, kRed)) {
+    out << text::kNotBipartite;
+    return Verdict::NotBipartite;
+  }
+  // Vertices the colouring did not reach lie in another component, and a graph in pieces
+  // has no cycle through every vertex; going on could announce one.
+  if (!everyVertexColoured(graph)) {
+    out << text::kNotConnected;
+    return Verdict::NotConnected;
+  }
+  if (!checkBalance(graph)) {
+    out << text::kUnbalanced;
+    return Verdict::Unbalanced;
+  }
+  out << text::kBalanced;
+  return std::nullopt;
+}
+
+}  // namespace
+
 Verdict runPipeline(Graph& graph, OutputSink& out) {
   try {
-    if (!twoColour(graph, 0, kRed)) {
-      out << text::kNotBipartite;
-      return Verdict::NotBipartite;
-    }
-    // Vertices the colouring did not reach lie in another component, and a graph in pieces
-    // has no cycle through every vertex; going on could announce one.
-    if (!everyVertexColoured(graph)) {
-      out << text::kNotConnected;
-      return Verdict::NotConnected;
-    }
-    if (!checkBalance(graph)) {
-      out << text::kUnbalanced;
-      return Verdict::Unbalanced;
-    }
-    out << text::kBalanced;
+    if (const std::optional<Verdict> stop = earlyStop(graph, out)) return *stop;
     solveAssignment(graph, "max", out);
     std::unique_ptr<HalfGraph> half = buildHalfGraph(graph, out);
     half->setParentStatus(graph.getStatus());
-    switch (decideHamiltonian(*half, out)) {
-      case HamiltonVerdict::BicubicH:
-        return Verdict::BicubicH;
-      case HamiltonVerdict::MaybeH:
-        return Verdict::MaybeH;
-      case HamiltonVerdict::NotH:
-        return Verdict::NotH;
-    }
-    return Verdict::NotH;
+    return fromDecision(decideHamiltonian(*half, out));
   } catch (const std::bad_alloc&) {
     out << text::kOutOfMemoryInTests;
+    return Verdict::OutOfMemory;
+  }
+}
+
+Verdict pipelineVerdict(Graph& graph, HalfGraph& half) {
+  OutputSink quiet = OutputSink::discarding();
+  try {
+    if (const std::optional<Verdict> stop = earlyStop(graph, quiet)) return *stop;
+    fillHalfGraph(graph, half);
+    half.setParentStatus(graph.getStatus());
+    return fromDecision(decideHamiltonian(half, quiet));
+  } catch (const std::bad_alloc&) {
     return Verdict::OutOfMemory;
   }
 }

@@ -3,6 +3,7 @@
 // first stage that stops the run prints its verdict and the rest do not run.
 #pragma once
 
+#include "bipartite/half_graph.h"
 #include "driver/method.h"
 #include "graph/graph.h"
 #include "graph/output_sink.h"
@@ -15,6 +16,11 @@ void printBanner(OutputSink& out);
 // Runs every test on a graph that readGraph filled and returns the verdict printed. A buffer
 // that cannot be allocated ends the run with a line saying so (Verdict::OutOfMemory).
 Verdict runPipeline(Graph& graph, OutputSink& out);
+
+// The verdict runPipeline would print, printing nothing: the same stages on the same graph,
+// except the first assignment, whose pairs are only printed and never read again, so it cannot
+// change the verdict. The half graph's buffers are the caller's, reused from run to run.
+Verdict pipelineVerdict(Graph& graph, HalfGraph& half);
 
 // The whole tool: banner, usage or read, the timed pipeline and the tick line. Always 0.
 int runTool(int argc, const char* const* argv, OutputSink& out);

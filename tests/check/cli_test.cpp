@@ -24,11 +24,11 @@ std::vector<std::string> split(const std::string& text, char separator) {
   return parts;
 }
 
-// The report lines that are not comments, split into fields.
+// The table's rows below its header, split into fields.
 std::vector<std::vector<std::string>> records(const std::string& out) {
   std::vector<std::vector<std::string>> rows;
   for (const std::string& line : split(out, '\n')) {
-    if (!line.empty() && line[0] != '#') rows.push_back(split(line, '\t'));
+    if (!line.empty() && !line.starts_with("source\t")) rows.push_back(split(line, '\t'));
   }
   return rows;
 }
@@ -45,7 +45,7 @@ TEST(CheckTool, HelpVersionAndUsageErrors) {
   EXPECT_NE(help.out.find("usage: bicubic-check"), std::string::npos);
   const auto version = runCheckTool({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "bicubic-check 1.0.0\n");
+  EXPECT_EQ(version.out, "bicubic-check 1.1.0\n");
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"--frobnicate"}, {"--time-limit"}, {"--time-limit", "soon"}, {"--time-limit", "-1"}, {"--dot"}}) {
     const auto run = runCheckTool(args);
@@ -62,7 +62,7 @@ TEST(CheckTool, OneLinePerGraphWithMethodExactAndAgreement) {
                                            testing::smallestNonHamiltonianCubicBipartite()};
   const auto run = runCheckTool({}, ">>graph6<<" + graph6Lines(graphs));
   EXPECT_EQ(run.status, 0) << run.err;
-  ASSERT_EQ(split(run.out, '\n').front(), "# source\tindex\tn\tmethod\texact\tagree\tms");
+  ASSERT_EQ(split(run.out, '\n').front(), "source\tindex\tn\tmethod\texact\tagree\tms");
   const auto rows = records(run.out);
   ASSERT_EQ(rows.size(), graphs.size());
   const char* expectedMethod[] = {"H", "not-bipartite", "unbalanced", "not-connected", nullptr};
@@ -84,9 +84,10 @@ TEST(CheckTool, OneLinePerGraphWithMethodExactAndAgreement) {
   }
   // The 20-vertex graph: whatever the method says, agreement follows from it.
   EXPECT_EQ(rows[4][5], rows[4][3] == "H" || rows[4][3] == "may-be-H" ? "no" : "yes");
-  EXPECT_NE(run.out.find("# method\thamiltonian\tnon-hamiltonian\tunknown\n# H\t1\t0\t0\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("# not-bipartite\t0\t1\t0\n"), std::string::npos);
-  EXPECT_NE(run.out.find("# total\t5 graphs\t"), std::string::npos);
+  // The summary goes to standard error, a key and numbers on each line.
+  EXPECT_NE(run.err.find("# method\thamiltonian\tnon-hamiltonian\tunknown\n# H\t1\t0\t0\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("# not-bipartite\t0\t1\t0\n"), std::string::npos);
+  EXPECT_NE(run.err.find("# graphs\t5\n# ms\t"), std::string::npos);
 }
 
 TEST(CheckTool, CycleFieldIsAVerifiedCycleFromVertexOne) {
@@ -101,7 +102,8 @@ TEST(CheckTool, CycleFieldIsAVerifiedCycleFromVertexOne) {
   for (const std::string& v : split(rows[0][7], ' ')) cycle.push_back(std::stoi(v) - 1);
   EXPECT_EQ(cycle.front(), 0);
   EXPECT_TRUE(isHamiltonianCycle(graphs[0], cycle));
-  EXPECT_EQ(rows[1].size(), 7u);  // no cycle, no eighth field
+  ASSERT_EQ(rows[1].size(), 8u);  // every row has every column
+  EXPECT_EQ(rows[1][7], "-");
 }
 
 TEST(CheckTool, MatrixFilesAndMatrixOnStandardInput) {
@@ -157,7 +159,7 @@ TEST(CheckTool, TimeLimitGivesUnknownAndExitThree) {
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0][4], "unknown");
   EXPECT_EQ(rows[0][5], "-");
-  EXPECT_NE(run.out.find("\t0\t0\t1\n"), std::string::npos) << run.out;  // one unknown in the table
+  EXPECT_NE(run.err.find("\t0\t0\t1\n"), std::string::npos) << run.err;  // one unknown in the summary
 }
 
 TEST(CheckTool, DotFileDrawsTheCycleBold) {
@@ -179,8 +181,75 @@ TEST(CheckTool, DotFileDrawsTheCycleBold) {
 
   const auto unwritable = runCheckTool({"--dot", "/nonexistent/dir/x.dot"}, graph6Lines({testing::heawood()}));
   EXPECT_EQ(unwritable.status, 1);
-  EXPECT_NE(unwritable.err.find("cannot write /nonexistent/dir/x.dot"), std::string::npos);
+  EXPECT_NE(unwritable.err.find("cannot write /nonexistent/dir/x.dot: No such file or directory"), std::string::npos)
+      << unwritable.err;
   EXPECT_EQ(records(unwritable.out).size(), 1u);  // the report itself is still complete
+}
+
+// Options that steer what standard output carries, each checked on one family: the selected
+// graphs as graph6 lines exactly as read, --source in the first column, -q, --no-method, --dot -.
+TEST(CheckTool, FilterOptionsShapeStandardOutput) {
+  const std::vector<SimpleGraph> graphs = {testing::cube(), testing::petersen(), testing::heawood()};
+  const std::string input = graph6Lines(graphs);
+  const auto lines = split(input, '\n');
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::string expectedOut;  // exact, or a prefix when it ends in "..."
+    bool summary;
+  } cases[] = {
+      {"selectEmitsLinesAsRead", {"--select", "non-hamiltonian", "--emit", "graph6"}, lines[1] + "\n", true},
+      {"emitEverything", {"--emit", "graph6", "-q"}, input, false},
+      {"matrixOut", {"--select", "non-hamiltonian", "--emit", "matrix", "-q"}, "10\n0 1 0 0 1 1 0 0 0 0\n...", false},
+      {"sourceName", {"--source", "fam\tily", "--select", "hamiltonian", "-q"},
+       "source\tindex\tn\tmethod\texact\tagree\tms\nfam\\tily\t1\t8\tH\thamiltonian\tyes\t...", false},
+      {"noMethod", {"--no-method", "--select", "non-hamiltonian", "-q"},
+       "source\tindex\tn\tmethod\texact\tagree\tms\n-\t2\t10\t-\tnon-hamiltonian\t-\t...", false},
+      {"dotToStdout", {"--dot", "-", "--index", "2", "-q"}, "graph \"-\" {\n  node [shape=circle];\n...", false},
+  };
+  for (const auto& c : cases) {
+    const auto run = runCheckTool(c.arguments, input);
+    EXPECT_EQ(run.status, 0) << c.name << ": " << run.err;
+    const std::string& expected = c.expectedOut;
+    if (expected.ends_with("...")) {
+      EXPECT_EQ(run.out.substr(0, expected.size() - 3), expected.substr(0, expected.size() - 3)) << c.name;
+    } else {
+      EXPECT_EQ(run.out, expected) << c.name;
+    }
+    EXPECT_EQ(run.err.find("# graphs\t3\n") != std::string::npos, c.summary) << c.name << ": " << run.err;
+  }
+}
+
+// What a run that cannot finish cleanly returns: a write error or a bad source is 1 and wins over
+// an unknown answer (3); the DOT output never overwrites a source; option values are not options.
+TEST(CheckTool, FailuresAndTheirExitStatus) {
+  Rng rng(11);
+  const std::string slowAndCube = graph6Lines({shuffled(randomCubicBipartite(300, rng), rng), testing::cube()});
+  const std::string family = bicubic::testing::writeScratchFile("family.g6", graph6Lines({testing::cube()}));
+  const struct {
+    const char* name;
+    std::string command;
+    int status;
+    const char* inErr;
+  } cases[] = {
+      {"fullDisk", "\"$CHECK\" '" + family + "' > /dev/full", 1, "cannot write standard output: No space left on device"},
+      {"closedPipe", "yes \"$(head -1 '" + family + "')\" | head -100000 | \"$CHECK\" | head -1 >/dev/null; exit ${PIPESTATUS[2]}",
+       1, "Broken pipe"},
+      {"unknownAndBadSource", "printf '" + slowAndCube + "' | \"$CHECK\" --time-limit 0.000000001 - /nonexistent", 1,
+       "/nonexistent"},
+      {"unknownAlone", "printf '" + slowAndCube + "' | \"$CHECK\" --time-limit 0.000000001", 3, "\t0\t0\t1\n"},
+      {"dotIsASource", "\"$CHECK\" --dot '" + family + "' '" + family + "'", 2, "is also a source"},
+      {"valueLooksLikeOption", "\"$CHECK\" --dot --cycle '" + family + "'", 2, "--dot needs a value"},
+  };
+  for (const auto& c : cases) {
+    const auto run = testing::runShell(c.command);
+    EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+    EXPECT_NE(run.err.find(c.inErr), std::string::npos) << c.name << ": " << run.err;
+  }
+  std::ifstream unchanged(family);
+  std::stringstream text;
+  text << unchanged.rdbuf();
+  EXPECT_EQ(text.str(), graph6Lines({testing::cube()}));
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
-// Readers of bicubic-check: graph6 decoding against hand-worked lines and a round trip through
-// the encoder, format detection, TSPLIB HCP files, and the tool's own matrix files.
+// Readers of bicubic-check: graph6 and sparse6 decoding against hand-worked lines and nauty,
+// round trips through the encoders, format detection, junk sources, TSPLIB HCP files, the tool's
+// own matrix files, and input quoted safely in messages.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "check/families.h"
 #include "check/formats.h"
 #include "check/rng.h"
 #include "check_support.h"
@@ -72,6 +74,71 @@ TEST(Graph6, RejectsBrokenLines) {
   }
 }
 
+using Edges = std::vector<std::pair<std::int32_t, std::int32_t>>;
+
+TEST(Sparse6, DecodesHandWorkedLines) {
+  struct Case {
+    const char* line;
+    std::int32_t n;
+    Edges edges;
+    std::int64_t loops;
+    std::int64_t repeats;
+  };
+  // ":Fa@x^" is the seven-vertex example of the format's description. On two vertices a unit is
+  // two bits: ":Ab" is (1,0)(0,0) then 1-padding, the edge 0-1 twice; ":AF" is (0,0), a loop,
+  // then the padding 0111 that must not read as a loop at vertex 1.
+  const Case cases[] = {{":?", 0, {}, 0, 0},
+                        {":@", 1, {}, 0, 0},
+                        {":Fa@x^", 7, {{0, 1}, {0, 2}, {1, 2}, {5, 6}}, 0, 0},
+                        {":Ab", 2, {{0, 1}}, 0, 1},
+                        {":AF", 2, {}, 1, 0}};
+  for (const Case& c : cases) {
+    SimpleGraph g;
+    IgnoredEdges ignored;
+    std::string error;
+    ASSERT_TRUE(decodeSparse6(c.line, g, ignored, error)) << c.line << ": " << error;
+    EXPECT_EQ(g.order(), c.n) << c.line;
+    EXPECT_EQ(edgesOf(g), c.edges) << c.line;
+    EXPECT_EQ(ignored.loops, c.loops) << c.line;
+    EXPECT_EQ(ignored.repeats, c.repeats) << c.line;
+  }
+  const char* bad[] = {":", ":~", ":~?", "Fa@x^", ":Fa@x^ ", ":Fa@x\x7f"};
+  for (const char* line : bad) {
+    SimpleGraph g;
+    IgnoredEdges ignored;
+    std::string error;
+    EXPECT_FALSE(decodeSparse6(line, g, ignored, error)) << line;
+    EXPECT_FALSE(error.empty()) << line;
+  }
+}
+
+// nauty writes the same graphs as graph6 and, through copyg -s, as sparse6: both decode to the
+// same edges, and the encoder writes nauty's sparse6 text byte for byte. The printf lines are
+// the padding special cases (last edge at n - 2 with n = 4, 8, 16), which canonical labelling
+// seldom produces.
+TEST(Sparse6, AgreesWithNauty) {
+  for (const std::string generator : {"nauty-geng -cq 7", "nauty-geng -q 4", "nauty-geng -q 8 0:7",
+                                      "printf 'Cw\\nG??EG?\\nO???????????????A????\\n'"}) {
+    const auto graph6 = testing::nautyGraphs(generator);
+    const auto sparse6 = testing::nautyGraphs(generator + " | nauty-copyg -s");
+    if (!graph6 || !sparse6) GTEST_SKIP() << "nauty is not installed";
+    ASSERT_EQ(graph6->size(), sparse6->size()) << generator;
+    ASSERT_FALSE(graph6->empty()) << generator;
+    for (std::size_t i = 0; i < graph6->size(); ++i) {
+      SimpleGraph fromGraph6;
+      SimpleGraph fromSparse6;
+      IgnoredEdges ignored;
+      std::string error;
+      ASSERT_TRUE(decodeGraph6((*graph6)[i], fromGraph6, error)) << (*graph6)[i] << ": " << error;
+      ASSERT_TRUE(decodeSparse6((*sparse6)[i], fromSparse6, ignored, error)) << (*sparse6)[i] << ": " << error;
+      EXPECT_EQ(fromSparse6.order(), fromGraph6.order()) << (*sparse6)[i];
+      EXPECT_EQ(edgesOf(fromSparse6), edgesOf(fromGraph6)) << (*sparse6)[i];
+      EXPECT_EQ(ignored.loops + ignored.repeats, 0) << (*sparse6)[i];
+      EXPECT_EQ(encodeSparse6(fromGraph6), (*sparse6)[i]) << (*graph6)[i];
+    }
+  }
+}
+
 TEST(FormatDetection, FirstLineDecides) {
   const std::pair<const char*, Format> cases[] = {
       {"4", Format::Matrix},           {"  12 ", Format::Matrix},
@@ -79,7 +146,8 @@ TEST(FormatDetection, FirstLineDecides) {
       {"C~", Format::Graph6},          {"NAME : alb1000", Format::Hcp},
       {"NAME: x", Format::Hcp},        {"TYPE : HCP", Format::Hcp},
       {"DIMENSION:10", Format::Hcp},   {"EDGE_DATA_SECTION", Format::Hcp},
-      {"NAMEB", Format::Graph6},
+      {"NAMEB", Format::Graph6},       {":Fa@x^", Format::Sparse6},
+      {">>sparse6<<:Fa@x^", Format::Sparse6},
   };
   for (const auto& [line, format] : cases) EXPECT_EQ(detectFormat(line), format) << line;
 }
@@ -88,6 +156,7 @@ TEST(FormatDetection, FirstLineDecides) {
 struct ReadResult {
   std::vector<SimpleGraph> graphs;
   std::vector<std::string> errors;
+  std::vector<std::string> warnings;
   bool opened = false;
   std::string openError;
 };
@@ -102,6 +171,7 @@ ReadResult readAll(const std::string& path) {
   std::string error;
   for (;;) {
     const auto status = source.next(g, error);
+    r.warnings.insert(r.warnings.end(), source.warnings().begin(), source.warnings().end());
     if (status == GraphSource::Status::End) break;
     if (status == GraphSource::Status::Error) {
       r.errors.push_back(error);
@@ -193,9 +263,185 @@ TEST(GraphSource, UnreadableSources) {
   EXPECT_FALSE(missing.open(error));
   GraphSource directory(bicubic::testing::scratchDirectory(), method);
   EXPECT_FALSE(directory.open(error));
-  GraphSource sparse(bicubic::testing::writeScratchFile("g.s6", ":Fa@x^\n"), method);
-  EXPECT_FALSE(sparse.open(error));
-  EXPECT_NE(error.find("sparse6"), std::string::npos);
+  GraphSource digraph(bicubic::testing::writeScratchFile("g.d6", "&B?_\n"), method);
+  EXPECT_FALSE(digraph.open(error));
+  EXPECT_NE(error.find("digraph6"), std::string::npos);
+}
+
+// Every encoder's text reads back as the same graph: sparse6 through its decoder, the matrix
+// text through the tool's own reader. The shapes include the sparse6 padding special cases
+// (the last edge at n - 2 with n a power of two) and a 4998-vertex cubic graph.
+TEST(Encoders, RoundTripThroughTheReaders) {
+  Rng rng(11);
+  auto random = [&](std::int32_t n) {
+    SimpleGraph g(n);
+    for (std::int32_t v = 0; v < n; ++v) {
+      for (std::int32_t w = v + 1; w < n; ++w) {
+        if (rng.below(3) == 0) g.addNewEdge(v, w);
+      }
+    }
+    return g;
+  };
+  const struct {
+    const char* name;
+    SimpleGraph g;
+  } cases[] = {{"single vertex", SimpleGraph(1)},
+               {"one edge", testing::fromEdges(2, {{0, 1}})},
+               {"triangle below n-1 of 4", testing::fromEdges(4, {{0, 1}, {0, 2}, {1, 2}})},
+               {"path ending at n-2 of 8", testing::fromEdges(8, {{0, 6}, {1, 6}, {5, 6}})},
+               {"edge ending at n-2 of 16", testing::fromEdges(16, {{3, 14}})},
+               {"random 5", random(5)},
+               {"random 64", random(64)},
+               {"random 130", random(130)},
+               {"cubic 4998", randomCubicBipartite(2499, rng)}};
+  for (const auto& c : cases) {
+    const std::string sparse6 = encodeSparse6(c.g);
+    SimpleGraph back;
+    IgnoredEdges ignored;
+    std::string error;
+    ASSERT_TRUE(decodeSparse6(sparse6, back, ignored, error)) << c.name << ": " << error;
+    EXPECT_EQ(back.order(), c.g.order()) << c.name;
+    EXPECT_EQ(edgesOf(back), edgesOf(c.g)) << c.name;
+    EXPECT_EQ(ignored.loops + ignored.repeats, 0) << c.name;
+    if (c.g.order() > 200) continue;  // the matrix of the large graph is 50 MB of text
+    const ReadResult r = readAll(bicubic::testing::writeScratchFile("encoded.txt", matrixText(c.g)));
+    ASSERT_EQ(r.graphs.size(), 1u) << c.name << ": " << (r.errors.empty() ? "" : r.errors[0]);
+    EXPECT_EQ(edgesOf(r.graphs[0]), edgesOf(c.g)) << c.name;
+  }
+  EXPECT_EQ(matrixText(testing::fromEdges(4, {{0, 1}, {1, 2}, {2, 3}, {0, 3}})),
+            "4\n0 1 0 1\n1 0 1 0\n0 1 0 1\n1 0 1 0\n");
+}
+
+// graph6 and sparse6 lines mix in one source; each graph comes with the text of its line, and
+// sparse6 loops come with a warning that lasts until the next read.
+TEST(GraphSource, MixedLinesEchoTheirTextAndWarn) {
+  const std::string path = bicubic::testing::writeScratchFile(
+      "mixed.g6", ">>sparse6<<:Fa@x^\n>>graph6<<C~\r\n:AF\n;Fa@x^\n  Bw \n");
+  MethodRunner method;
+  GraphSource source(path, method);
+  std::string error;
+  ASSERT_TRUE(source.open(error)) << error;
+  EXPECT_EQ(source.format(), Format::Sparse6);
+  const struct {
+    GraphSource::Status status;
+    const char* line;
+    Format format;
+    const char* found;  // in the error, or in the one warning
+  } expected[] = {{GraphSource::Status::Graph, ":Fa@x^", Format::Sparse6, nullptr},
+                  {GraphSource::Status::Graph, "C~", Format::Graph6, nullptr},
+                  {GraphSource::Status::Graph, ":AF", Format::Sparse6, "line 3: 1 loop(s) ignored"},
+                  {GraphSource::Status::Error, "", Format::Sparse6, "line 4: incremental sparse6"},
+                  {GraphSource::Status::Graph, "Bw", Format::Graph6, nullptr},
+                  {GraphSource::Status::End, "", Format::Graph6, nullptr}};
+  SimpleGraph g;
+  for (const auto& e : expected) {
+    ASSERT_EQ(source.next(g, error), e.status) << e.line << ": " << error;
+    EXPECT_EQ(source.lastLine(), e.line);
+    if (e.status == GraphSource::Status::Graph) { EXPECT_EQ(source.lastLineFormat(), e.format) << e.line; }
+    const bool warned = e.status == GraphSource::Status::Graph && e.found != nullptr;
+    ASSERT_EQ(source.warnings().size(), warned ? 1u : 0u) << e.line;
+    if (warned) { EXPECT_EQ(source.warnings()[0], e.found); }
+    if (e.status == GraphSource::Status::Error) { EXPECT_NE(error.find(e.found), std::string::npos) << error; }
+  }
+}
+
+// Binary junk is one error for the whole source, told from control bytes in the first line or
+// from a first line that is neither a graph nor printable; a genuine graph6 file with one bad
+// line in the middle still reports that line and reads on.
+TEST(GraphSource, JunkSourcesGetOneError) {
+  std::string elf = "\x7f" "ELF\x02\x01\x01";
+  elf += std::string(3, '\0') + "\n\x01\x02\n\n\x03\n";
+  const struct {
+    const char* name;
+    std::string text;
+    bool opens;
+    std::size_t graphs;
+    std::vector<const char*> errors;
+  } cases[] = {
+      {"elf", elf, false, 0, {"not a graph file: its first line holds the control byte \\x7f"}},
+      {"escape", "C~\x1b[2J\nC~\n", false, 0, {"not a graph file"}},
+      {"png", "\x89PNG\r\n\x1a\x0a\xff\xfe\n\x81\n", true, 0, {"not a graph file: line 1"}},
+      {"latin1", "\xe9t\xe9\nC~\n", true, 0, {"not a graph file: line 1"}},
+      {"badMiddleLine", "C~\n\xff\xfe\nBw\n", true, 2, {"line 2: "}},
+      {"badFirstPrintable", "Bw?\nBw\n", true, 1, {"line 1: "}},
+  };
+  for (const auto& c : cases) {
+    const ReadResult r = readAll(bicubic::testing::writeScratchFile("junk.bin", c.text));
+    EXPECT_EQ(r.opened, c.opens) << c.name;
+    EXPECT_EQ(r.graphs.size(), c.graphs) << c.name;
+    std::vector<std::string> errors = r.errors;
+    if (!r.opened) errors.push_back(r.openError);
+    ASSERT_EQ(errors.size(), c.errors.size()) << c.name;
+    for (std::size_t i = 0; i < errors.size(); ++i) {
+      EXPECT_EQ(errors[i].rfind(c.errors[i], 0), 0u) << c.name << ": " << errors[i];
+    }
+  }
+}
+
+// HCP: numbers on the section line are edges; EOF may be followed by another instance (another
+// graph); nothing but EOF may follow the closing -1; DIMENSION may repeat only itself; loops and
+// repeated edges are warned about by line and left out, while an adjacency list may name each
+// edge from both ends.
+TEST(GraphSource, HcpNeverDropsSilently) {
+  const std::string head = "NAME : x\nTYPE : HCP\nDIMENSION : 3\n";
+  const std::string adjacency = "NAME : x\nDIMENSION : 3\nEDGE_DATA_FORMAT : ADJ_LIST\nEDGE_DATA_SECTION\n";
+  const struct {
+    const char* name;
+    std::string text;
+    std::vector<std::int64_t> edgeCounts;  // one per graph read
+    const char* error;
+    std::vector<std::string> warnings;
+  } cases[] = {
+      {"sectionLine", head + "EDGE_DATA_SECTION 1 2 2 3\n3 1\n-1\nEOF\n", {3}, nullptr, {}},
+      {"twoInstances", head + "EDGE_DATA_SECTION\n1 2\n-1\nEOF\n\nNAME : y\nDIMENSION : 4\nEDGE_DATA_SECTION\n1 2 3 4 2 3\n-1\nEOF\n\n",
+       {1, 3}, nullptr, {}},
+      {"afterClosingLine", head + "EDGE_DATA_SECTION\n1 2\n-1\n2 3\nEOF\n", {}, "line 7: 2 3 after the closing -1", {}},
+      {"afterClosingSameLine", head + "EDGE_DATA_SECTION\n1 2 -1 2 3\n", {}, "line 5: 2 after the closing -1", {}},
+      {"sameDimension", head + "DIMENSION: 3\nEDGE_DATA_SECTION\n1 2\n-1\n", {1}, nullptr, {}},
+      {"otherDimension", head + "DIMENSION: 4\nEDGE_DATA_SECTION\n1 2\n-1\n", {}, "line 4: DIMENSION 4 contradicts", {}},
+      {"loopAndRepeat", head + "EDGE_DATA_SECTION\n1 2\n2 2\n2 1\n-1\nEOF\n", {1}, nullptr,
+       {"line 6: loop 2-2 ignored", "line 7: repeated edge 2-1 ignored"}},
+      {"adjacencyBothEnds", adjacency + "1 2 3 -1\n2 1 -1\n3 1 -1\n-1\nEOF\n", {2}, nullptr, {}},
+      {"adjacencyRepeat", adjacency + "1 2 2 -1\n-1\n", {1}, nullptr, {"line 5: repeated edge 1-2 ignored"}},
+  };
+  for (const auto& c : cases) {
+    const ReadResult r = readAll(bicubic::testing::writeScratchFile("case.hcp", c.text));
+    ASSERT_TRUE(r.opened) << c.name;
+    std::vector<std::int64_t> edgeCounts;
+    for (const SimpleGraph& g : r.graphs) edgeCounts.push_back(g.edgeCount());
+    EXPECT_EQ(edgeCounts, c.edgeCounts) << c.name;
+    ASSERT_EQ(r.errors.size(), c.error ? 1u : 0u) << c.name << ": " << (r.errors.empty() ? "" : r.errors[0]);
+    if (c.error) { EXPECT_EQ(r.errors[0].rfind(c.error, 0), 0u) << c.name << ": " << r.errors[0]; }
+    EXPECT_EQ(r.warnings, c.warnings) << c.name;
+  }
+}
+
+TEST(Messages, InputIsQuotedSafely) {
+  const std::string longToken(200000, 'x');
+  std::string accents;
+  for (int i = 0; i < 70; ++i) accents += "\xc3\xa9";
+  const struct {
+    std::string input;
+    std::string quoted;
+  } cases[] = {
+      {"DIMENSION", "DIMENSION"},
+      {std::string("a\0b", 3), "a\\x00b"},
+      {"\x1b[31mred\x1b[0m", "\\x1b[31mred\\x1b[0m"},
+      {"tab\there\r\n", "tab\\x09here\\x0d\\x0a"},
+      {"back\\slash\x7f", "back\\\\slash\\x7f"},
+      {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
+      {"\xc3( \xed\xa0\x80 \xc0\xaf \xf5\x80\x80\x80", "\\xc3( \\xed\\xa0\\x80 \\xc0\\xaf \\xf5\\x80\\x80\\x80"},
+      {"\xc2\x9b" "2J \xe2\x82", "\\xc2\\x9b2J \\xe2\\x82"},
+      {longToken, std::string(64, 'x') + "..."},
+      {std::string(64, 'y'), std::string(64, 'y')},
+      {accents, accents.substr(0, 128) + "..."},
+      {std::string(40, '\0') + "z", [] {
+         std::string s;
+         for (int i = 0; i < 40; ++i) s += "\\x00";
+         return s + "z";
+       }()},
+  };
+  for (const auto& c : cases) EXPECT_EQ(quotedForMessage(c.input), c.quoted) << c.quoted;
 }
 
 // A source is read once, front to back, whatever kind of file it is: the same matrix through a

@@ -1,0 +1,231 @@
+// graph6 and sparse6 lines and the tool's matrix text, both ways. Declared in formats.h.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "check/formats.h"
+#include "check/index.h"
+
+namespace bicubic::check {
+
+namespace {
+
+// Printable characters carry six bits each: '?' is 0, '~' is 63.
+constexpr int kBias = 63;
+constexpr int kSixBits = 6;
+constexpr int kLargestByte = 126;
+// N(n) takes one character below 63, "~" and three characters below 258048, else "~~" and six.
+constexpr std::int64_t kOneCharacterOrder = 63;
+constexpr std::int64_t kFourCharacterOrder = 258048;
+
+// Reads N(n) from the front of `body` (the line without ':' for sparse6); pos is left after it.
+bool decodeOrder(std::string_view body, std::int64_t& n, std::size_t& pos, std::string& error) {
+  for (char c : body) {
+    if (c < kBias || c > kLargestByte) {
+      error = "line holds a character outside '?' to '~'";
+      return false;
+    }
+  }
+  if (body.empty()) {
+    error = "line has no vertex count";
+    return false;
+  }
+  std::size_t digits = 1;
+  pos = 0;
+  if (body[0] == kLargestByte) {
+    const bool longForm = body.size() >= 2 && body[1] == kLargestByte;
+    digits = longForm ? 6 : 3;
+    pos = longForm ? 2 : 1;
+    if (body.size() < pos + digits) {
+      error = "line ends inside its vertex count";
+      return false;
+    }
+  }
+  n = 0;
+  for (std::size_t k = 0; k < digits; ++k) n = (n << kSixBits) | (body[pos + k] - kBias);
+  pos += digits;
+  if (n > kMaxGraphOrder) {
+    error = "vertex count " + std::to_string(n) + " is too large";
+    return false;
+  }
+  return true;
+}
+
+void encodeOrder(std::int64_t n, std::string& out) {
+  int shifts = 0;
+  if (n >= kFourCharacterOrder) {
+    out += "~~";
+    shifts = 5;
+  } else if (n >= kOneCharacterOrder) {
+    out += '~';
+    shifts = 2;
+  }
+  for (int s = shifts; s >= 0; --s) out += static_cast<char>(kBias + ((n >> (kSixBits * s)) & 63));
+}
+
+// Collects bits most significant first and writes them six to a character.
+class SixBitWriter {
+ public:
+  explicit SixBitWriter(std::string& out) : out_(out) {}
+  void put(std::int64_t value, int bits) {
+    for (int b = bits - 1; b >= 0; --b) {
+      acc_ = (acc_ << 1) | static_cast<int>((value >> b) & 1);
+      if (++filled_ == kSixBits) flushFull();
+    }
+  }
+  int roomInCharacter() const { return filled_ == 0 ? 0 : kSixBits - filled_; }
+  // Completes the last character with the given bits (roomInCharacter() of them).
+  void pad(int bits) {
+    if (filled_ == 0) return;
+    acc_ = (acc_ << (kSixBits - filled_)) | bits;
+    flushFull();
+  }
+
+ private:
+  void flushFull() {
+    out_ += static_cast<char>(kBias + acc_);
+    acc_ = 0;
+    filled_ = 0;
+  }
+  std::string& out_;
+  int acc_ = 0;
+  int filled_ = 0;
+};
+
+// Bits needed to write n - 1 in binary (0 for n <= 1).
+int sparse6Width(std::int64_t n) {
+  int width = 0;
+  for (std::int64_t rest = n - 1; rest > 0; rest >>= 1) ++width;
+  return width;
+}
+
+}  // namespace
+
+bool decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error) {
+  std::int64_t n = 0;
+  std::size_t pos = 0;
+  if (!decodeOrder(line, n, pos, error)) {
+    error = "graph6 " + error;
+    return false;
+  }
+  const std::int64_t bits = n * (n - 1) / 2;
+  const std::int64_t chars = (bits + kSixBits - 1) / kSixBits;
+  if (static_cast<std::int64_t>(line.size() - pos) != chars) {
+    error = "graph6 line for " + std::to_string(n) + " vertices should have " + std::to_string(chars) +
+            " edge characters, has " + std::to_string(line.size() - pos);
+    return false;
+  }
+  g.reset(static_cast<std::int32_t>(n));
+  std::int64_t k = 0;
+  for (std::int32_t j = 1; j < n; ++j) {
+    for (std::int32_t i = 0; i < j; ++i, ++k) {
+      const int byte = line[pos + at(k / kSixBits)] - kBias;
+      if ((byte >> (kSixBits - 1 - k % kSixBits)) & 1) g.addNewEdge(i, j);
+    }
+  }
+  return true;
+}
+
+std::string encodeGraph6(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  std::string out;
+  encodeOrder(n, out);
+  SixBitWriter writer(out);
+  for (std::int32_t j = 1; j < n; ++j) {
+    for (std::int32_t i = 0; i < j; ++i) writer.put(g.hasEdge(i, j) ? 1 : 0, 1);
+  }
+  writer.pad(0);
+  return out;
+}
+
+// The edge list is a run of units (b, x): b one bit, x `width` bits. Starting from v = 0, b = 1
+// moves v on by one; then x > v moves v to x, else the unit is the edge x-v. An incomplete unit
+// at the end is padding, and so is everything once v reaches n.
+bool decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignored, std::string& error) {
+  ignored = {};
+  if (line.empty() || line.front() != ':') {
+    error = "sparse6 line does not start with ':'";
+    return false;
+  }
+  line.remove_prefix(1);
+  std::int64_t n = 0;
+  std::size_t pos = 0;
+  if (!decodeOrder(line, n, pos, error)) {
+    error = "sparse6 " + error;
+    return false;
+  }
+  g.reset(static_cast<std::int32_t>(n));
+  const int width = sparse6Width(n);
+  const std::int64_t totalBits = static_cast<std::int64_t>(line.size() - pos) * kSixBits;
+  auto bitAt = [&](std::int64_t k) {
+    return ((line[pos + at(k / kSixBits)] - kBias) >> (kSixBits - 1 - k % kSixBits)) & 1;
+  };
+  std::int64_t v = 0;
+  for (std::int64_t k = 0; k + 1 + width <= totalBits;) {
+    if (bitAt(k++) == 1) ++v;
+    std::int64_t x = 0;
+    for (int b = 0; b < width; ++b) x = (x << 1) | bitAt(k++);
+    if (v >= n) break;
+    if (x > v) {
+      v = x;
+    } else if (x == v) {
+      ++ignored.loops;
+    } else if (!g.addEdge(static_cast<std::int32_t>(x), static_cast<std::int32_t>(v))) {
+      ++ignored.repeats;
+    }
+  }
+  return true;
+}
+
+std::string encodeSparse6(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  std::string out = ":";
+  encodeOrder(n, out);
+  const int width = sparse6Width(n);
+  SixBitWriter writer(out);
+  std::vector<std::int32_t> lower;
+  std::int32_t current = 0;
+  for (std::int32_t v = 0; v < n; ++v) {
+    lower.clear();
+    for (std::int32_t w : g.neighbours(v)) {
+      if (w < v) lower.push_back(w);
+    }
+    std::sort(lower.begin(), lower.end());
+    for (std::int32_t w : lower) {
+      if (v == current) {
+        writer.put(0, 1);
+      } else {
+        // One step on is b = 1; a longer jump names v in a unit of its own first.
+        writer.put(1, 1);
+        if (v > current + 1) {
+          writer.put(v, width);
+          writer.put(0, 1);
+        }
+        current = v;
+      }
+      writer.put(w, width);
+    }
+  }
+  // Padding is all 1-bits, except where those would read as one more unit (1, n - 1) that,
+  // with v at n - 2, is the loop at n - 1: then a 0-bit first makes it a jump to n - 1.
+  const int room = writer.roomInCharacter();
+  const bool loopLookalike = n == (std::int64_t{1} << width) && width > 0 && current == n - 2 && room >= width + 1;
+  writer.pad(loopLookalike ? (1 << (room - 1)) - 1 : (1 << room) - 1);
+  return out;
+}
+
+std::string matrixText(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  std::string out = std::to_string(n) + "\n";
+  std::string row;
+  for (std::int32_t v = 0; v < n; ++v) {
+    row.assign(at(2 * static_cast<std::int64_t>(n)), ' ');
+    for (std::int32_t w = 0; w < n; ++w) row[at(2 * static_cast<std::int64_t>(w))] = '0';
+    for (std::int32_t w : g.neighbours(v)) row[at(2 * static_cast<std::int64_t>(w))] = '1';
+    if (n > 0) row.back() = '\n';
+    out += row;
+  }
+  return out;
+}
+
+}  // namespace bicubic::check
