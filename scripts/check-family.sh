@@ -31,9 +31,11 @@ set -uo pipefail
 
 readonly exit_unknown=3 exit_failed=1 exit_usage=2
 
-usage() {
-  sed -n '2,/^# Exit status/p' "$0" | sed 's/^# \{0,1\}//' >&2
-  exit "$exit_usage"
+help_text() { sed -n '2,/^# Exit status/p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() { # usage [STATUS]: the help on standard output for --help, else on standard error
+  local status=${1:-$exit_usage}
+  if ((status == 0)); then help_text; else help_text >&2; fi
+  exit "$status"
 }
 die() { echo "check-family: $*" >&2; exit "$exit_failed"; }
 
@@ -154,7 +156,7 @@ main() {
       --file) file=${2:?}; shift 2 ;;
       --part) part=${2:?}; shift 2 ;;
       --join) join=${2:?}; shift 2 ;;
-      -h | --help) usage ;;
+      -h | --help) usage 0 ;;
       --) shift; check_opts=("$@"); break ;;
       -*) echo "check-family: unknown option $1" >&2; usage ;;
       *) positional+=("$1"); shift ;;
