@@ -4,7 +4,8 @@
 // FILE may be gzip-compressed; none, or "-", reads standard input. --frontier-only times the
 // frontier programme alone (no cut splitting, no backtracking).
 // Prints per graph: index, n, exact answer, exact ms (search + certificate check), method ms,
-// then what the search used (frontier=pieces decided by the frontier programme/its states).
+// then what the search used (pieces decided by the cut reduction, its rounds and decider calls;
+// frontier=graphs decided by the frontier programme/its states).
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -31,7 +32,8 @@ constexpr const char* kUsage =
     "usage: bicubic-check-timing [--no-method | --frontier-only] [FILE ...]\n"
     "Times bicubic-check's exact search (with the certificate check) on each graph6 graph of the\n"
     "FILEs (gzip allowed; none or - reads standard input), one line per graph:\n"
-    "  index  n  answer  exact-ms  method-ms  nodes= cuts= rotations= frontier=RUNS/STATES\n"
+    "  index  n  answer  exact-ms  method-ms  nodes= pieces= rounds= decisions= rotations=\n"
+    "  frontier=RUNS/STATES\n"
     "  --no-method      do not run the method (method-ms is 0)\n"
     "  --frontier-only  run the frontier programme alone: index  n  answer  ms  width= states=\n"
     "The last line gives the number of graphs, the total and the worst exact ms.\n";
@@ -74,10 +76,11 @@ double timeGraph(const SimpleGraph& g, long index, const Options& options, Exact
     methodRunner.runOnEdges(g.order(), edges, quiet);
     methodMs = std::chrono::duration<double, std::milli>(Clock::now() - t1).count();
   }
-  std::printf("%ld\t%d\t%s\t%.3f\t%.3f\tnodes=%lld cuts=%d rotations=%d frontier=%d/%lld\n", index, g.order(),
-              answer.c_str(), exactMs, methodMs, static_cast<long long>(solver.stats().backtrackNodes),
-              solver.stats().cutsSplit, solver.stats().rotationCycles, solver.stats().frontierRuns,
-              static_cast<long long>(solver.stats().frontierStates));
+  std::printf("%ld\t%d\t%s\t%.3f\t%.3f\tnodes=%lld pieces=%d rounds=%d decisions=%d rotations=%d frontier=%d/%lld\n",
+              index, g.order(), answer.c_str(), exactMs, methodMs,
+              static_cast<long long>(solver.stats().backtrackNodes), solver.stats().cutsSplit,
+              solver.stats().reductionRounds, solver.stats().pieceDecisions, solver.stats().rotationCycles,
+              solver.stats().frontierRuns, static_cast<long long>(solver.stats().frontierStates));
   return exactMs;
 }
 

@@ -1,9 +1,14 @@
-// Small edge cuts: a set of two or three edges whose removal splits a connected graph into two
-// sides that each keep at least a given number of vertices. Candidates come from random XOR
-// labels of the cycle space (a set of edges is a cut exactly when its labels XOR to zero, up to
-// a 2^-64 chance), and every candidate is confirmed by a search before it is returned.
+// Small edge cuts of a connected graph: sets of two or three edges whose removal splits it into
+// two sides of at least a given order. Candidates come from random XOR labels of the cycle space
+// (a set of edges is a cut exactly when its labels XOR to zero, up to a 2^-64 chance per set), and
+// every candidate is confirmed by a search of its smaller side before it is returned. Cost of one
+// search: O(m log m) for the labels and 2-edge cut classes, O(m * b) hash probes for the 3-edge
+// cuts whose edges lie within `radius` steps (b = edges of such a ball; only near the changed
+// vertices when hints are given), O(m^2) probes instead when m <= allPairsEdgeLimit, plus
+// O(smaller side) per confirmed candidate.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -14,18 +19,38 @@
 namespace bicubic::check {
 
 struct EdgeCut {
-  // Each crossing edge as (vertex on the inside, vertex on the outside).
+  // Each crossing edge as (vertex on the side, vertex on the other side).
   std::vector<std::pair<std::int32_t, std::int32_t>> crossing;
-  // inside[v] != 0 for the vertices of the smaller side.
-  std::vector<char> inside;
-  std::int32_t insideSize = 0;
+  // The vertices of the smaller side.
+  std::vector<std::int32_t> side;
 };
 
-// Looks for a cut of exactly `size` edges (2 or 3) with both sides of at least minSide vertices.
-// The graph must be connected. Returns false when none was found (or the deadline passed).
-// A positive radius limits a 3-edge cut search to cuts whose edges are at most that many steps
-// apart (sides of small diameter): near-linear instead of quadratic in the edges.
-bool findEdgeCut(const SimpleGraph& g, int size, std::int32_t minSide, std::uint64_t seed,
-                 const Deadline& deadline, EdgeCut& cut, std::int32_t radius = 0);
+struct CutSearch {
+  // Both sides keep at least this many vertices.
+  std::int32_t minSide = 3;
+  // 3-edge cuts whose edges are at most this many steps apart are found on large graphs...
+  std::int32_t radius = 5;
+  // ... and every 3-edge cut on graphs of at most this many edges (quadratic).
+  std::int64_t allPairsEdgeLimit = 1500;
+  // Whether 3-edge cuts are looked for at all (2-edge cuts always are).
+  bool threeEdgeCuts = true;
+  // Pairs tried per class of edges with equal labels (any two of a class form a 2-edge cut).
+  std::int32_t pairsPerClass = 8;
+};
+
+// What an earlier search on a graph that has since changed only in places still tells.
+struct CutHints {
+  // Where the graph changed: the 3-edge cuts within `radius` steps are looked for only around
+  // these vertices, in place of the search of the whole graph.
+  std::vector<std::int32_t> changedNear;
+  // Cuts found before, each crossing edge by its ends; -1 ends for a 2-edge cut's third edge.
+  // Those whose edges are all still there are confirmed again.
+  std::vector<std::array<std::int32_t, 6>> known;
+};
+
+// The 2- and 3-edge cuts found in a connected graph whose sides are each connected (a graph
+// without cut vertex), each listed once. Stops early, returning what it has, at the deadline.
+std::vector<EdgeCut> findSmallCuts(const SimpleGraph& g, const CutSearch& search, std::uint64_t seed,
+                                   const Deadline& deadline, const CutHints* hints = nullptr);
 
 }  // namespace bicubic::check

@@ -1,180 +1,134 @@
 #include "check/exact.h"
 
-#include <algorithm>
+#include <limits>
 
-#include "check/cuts.h"
 #include "check/index.h"
 #include "check/rotation.h"
 
 namespace bicubic::check {
 
 namespace {
-
-constexpr int kMaxDepth = 200;
-constexpr std::int64_t kMaxEdgesForThreeCuts = 50000;
-
-// Necessary conditions with an exact argument behind each: a Hamiltonian cycle needs n >= 3,
-// degree >= 2 everywhere, a connected graph without cut vertex, and equal colour classes when
-// the graph is bipartite.
-bool passesNecessaryConditions(const SimpleGraph& g, const std::vector<std::int8_t>& colour) {
-  const std::int32_t n = g.order();
-  if (n < 3) return false;
-  for (std::int32_t v = 0; v < n; ++v) {
-    if (g.degree(v) < 2) return false;
-  }
-  if (!colour.empty()) {
-    std::int32_t zeros = 0;
-    for (std::int8_t c : colour) zeros += c == 0 ? 1 : 0;
-    if (2 * zeros != n) return false;
-  }
-  return isConnected(g) && !hasCutVertex(g);
-}
-
+// Rotation steps per vertex before the exact searches take over, and in the short attempt that
+// comes before the search of all edge pairs for cuts (most Hamiltonian graphs end there).
+constexpr std::int64_t kRotationStepsPerVertex = 200;
+constexpr std::int64_t kShortRotationStepsPerVertex = 20;
 }  // namespace
+
+std::uint64_t graphSeed(const SimpleGraph& g) {
+  std::uint64_t h = Rng(static_cast<std::uint64_t>(g.order()) ^ (static_cast<std::uint64_t>(g.edgeCount()) << 32)).next();
+  for (std::int32_t v = 0; v < g.order(); ++v) {
+    for (std::int32_t w : g.neighbours(v)) {
+      if (v < w) h = Rng(h ^ (static_cast<std::uint64_t>(v) << 32 | static_cast<std::uint32_t>(w))).next();
+    }
+  }
+  return h;
+}
 
 ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
   deadline_ = &deadline;
   stats_ = {};
+  rng_ = Rng(graphSeed(g));
   ExactResult result;
-  result.answer = solvePiece(g, result.cycle, 0);
+  const bool reduce = options_.reduceCuts && g.order() > options_.directSearchOrder;
+  result.answer = reduce ? solveReduced(g, result.cycle) : decide(g, result.cycle);
   if (result.answer != Answer::Hamiltonian) result.cycle.clear();
   return result;
 }
 
-Answer ExactSolver::solvePiece(const SimpleGraph& g, std::vector<std::int32_t>& cycle, int depth) {
-  const std::int32_t n = g.order();
-  const std::vector<std::int8_t> colour = twoColouring(g);
-  if (!passesNecessaryConditions(g, colour)) return Answer::NonHamiltonian;
-  if (deadline_->expired()) return Answer::Unknown;
-
-  if (n > options_.directSearchOrder && depth < kMaxDepth) {
-    // A Hamiltonian cycle crosses every edge cut an even number of times, at least twice: both
-    // edges of a 2-edge cut, exactly two of a 3-edge cut. Each side then needs a path through
-    // all its vertices between the chosen ends, a smaller question of the same kind.
-    // Order of attempts: 2-edge cuts (linear), a short rotation-extension attempt on large
-    // pieces (Hamiltonian random graphs end here), 3-edge cuts with sides of small diameter
-    // (near linear), then all 3-edge cuts (quadratic in the edges, skipped on dense graphs).
-    EdgeCut cut;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      const int size = attempt == 0 ? 2 : 3;
-      if (attempt == 1 && n >= options_.earlyRotationOrder &&
-          rotationExtensionCycle(g, 20 * static_cast<std::int64_t>(n), rng_, *deadline_, cycle)) {
-        ++stats_.rotationCycles;
-        return Answer::Hamiltonian;
-      }
-      if (attempt == 1 && options_.nearCutRadius <= 0) continue;
-      const std::int32_t radius = attempt == 1 ? options_.nearCutRadius : 0;
-      if (attempt == 2 && g.edgeCount() > kMaxEdgesForThreeCuts) continue;
-      if (!findEdgeCut(g, size, 3, rng_.next(), *deadline_, cut, radius)) continue;
-      ++stats_.cutsSplit;
-      std::vector<char> outside(at(n));
-      for (std::int32_t v = 0; v < n; ++v) outside[at(v)] = cut.inside[at(v)] ? 0 : 1;
-      const std::int32_t outsideSize = n - cut.insideSize;
-      const auto k = static_cast<std::int32_t>(cut.crossing.size());
-      // The pairs of crossing edges a cycle may use: the only pair of a 2-edge cut, any two of a
-      // 3-edge cut. The small side is asked first; the large one only where the small one can.
-      Answer overall = Answer::NonHamiltonian;
-      for (std::int32_t i = 0; i < k; ++i) {
-        for (std::int32_t j = i + 1; j < k; ++j) {
-          std::vector<std::int32_t> inner, outer;
-          const auto [ai, bi] = cut.crossing[at(i)];
-          const auto [aj, bj] = cut.crossing[at(j)];
-          const Answer innerAnswer = sidePath(g, cut.inside, cut.insideSize, ai, aj, colour, inner, depth);
-          if (innerAnswer == Answer::NonHamiltonian) continue;
-          const Answer outerAnswer = sidePath(g, outside, outsideSize, bi, bj, colour, outer, depth);
-          if (innerAnswer == Answer::Hamiltonian && outerAnswer == Answer::Hamiltonian) {
-            // inner runs ai..aj, outer bi..bj: go out along aj-bj and come back along bi-ai.
-            cycle = std::move(inner);
-            cycle.insert(cycle.end(), outer.rbegin(), outer.rend());
-            return Answer::Hamiltonian;
-          }
-          if (innerAnswer == Answer::Unknown || outerAnswer == Answer::Unknown) overall = Answer::Unknown;
-        }
-      }
-      return overall;
-    }
-    // On middle-sized pieces the backtracking finds cycles fast; rotations only pay on large ones.
-    if (n >= options_.earlyRotationOrder &&
-        rotationExtensionCycle(g, 200 * static_cast<std::int64_t>(n), rng_, *deadline_, cycle)) {
+Answer ExactSolver::solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
+  if (!passesNecessaryConditions(g, twoColouring(g))) return Answer::NonHamiltonian;
+  CutReducer reducer(options_.cuts);
+  const CutReducer::Decider decider = [this](const SimpleGraph& piece, std::vector<std::int32_t>& path) {
+    return decide(piece, path);
+  };
+  std::vector<std::int32_t> coreCycle;
+  CutReducer::Outcome outcome = reducer.reduce(g, decider, rng_, *deadline_);
+  Answer answer = Answer::Unknown;
+  if (outcome == CutReducer::Outcome::Reduced && needsWideCutSearch(reducer.core())) {
+    // The near search leaves cuts whose edges lie far apart. Before a search of a large graph
+    // that resists the rotations, every pair of edges is tried (quadratic, but far cheaper than
+    // an exhaustive search of a graph holding a piece without cycle).
+    if (rotationExtensionCycle(reducer.core(), kShortRotationStepsPerVertex * reducer.core().order(), rng_, *deadline_,
+                               coreCycle)) {
       ++stats_.rotationCycles;
-      return Answer::Hamiltonian;
+      answer = Answer::Hamiltonian;
+    } else {
+      CutSearch wide = options_.cuts.search;
+      wide.allPairsEdgeLimit = options_.wideCutSearchEdges;
+      outcome = reducer.reduceFurther(wide, decider, rng_, *deadline_);
     }
-    if (deadline_->expired()) return Answer::Unknown;
+  }
+  stats_.cutsSplit = reducer.stats().piecesDecided;
+  stats_.reductionRounds = reducer.stats().rounds;
+  stats_.pieceDecisions = reducer.stats().pieceDecisions;
+  stats_.threeCutPiecesByPairs = reducer.stats().threeCutPiecesByPairs;
+  if (outcome == CutReducer::Outcome::NonHamiltonian) return Answer::NonHamiltonian;
+  if (outcome == CutReducer::Outcome::Unknown) return Answer::Unknown;
+  if (answer != Answer::Hamiltonian) answer = decide(reducer.core(), coreCycle);
+  if (answer != Answer::Hamiltonian) return answer;
+  cycle = reducer.expand(coreCycle);
+  // The expansion follows the gadgets' bookkeeping; a cycle that does not fit is a fault, and
+  // is answered Unknown rather than passed on as a certificate.
+  return isHamiltonianCycle(g, cycle) ? Answer::Hamiltonian : Answer::Unknown;
+}
+
+bool ExactSolver::needsWideCutSearch(const SimpleGraph& core) const {
+  return core.order() > options_.wideCutSearchOrder && core.edgeCount() > options_.cuts.search.allPairsEdgeLimit &&
+         core.edgeCount() <= options_.wideCutSearchEdges;
+}
+
+Answer ExactSolver::decide(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
+  const std::int32_t n = g.order();
+  // Past the deadline only the necessary conditions, which need no search, may still answer.
+  if (deadline_->expired()) {
+    return passesNecessaryConditions(g, twoColouring(g)) ? Answer::Unknown : Answer::NonHamiltonian;
+  }
+  if (options_.smallSearch && n <= SmallSearch::kMaxOrder) {
+    const Answer answer = smallSearch(g, cycle);
+    if (answer != Answer::Unknown) return answer;
+  }
+  if (!passesNecessaryConditions(g, twoColouring(g))) return Answer::NonHamiltonian;
+  if (deadline_->expired()) return Answer::Unknown;
+  if (n > options_.directSearchOrder && n >= options_.earlyRotationOrder &&
+      rotationExtensionCycle(g, kRotationStepsPerVertex * n, rng_, *deadline_, cycle)) {
+    ++stats_.rotationCycles;
+    return Answer::Hamiltonian;
   }
   if (n >= options_.frontierMinOrder && n <= options_.frontierMaxOrder) {
-    // Hamiltonian pieces usually fall to a short backtracking run; the frontier programme pays
-    // on the others. Both are exact: the programme's "no" means its state set ran empty. It
-    // gives up (Unknown) when its order is too wide or the states exceed their budget, and the
-    // unlimited backtracking then decides.
-    const Answer quick = backtracker_.run(g, *deadline_, cycle, options_.quickSearchNodes);
-    stats_.backtrackNodes += backtracker_.nodes();
-    if (quick != Answer::Unknown) return quick;
-    if (deadline_->expired()) return Answer::Unknown;
-    const Answer answer = frontier_.run(g, *deadline_, cycle);
-    stats_.frontierStates += frontier_.states();
-    if (answer != Answer::Unknown) {
-      ++stats_.frontierRuns;
-      return answer;
-    }
-    if (deadline_->expired()) return Answer::Unknown;
+    const Answer answer = frontierSearch(g, cycle);
+    if (answer != Answer::Unknown) return answer;
   }
+  if (deadline_->expired()) return Answer::Unknown;
   const Answer answer = backtracker_.run(g, *deadline_, cycle);
   stats_.backtrackNodes += backtracker_.nodes();
   return answer;
 }
 
-Answer ExactSolver::sidePath(const SimpleGraph& g, const std::vector<char>& inSide, std::int32_t sideSize,
-                             std::int32_t a, std::int32_t b, const std::vector<std::int8_t>& colour,
-                             std::vector<std::int32_t>& path, int depth) {
-  path.clear();
-  if (a == b) {
-    // Both chosen edges meet one vertex: the side must be that vertex alone.
-    if (sideSize != 1) return Answer::NonHamiltonian;
-    path.push_back(a);
-    return Answer::Hamiltonian;
-  }
-  // The side plus a stand-in for the rest: a new vertex joined to a and b, or two when a and b
-  // have different colours, so that a bipartite graph stays bipartite and the colour count
-  // still rules out paths of the wrong parity.
-  std::vector<std::int32_t> local(at(g.order()), -1), original;
-  original.reserve(at(sideSize) + 2);
-  for (std::int32_t v = 0; v < g.order(); ++v) {
-    if (inSide[at(v)]) {
-      local[at(v)] = static_cast<std::int32_t>(original.size());
-      original.push_back(v);
-    }
-  }
-  const bool twoStandIns = !colour.empty() && colour[at(a)] != colour[at(b)];
-  const std::int32_t pieceOrder = sideSize + (twoStandIns ? 2 : 1);
-  SimpleGraph piece(pieceOrder);
-  for (std::int32_t v : original) {
-    for (std::int32_t w : g.neighbours(v)) {
-      if (v < w && inSide[at(w)]) piece.addNewEdge(local[at(v)], local[at(w)]);
-    }
-  }
-  const std::int32_t x = sideSize;
-  if (twoStandIns) {
-    piece.addNewEdge(local[at(a)], x);
-    piece.addNewEdge(x, x + 1);
-    piece.addNewEdge(x + 1, local[at(b)]);
-  } else {
-    piece.addNewEdge(local[at(a)], x);
-    piece.addNewEdge(x, local[at(b)]);
-  }
-  std::vector<std::int32_t> pieceCycle;
-  const Answer answer = solvePiece(piece, pieceCycle, depth + 1);
-  if (answer != Answer::Hamiltonian) return answer;
-  // Rotate the cycle so the stand-ins come last; what is left is a path between a and b.
-  const auto first = std::find_if(pieceCycle.begin(), pieceCycle.end(), [&](std::int32_t v) { return v >= x; });
-  std::rotate(pieceCycle.begin(), first, pieceCycle.end());
-  while (!pieceCycle.empty() && pieceCycle.front() >= x) {
-    std::rotate(pieceCycle.begin(), pieceCycle.begin() + 1, pieceCycle.end());
-  }
-  for (std::int32_t v : pieceCycle) {
-    if (v < x) path.push_back(original[at(v)]);
-  }
-  if (path.front() != a) std::reverse(path.begin(), path.end());
-  return Answer::Hamiltonian;
+// Small cubic and subcubic graphs (a nauty family's, or the pieces between cuts) are decided by
+// the fixed-size search, which allocates nothing; it answers Unknown for graphs it does not take
+// (a degree above 3) and, above the direct search order, past its node budget.
+Answer ExactSolver::smallSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
+  if (!small_.load(g)) return Answer::Unknown;
+  const std::int64_t budget = g.order() <= options_.directSearchOrder ? std::numeric_limits<std::int64_t>::max()
+                                                                      : options_.smallSearchNodes;
+  const Answer answer = small_.run(cycle, budget);
+  stats_.smallSearchNodes += small_.nodes();
+  return answer;
+}
+
+// Hamiltonian graphs usually fall to a short backtracking run; the frontier programme pays on
+// the others. Both are exact: the programme's "no" means its state set ran empty. It gives up
+// (Unknown) when its order is too wide or the states exceed their budget, and the unlimited
+// backtracking then decides.
+Answer ExactSolver::frontierSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
+  const Answer quick = backtracker_.run(g, *deadline_, cycle, options_.quickSearchNodes);
+  stats_.backtrackNodes += backtracker_.nodes();
+  if (quick != Answer::Unknown) return quick;
+  if (deadline_->expired()) return Answer::Unknown;
+  const Answer answer = frontier_.run(g, *deadline_, cycle);
+  stats_.frontierStates += frontier_.states();
+  if (answer != Answer::Unknown) ++stats_.frontierRuns;
+  return answer;
 }
 
 }  // namespace bicubic::check

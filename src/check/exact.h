@@ -1,19 +1,24 @@
 // ExactSolver: decides whether a simple graph has a Hamiltonian cycle. "Hamiltonian" comes with
 // a cycle (which the caller still verifies against the input); "non-Hamiltonian" only from an
 // exhaustive argument: necessary conditions (degrees, connectivity, bipartite balance, cut
-// vertices), splitting along 2- and 3-edge cuts, and on what remains the frontier dynamic
-// programme (when the piece has an order with a small frontier) or the backtracking search.
+// vertices), the reduction along 2- and 3-edge cuts (decompose.h), and on each piece and on what
+// remains the rotation-extension attempt, the frontier dynamic programme or the backtracking.
+// Random choices are seeded from the graph itself, so a graph gets the same work whatever was
+// solved before it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
-#include "check/backtrack.h"
 #include "check/answer.h"
+#include "check/backtrack.h"
 #include "check/deadline.h"
+#include "check/decompose.h"
 #include "check/frontier.h"
 #include "check/rng.h"
 #include "check/simple_graph.h"
+#include "check/small_search.h"
 
 namespace bicubic::check {
 
@@ -25,17 +30,26 @@ struct ExactResult {
 class ExactSolver {
  public:
   struct Options {
-    // Pieces up to this order go straight to the backtracking search.
+    // Graphs up to this order go straight to the searches, without the cut reduction.
     std::int32_t directSearchOrder = 40;
-    // From this order on, a short rotation-extension attempt comes before the 3-edge cut search.
+    // Graphs of at most SmallSearch::kMaxOrder vertices and degree 3 go to the small-graph
+    // search first: without limit up to directSearchOrder, above it for this many nodes.
+    bool smallSearch = true;
+    std::int64_t smallSearchNodes = 100'000;
+    // Whether larger graphs are reduced along their small edge cuts first.
+    bool reduceCuts = true;
+    CutReducer::Options cuts;
+    // When the reduced graph has more than wideCutSearchOrder vertices and the rotations find no
+    // cycle, every pair of edges is tried for 3-edge cuts (quadratic) on graphs up to this many
+    // edges: a piece the near search missed is far cheaper to find than to search through.
+    std::int32_t wideCutSearchOrder = 600;
+    std::int64_t wideCutSearchEdges = 50000;
+    // From this order on, a rotation-extension attempt comes before the exact searches.
     std::int32_t earlyRotationOrder = 200;
-    // 3-edge cuts whose edges lie within this many steps are looked for before all 3-edge
-    // cuts; 0 skips that search.
-    std::int32_t nearCutRadius = 3;
-    // Pieces of this order up to frontierMaxOrder try the frontier dynamic programme before
+    // Graphs of this order up to frontierMaxOrder try the frontier dynamic programme before
     // the backtracking search (below it the backtracking is quicker than planning an order).
     std::int32_t frontierMinOrder = 41;
-    std::int32_t frontierMaxOrder = 600;
+    std::int32_t frontierMaxOrder = 100'000;
     // There, a backtracking run of this many nodes comes first (it finds most cycles).
     std::int64_t quickSearchNodes = 200;
     FrontierSearch::Options frontier;
@@ -48,26 +62,35 @@ class ExactSolver {
   // What the last solve used, for tests and benchmarks.
   struct Stats {
     std::int64_t backtrackNodes = 0;
-    std::int32_t cutsSplit = 0;
+    std::int64_t smallSearchNodes = 0;
+    std::int32_t cutsSplit = 0;       // pieces the cut reduction decided
+    std::int32_t reductionRounds = 0;
+    std::int32_t pieceDecisions = 0;  // one per piece and pair of crossing edges
+    std::array<std::int32_t, 4> threeCutPiecesByPairs{};  // see CutReducer::Stats
     std::int32_t rotationCycles = 0;
-    std::int32_t frontierRuns = 0;      // pieces the frontier programme decided
-    std::int64_t frontierStates = 0;    // its states over all steps and pieces
+    std::int32_t frontierRuns = 0;      // graphs the frontier programme decided
+    std::int64_t frontierStates = 0;    // its states over all steps and graphs
   };
   const Stats& stats() const { return stats_; }
 
  private:
-  Answer solvePiece(const SimpleGraph& g, std::vector<std::int32_t>& cycle, int depth);
-  // Whether the vertices of one side of a cut have a path through all of them from a to b; on
-  // success path holds it (vertex numbers of g).
-  Answer sidePath(const SimpleGraph& g, const std::vector<char>& inSide, std::int32_t sideSize, std::int32_t a,
-                  std::int32_t b, const std::vector<std::int8_t>& colour, std::vector<std::int32_t>& path, int depth);
+  Answer solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
+  bool needsWideCutSearch(const SimpleGraph& core) const;
+  // Decides one graph (a piece with its stand-ins, or the reduced graph) without cut reduction.
+  Answer decide(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
+  Answer frontierSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
+  Answer smallSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
 
   Options options_;
   Backtracker backtracker_;
+  SmallSearch small_;
   FrontierSearch frontier_;
-  Rng rng_{12345};
+  Rng rng_;
   const Deadline* deadline_ = nullptr;
   Stats stats_;
 };
+
+// A seed made from the order, size and edge list of g.
+std::uint64_t graphSeed(const SimpleGraph& g);
 
 }  // namespace bicubic::check

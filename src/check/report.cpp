@@ -70,28 +70,6 @@ std::string_view agreement(MethodResult method, Answer exact) {
   return "-";
 }
 
-bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle) {
-  const std::int32_t n = g.order();
-  if (n < 3 || static_cast<std::int64_t>(cycle.size()) != n) return false;
-  std::vector<char> seen(at(n), 0);
-  for (std::int32_t v : cycle) {
-    if (v < 0 || v >= n || seen[at(v)]) return false;
-    seen[at(v)] = 1;
-  }
-  for (std::size_t k = 0; k < cycle.size(); ++k) {
-    if (!g.hasEdge(cycle[k], cycle[(k + 1) % cycle.size()])) return false;
-  }
-  return true;
-}
-
-void normaliseCycle(std::vector<std::int32_t>& cycle) {
-  if (cycle.size() < 3) return;
-  const auto zero = std::find(cycle.begin(), cycle.end(), 0);
-  if (zero == cycle.end()) return;
-  std::rotate(cycle.begin(), zero, cycle.end());
-  if (cycle.back() < cycle[1]) std::reverse(cycle.begin() + 1, cycle.end());
-}
-
 std::string headerLine(TableColumns columns) {
   std::string line = "source\tindex\tn\tmethod\texact\tagree\tms";
   if (columns.cycle) line += "\tcycle";

@@ -27,12 +27,6 @@ std::string_view exactName(Answer a);
 // not-connected claim there is no cycle; not-bipartite makes no claim, like an unknown answer.
 std::string_view agreement(MethodResult method, Answer exact);
 
-// Whether cycle lists every vertex of g exactly once and each consecutive pair, the last and
-// the first included, is an edge of g.
-bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle);
-// Starts the cycle at vertex 0 and runs it towards the smaller of 0's two cycle neighbours.
-void normaliseCycle(std::vector<std::int32_t>& cycle);
-
 struct ReportLine {
   std::string_view source;  // as given: escaped for the table here
   std::int64_t index = 0;

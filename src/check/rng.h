@@ -6,15 +6,18 @@
 
 namespace bicubic::check {
 
+// The generator's output mix: a bijection of 64-bit words whose every output bit depends on
+// every input bit; also the hash of the searches' tables.
+constexpr std::uint64_t mix64(std::uint64_t z) {
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+  return z ^ (z >> 31);
+}
+
 class Rng {
  public:
   explicit Rng(std::uint64_t seed = 0x9e3779b97f4a7c15ULL) : state_(seed) {}
-  std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-  }
+  std::uint64_t next() { return mix64(state_ += 0x9e3779b97f4a7c15ULL); }
   // Uniform in [0, bound) for bound > 0.
   std::uint32_t below(std::uint32_t bound) {
     return static_cast<std::uint32_t>((next() >> 32) * bound >> 32);

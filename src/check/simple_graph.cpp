@@ -118,26 +118,63 @@ bool hasCutVertex(const SimpleGraph& g) {
 void indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,
                 std::vector<std::int32_t>& start, std::vector<std::int32_t>& edgeOf,
                 std::vector<std::int32_t>& slot) {
-  const auto n = static_cast<std::size_t>(g.order());
+  indexEdges(g, first, second, start, edgeOf, slot, Deadline());
+}
+
+bool indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,
+                std::vector<std::int32_t>& start, std::vector<std::int32_t>& edgeOf,
+                std::vector<std::int32_t>& slot, const Deadline& deadline) {
+  // Clock polls about every 64k edges.
+  constexpr std::int64_t kPollEdges = 1 << 16;
+  std::int64_t sincePoll = 0;
+  const std::int32_t n = g.order();
   first.clear();
   second.clear();
-  start.assign(n + 1, 0);
-  for (std::int32_t v = 0; v < g.order(); ++v) {
-    const auto at = static_cast<std::size_t>(v);
-    start[at + 1] = start[at] + g.degree(v);
+  first.reserve(at(g.edgeCount()));
+  second.reserve(at(g.edgeCount()));
+  start.assign(at(n) + 1, 0);
+  for (std::int32_t v = 0; v < n; ++v) start[at(v) + 1] = start[at(v)] + g.degree(v);
+  edgeOf.resize(at(start[at(n)]));
+  slot.assign(start.begin(), start.end() - 1);
+  // One pass: the lower end's list fills in order, the higher end's as its edges come.
+  for (std::int32_t v = 0; v < n; ++v) {
+    sincePoll += g.degree(v);
+    if (sincePoll >= kPollEdges) {
+      sincePoll = 0;
+      if (deadline.expired()) return false;
+    }
     for (std::int32_t w : g.neighbours(v)) {
-      if (v < w) {
-        first.push_back(v);
-        second.push_back(w);
-      }
+      if (v > w) continue;
+      const auto e = static_cast<std::int32_t>(first.size());
+      first.push_back(v);
+      second.push_back(w);
+      edgeOf[at(slot[at(v)]++)] = e;
+      edgeOf[at(slot[at(w)]++)] = e;
     }
   }
-  edgeOf.resize(static_cast<std::size_t>(start[n]));
-  slot.assign(start.begin(), start.end() - 1);
-  for (std::size_t e = 0; e < first.size(); ++e) {
-    edgeOf[static_cast<std::size_t>(slot[static_cast<std::size_t>(first[e])]++)] = static_cast<std::int32_t>(e);
-    edgeOf[static_cast<std::size_t>(slot[static_cast<std::size_t>(second[e])]++)] = static_cast<std::int32_t>(e);
+  return true;
+}
+
+bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle) {
+  const std::int32_t n = g.order();
+  if (n < 3 || static_cast<std::int64_t>(cycle.size()) != n) return false;
+  std::vector<char> seen(at(n), 0);
+  for (std::int32_t v : cycle) {
+    if (v < 0 || v >= n || seen[at(v)]) return false;
+    seen[at(v)] = 1;
   }
+  for (std::size_t k = 0; k < cycle.size(); ++k) {
+    if (!g.hasEdge(cycle[k], cycle[(k + 1) % cycle.size()])) return false;
+  }
+  return true;
+}
+
+void normaliseCycle(std::vector<std::int32_t>& cycle) {
+  if (cycle.size() < 3) return;
+  const auto zero = std::find(cycle.begin(), cycle.end(), 0);
+  if (zero == cycle.end()) return;
+  std::rotate(cycle.begin(), zero, cycle.end());
+  if (cycle.back() < cycle[1]) std::reverse(cycle.begin() + 1, cycle.end());
 }
 
 }  // namespace bicubic::check

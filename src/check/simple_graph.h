@@ -7,6 +7,9 @@
 #include <span>
 #include <vector>
 
+#include "check/deadline.h"
+#include "check/index.h"
+
 namespace bicubic::check {
 
 class SimpleGraph {
@@ -44,6 +47,28 @@ class SimpleGraph {
 void indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,
                 std::vector<std::int32_t>& start, std::vector<std::int32_t>& edgeOf,
                 std::vector<std::int32_t>& slot);
+// The same, giving up (false, the vectors half filled) once the deadline has passed: on dense
+// graphs the index alone takes a noticeable share of a short time limit.
+bool indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,
+                std::vector<std::int32_t>& start, std::vector<std::int32_t>& edgeOf,
+                std::vector<std::int32_t>& slot, const Deadline& deadline);
+
+// indexEdges' numbering held together, with the step every edge walk needs: from one end of an
+// edge to the other.
+struct EdgeIndex {
+  std::vector<std::int32_t> first, second, start, edgeOf, slot;
+
+  void build(const SimpleGraph& g) { indexEdges(g, first, second, start, edgeOf, slot); }
+  bool build(const SimpleGraph& g, const Deadline& deadline) {
+    return indexEdges(g, first, second, start, edgeOf, slot, deadline);
+  }
+  std::int32_t edgeCount() const { return static_cast<std::int32_t>(first.size()); }
+  std::int32_t vertexCount() const { return start.empty() ? 0 : static_cast<std::int32_t>(start.size() - 1); }
+  // The end of e that is not v (v must be an end of e).
+  std::int32_t other(std::int32_t e, std::int32_t v) const {
+    return first[at(e)] == v ? second[at(e)] : first[at(e)];
+  }
+};
 
 // Colours 0/1 of a two-colouring, or an empty vector when the graph has an odd cycle. Every
 // component is coloured from its lowest vertex with colour 0.
@@ -54,5 +79,11 @@ bool isConnected(const SimpleGraph& g);
 
 // Whether removing some single vertex disconnects a connected graph.
 bool hasCutVertex(const SimpleGraph& g);
+
+// Whether cycle lists every vertex of g exactly once and each consecutive pair, the last and
+// the first included, is an edge of g.
+bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle);
+// Starts the cycle at vertex 0 and runs it towards the smaller of 0's two cycle neighbours.
+void normaliseCycle(std::vector<std::int32_t>& cycle);
 
 }  // namespace bicubic::check

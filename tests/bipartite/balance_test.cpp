@@ -61,10 +61,7 @@ std::vector<testing::Edge> joined(std::vector<testing::Edge> a, const std::vecto
   return a;
 }
 
-Rows withEntries(Rows rows, const std::vector<std::vector<std::int32_t>>& entries) {
-  for (const auto& e : entries) rows[e[0]][e[1]] = e[2];
-  return rows;
-}
+using testing::withEntries;
 
 INSTANTIATE_TEST_SUITE_P(
     Graphs, Balance,

@@ -65,10 +65,7 @@ TEST_P(BuildHalfGraph, CopiesTheRedByBlueBlockAndPrintsIt) {
 const std::vector<testing::Edge> kK33 = {{0, 3}, {0, 4}, {0, 5}, {1, 3}, {1, 4}, {1, 5}, {2, 3}, {2, 4}, {2, 5}};
 const std::vector<testing::Edge> kFourCycle = {{0, 1}, {1, 2}, {2, 3}, {3, 0}};
 
-Rows withEntries(Rows rows, const std::vector<std::vector<std::int32_t>>& entries) {
-  for (const auto& e : entries) rows[e[0]][e[1]] = e[2];
-  return rows;
-}
+using testing::withEntries;
 
 INSTANTIATE_TEST_SUITE_P(
     Graphs, BuildHalfGraph,

@@ -39,10 +39,7 @@ TEST_P(TwoColourCases, FromVertexZeroWithRed) {
 
 using testing::rowsFromEdges;
 
-Rows withEntry(Rows rows, int r, int c, int value) {
-  rows[r][c] = value;
-  return rows;
-}
+using testing::withEntries;
 
 INSTANTIATE_TEST_SUITE_P(
     Graphs, TwoColourCases,
@@ -52,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         // 2 finds 0 red and stops; the colours given so far stay.
         ColourCase{"triangle", rowsFromEdges(3, {{0, 1}, {1, 2}, {2, 0}}), false, "rbr"},
         ColourCase{"edgeAndTriangle", rowsFromEdges(5, {{0, 1}, {2, 3}, {3, 4}, {4, 2}}), true, "rb..."},
-        ColourCase{"diagonalIgnored", withEntry(rowsFromEdges(2, {{0, 1}}), 0, 0, 1), true, "rb"},
+        ColourCase{"diagonalIgnored", withEntries(rowsFromEdges(2, {{0, 1}}), {{0, 0, 1}}), true, "rb"},
         ColourCase{"selfLoopOnly", {{1}}, true, "r"},
         ColourCase{"twosAreNotNeighbours", {{0, 2}, {2, 0}}, true, "r."},
         ColourCase{"minusOneIsNotANeighbour", {{0, -1}, {-1, 0}}, true, "r."},

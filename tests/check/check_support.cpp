@@ -1,11 +1,7 @@
 #include "check_support.h"
 
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <utility>
 
 #include "support/test_support.h"
 
@@ -43,89 +39,43 @@ bool bruteForceHamiltonian(const SimpleGraph& g) {
   return extend(adj, n, 0, 1, 1);
 }
 
-bool isKConnected(const SimpleGraph& g, int k) {
-  const std::int32_t n = g.order();
-  if (n <= k) return false;
-  auto connectedWithout = [&](std::int32_t x, std::int32_t y) {
-    std::vector<char> seen(at(n), 0);
-    std::int32_t start = 0;
-    while (start == x || start == y) ++start;
-    std::vector<std::int32_t> stack{start};
-    seen[at(start)] = 1;
-    std::int32_t reached = 1;
-    while (!stack.empty()) {
-      const std::int32_t v = stack.back();
-      stack.pop_back();
-      for (std::int32_t w : g.neighbours(v)) {
-        if (w == x || w == y || seen[at(w)]) continue;
-        seen[at(w)] = 1;
-        ++reached;
-        stack.push_back(w);
-      }
-    }
-    return reached == n - (x >= 0 ? 1 : 0) - (y >= 0 && y != x ? 1 : 0);
-  };
-  if (!connectedWithout(-1, -1)) return false;
-  for (std::int32_t x = 0; x < n && k >= 2; ++x) {
-    if (!connectedWithout(x, -1)) return false;
-    for (std::int32_t y = x + 1; y < n && k >= 3; ++y) {
-      if (!connectedWithout(x, y)) return false;
-    }
-  }
-  return true;
+namespace {
+bicubic::testing::ProcessCall bashCall(const std::string& commandLine) {
+  bicubic::testing::ProcessCall call;
+  call.program = "/bin/bash";
+  call.arguments = {"-c", commandLine};
+  return call;
 }
+}  // namespace
 
 std::optional<std::vector<std::string>> nautyGraphs(const std::string& commandLine) {
-  const std::string program = commandLine.substr(0, commandLine.find(' '));
-  if (std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) != 0) return std::nullopt;
-  std::FILE* pipe = ::popen((commandLine + " 2>/dev/null").c_str(), "r");
-  if (pipe == nullptr) return std::nullopt;
+  const ToolRun run = bicubic::testing::runProcess(bashCall(commandLine));
+  if (run.status != 0) return std::nullopt;  // 127 when the program is not installed
   std::vector<std::string> lines;
-  char buffer[4096];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-    std::string line = buffer;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    if (!line.empty()) lines.push_back(line);
+  std::size_t start = 0;
+  while (start < run.out.size()) {
+    std::size_t end = run.out.find('\n', start);
+    if (end == std::string::npos) end = run.out.size();
+    std::string line = run.out.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(std::move(line));
+    start = end + 1;
   }
-  if (::pclose(pipe) != 0) return std::nullopt;
   return lines;
 }
 
-namespace {
-
-std::string shellQuoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string slurp(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-}  // namespace
-
 ToolRun runShell(const std::string& commandLine) {
-  const std::string dir = bicubic::testing::scratchDirectory();
-  const std::string command = "CHECK=" + shellQuoted(BICUBIC_CHECK_EXECUTABLE) + " bash -c " + shellQuoted(commandLine) +
-                              " >" + shellQuoted(dir + "/tool.out") + " 2>" + shellQuoted(dir + "/tool.err");
-  ToolRun run;
-  const int raw = std::system(command.c_str());
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = slurp(dir + "/tool.out");
-  run.err = slurp(dir + "/tool.err");
-  return run;
+  bicubic::testing::ProcessCall call = bashCall(commandLine);
+  call.shellPrefix = "export CHECK=" + bicubic::testing::shellQuoted(BICUBIC_CHECK_EXECUTABLE) + ";";
+  return bicubic::testing::runProcess(call);
 }
 
 ToolRun runCheckTool(const std::vector<std::string>& arguments, const std::string& stdinText) {
-  const std::string in = bicubic::testing::writeScratchFile("tool.stdin", stdinText);
-  std::string command = "\"$CHECK\"";
-  for (const std::string& a : arguments) command.append(" ").append(shellQuoted(a));
-  command.append(" <").append(shellQuoted(in));
-  return runShell(command);
+  bicubic::testing::ProcessCall call;
+  call.program = BICUBIC_CHECK_EXECUTABLE;
+  call.arguments = arguments;
+  call.stdinText = stdinText;
+  return bicubic::testing::runProcess(call);
 }
 
 SimpleGraph petersen() {

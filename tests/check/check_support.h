@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "check/simple_graph.h"
+#include "support/process.h"
 
 namespace bicubic::check::testing {
 
@@ -20,20 +21,13 @@ SimpleGraph fromEdges(std::int32_t n, const EdgeList& edges);
 // Whether g (at most 64 vertices) has a Hamiltonian cycle, by trying every path from vertex 0.
 bool bruteForceHamiltonian(const SimpleGraph& g);
 
-// Whether removing any set of fewer than k vertices leaves g connected (k <= 3).
-bool isKConnected(const SimpleGraph& g, int k);
-
 // Every graph6 line a nauty program prints, or nullopt when the program cannot be run.
 std::optional<std::vector<std::string>> nautyGraphs(const std::string& commandLine);
 
-struct ToolRun {
-  std::string out;
-  std::string err;
-  int status = -1;
-};
+using ToolRun = bicubic::testing::ProcessRun;
 // Runs a bash command line in which $CHECK names the built bicubic-check.
 ToolRun runShell(const std::string& commandLine);
-// Runs the built bicubic-check with the arguments (each shell-quoted) and stdinText as its input.
+// Runs the built bicubic-check with the arguments (passed as given) and stdinText as its input.
 ToolRun runCheckTool(const std::vector<std::string>& arguments, const std::string& stdinText = "");
 
 SimpleGraph petersen();

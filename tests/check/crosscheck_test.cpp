@@ -27,11 +27,13 @@ void crossCheck(const Family& family) {
   ExactSolver plain;
   ExactSolver::Options splitting;
   splitting.directSearchOrder = 6;
+  splitting.smallSearch = false;
   splitting.earlyRotationOrder = 1 << 30;
   ExactSolver split(splitting);
   // The frontier programme in place of the backtracking on every piece of 3 vertices or more.
   ExactSolver::Options viaFrontier;
   viaFrontier.frontierMinOrder = 3;
+  viaFrontier.smallSearch = false;
   viaFrontier.quickSearchNodes = 0;
   viaFrontier.frontier.maxWidth = FrontierSearch::kWidthLimit;
   ExactSolver frontier(viaFrontier);

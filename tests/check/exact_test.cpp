@@ -3,9 +3,6 @@
 // limit. Every Hamiltonian answer's cycle is checked against the graph.
 #include <gtest/gtest.h>
 
-#include <chrono>
-
-#include "check/cuts.h"
 #include "check/exact.h"
 #include "check/families.h"
 #include "check/report.h"
@@ -111,15 +108,16 @@ TEST_P(SpliceFamily, AnswerFollowsTheSmallGraph) {
   EXPECT_EQ(twoColouring(g).empty(), s.small == Small::Petersen);
 
   ExactSolver solver;
-  const auto start = std::chrono::steady_clock::now();
   const ExactResult result = solver.solve(g, Deadline::after(30));
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(result.answer, smallIsHamiltonian ? Answer::Hamiltonian : Answer::NonHamiltonian);
   if (smallIsHamiltonian) {
     EXPECT_TRUE(isHamiltonianCycle(g, result.cycle));
   }
-  // The goal is one second at 4998 vertices; this bound only catches a lost decomposition.
-  EXPECT_LT(seconds, 5.0);
+  // The answer must come from the cut reduction: the small graph's side decided once per pair of
+  // crossing edges in the first rounds, not from a search of the whole graph.
+  EXPECT_GE(solver.stats().pieceDecisions, 1);
+  EXPECT_LE(solver.stats().reductionRounds, 4);
+  EXPECT_EQ(solver.stats().rotationCycles, smallIsHamiltonian ? 1 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -158,39 +156,6 @@ TEST(ExactSolver, ExpiredDeadlineGivesUnknownNeverNo) {
   // A limit too far away for the clock is no limit rather than an overflow into the past.
   EXPECT_FALSE(Deadline::after(1e300).expired());
   EXPECT_EQ(solver.solve(testing::petersen(), Deadline::after(1e300)).answer, Answer::NonHamiltonian);
-}
-
-TEST(EdgeCuts, FindsTheSpliceCutAndItsSides) {
-  // Two cubes joined through a 2-edge cut, and a cube minus a vertex joined to another through
-  // a 3-edge cut: the sides found must be exactly the two copies.
-  const SimpleGraph cube = testing::cube();
-  for (bool three : {false, true}) {
-    const SimpleGraph g = three ? spliceThreeCut(cube, cube) : spliceTwoCut(cube, cube);
-    EdgeCut cut;
-    ASSERT_TRUE(findEdgeCut(g, three ? 3 : 2, 3, 17, Deadline(), cut)) << three;
-    EXPECT_EQ(cut.crossing.size(), three ? 3u : 2u);
-    EXPECT_EQ(cut.insideSize, three ? 7 : 8);
-    const std::int32_t half = cube.order() - (three ? 1 : 0);
-    for (const auto& [in, out] : cut.crossing) {
-      EXPECT_TRUE(cut.inside[static_cast<std::size_t>(in)]);
-      EXPECT_FALSE(cut.inside[static_cast<std::size_t>(out)]);
-      EXPECT_NE(in < half, out < half);  // each crossing edge joins the two copies
-    }
-  }
-  // Petersen's graph minus a vertex joined to the Heawood graph minus a vertex: the small side
-  // is Petersen's 9 vertices, whose three crossing edges lie 3 steps apart, so the near search
-  // with radius 3 finds it and radius 1 does not.
-  const SimpleGraph joined = spliceThreeCut(testing::petersen(), testing::heawood());
-  EdgeCut near;
-  ASSERT_TRUE(findEdgeCut(joined, 3, 3, 23, Deadline(), near, 3));
-  EXPECT_EQ(near.insideSize, 9);
-  EXPECT_FALSE(findEdgeCut(joined, 3, 3, 23, Deadline(), near, 1));
-  ASSERT_TRUE(findEdgeCut(joined, 3, 3, 23, Deadline(), near, 0));
-  EXPECT_EQ(near.insideSize, 9);
-  // The Heawood graph is 3-connected with no nontrivial 3-edge cut.
-  EdgeCut none;
-  EXPECT_FALSE(findEdgeCut(testing::heawood(), 3, 3, 17, Deadline(), none));
-  EXPECT_FALSE(findEdgeCut(testing::heawood(), 2, 3, 17, Deadline(), none));
 }
 
 }  // namespace

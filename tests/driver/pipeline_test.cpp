@@ -2,12 +2,16 @@
 // pipeline can stop at, with the clock scripted so the tick line is exact.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/pipeline.h"
 #include "support/fake_clock.h"
 #include "support/test_support.h"
+#include "support/tool_text.h"
 
 namespace bicubic {
 namespace {
@@ -16,15 +20,11 @@ using testing::PrintTo;
 
 using testing::FakeClock;
 
-constexpr const char* kFixedBanner =
-    "This file is use for determining the Hamiltonian cycle from bipartite cubic graph\n"
-    "Althogh 2-connected  bipartite cubic is proved in NP-completed\n"
-    "It is show in O(n^3.5) by this tools \n";
+using testing::kBanner;
 
 struct ToolRun {
   int status = -1;
-  std::string banner;  // the three fixed lines and the authorship line
-  std::string body;    // everything after the banner
+  std::string body;  // everything after the banner
 };
 
 ToolRun run(const std::vector<std::string>& arguments) {
@@ -34,31 +34,17 @@ ToolRun run(const std::vector<std::string>& arguments) {
   ToolRun result;
   result.status = runTool(static_cast<int>(argv.size()), argv.data(), out);
   const std::string& text = out.captured();
-  const std::string fixed = kFixedBanner;
-  EXPECT_EQ(text.substr(0, fixed.size()), fixed);
-  const std::size_t authorshipEnd = text.find('\n', fixed.size());
-  EXPECT_NE(authorshipEnd, std::string::npos);
-  result.banner = text.substr(0, authorshipEnd + 1);
-  result.body = text.substr(authorshipEnd + 1);
+  EXPECT_EQ(text.substr(0, kBanner.size()), kBanner);
+  result.body = text.substr(std::min(kBanner.size(), text.size()));
   return result;
 }
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
+using testing::replaceAll;
 
 TEST(Banner, IsThreeFixedLinesAndOneAuthorshipLine) {
   OutputSink out;
   printBanner(out);
-  const std::string text = out.captured();
-  const std::string fixed = kFixedBanner;
-  ASSERT_EQ(text.substr(0, fixed.size()), fixed);
-  const std::string authorship = text.substr(fixed.size());
-  ASSERT_FALSE(authorship.empty());
-  EXPECT_EQ(authorship.find('\n'), authorship.size() - 1) << "one line ending the banner";
+  EXPECT_EQ(out.captured(), kBanner);
 }
 
 TEST(RunTool, WithoutArgumentPrintsUsageAndReadsNoClock) {
@@ -69,95 +55,87 @@ TEST(RunTool, WithoutArgumentPrintsUsageAndReadsNoClock) {
   EXPECT_EQ(clock.readingsTaken(), 0u);
 }
 
-TEST(RunTool, MissingFileEndsWithoutNewlineAndWithoutTicks) {
-  FakeClock clock({5, 9});
-  const std::string path = testing::scratchDirectory() + "/absent.txt";
-  ToolRun result = run({"bicubic", path});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.body, "open file " + path + "not correctly\nReading file is not correctly");
-  EXPECT_EQ(clock.readingsTaken(), 0u);
-}
-
-TEST(RunTool, BadCountEndsTheSameWay) {
-  FakeClock clock({5, 9});
-  const std::string path = testing::writeScratchFile("pipeline-count.txt", "0\n");
-  ToolRun result = run({"bicubic", path});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.body, "nCities= 0  must be in[1,4999]\nReading file is not correctly");
-}
-
-TEST(RunTool, ShortMatrixEndsTheSameWay) {
-  const std::string path = testing::writeScratchFile("pipeline-short.txt", "2\n0 1 1\n");
-  ToolRun result = run({"bicubic", path});
-  EXPECT_EQ(result.body, "graph " + path + " ends after 3 of 4 matrix values\nReading file is not correctly");
-}
-
-// Each case: the file's graph and everything printed after the reader's line, with the clock
-// reading 1000 at the start and 1007 at the stop.
-struct VerdictCase {
+// Each case: the file (none: a path that does not exist) and everything printed after the
+// banner, "{path}" standing for the file's path, and how often the clock was read.
+struct BodyCase {
   const char* name;
-  std::string fileText;
-  std::string afterRead;
+  std::optional<std::string> fileText;
+  std::string body;
+  std::size_t readings;
 };
 
-class Verdicts : public ::testing::TestWithParam<VerdictCase> {};
+// A refused read ends with the driver's line and no line end, before the clock is read.
+BodyCase refused(const char* name, std::optional<std::string> fileText, const std::string& line) {
+  return {name, std::move(fileText), line + "\nReading file is not correctly", 0};
+}
 
-TEST_P(Verdicts, PrintTheVerdictAndTheTickLine) {
-  const VerdictCase& c = GetParam();
-  const std::string path = testing::writeScratchFile(std::string("verdict-") + c.name + ".txt", c.fileText);
+// A read graph ends with its verdict and the tick line, the clock reading 1000 and then 1007.
+BodyCase verdict(const char* name, std::string fileText, const std::string& afterRead) {
+  return {name, std::move(fileText), "graph {path} input finish \n" + afterRead + "total ticks  is 7\n", 2};
+}
+
+class Bodies : public ::testing::TestWithParam<BodyCase> {};
+
+TEST_P(Bodies, AfterTheBanner) {
+  const BodyCase& c = GetParam();
+  const std::string path = c.fileText ? testing::writeScratchFile(std::string("body-") + c.name + ".txt", *c.fileText)
+                                      : testing::scratchDirectory() + "/absent.txt";
   FakeClock clock({1000, 1007});
   ToolRun result = run({"bicubic", path});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.body, "graph " + path + " input finish \n" + c.afterRead + "total ticks  is 7\n");
-  EXPECT_EQ(clock.readingsTaken(), 2u);
+  EXPECT_EQ(result.body, replaceAll(c.body, "{path}", path));
+  EXPECT_EQ(clock.readingsTaken(), c.readings);
 }
 
 using testing::matrixFileText;
 using testing::rowsFromEdges;
 
 INSTANTIATE_TEST_SUITE_P(
-    Stops, Verdicts,
+    Stops, Bodies,
     ::testing::Values(
-        VerdictCase{"triangle", matrixFileText(rowsFromEdges(3, {{0, 1}, {1, 2}, {2, 0}})),
-                    "Graph is not bipartite, stop determining\n"},
-        VerdictCase{"path3", matrixFileText(rowsFromEdges(3, {{0, 1}, {1, 2}})),
-                    "Graph is bipartite but it has no Hamiltonian cycle\n"},
-        VerdictCase{"single", "1\n0\n", "Graph is bipartite but it has no Hamiltonian cycle\n"},
+        refused("missingFile", std::nullopt, "open file {path}not correctly"),
+        refused("badCount", "0\n", "nCities= 0  must be in[1,4999]"),
+        refused("shortMatrix", "2\n0 1 1\n", "graph {path} ends after 3 of 4 matrix values"),
+        verdict("triangle", matrixFileText(rowsFromEdges(3, {{0, 1}, {1, 2}, {2, 0}})),
+                "Graph is not bipartite, stop determining\n"),
+        verdict("path3", matrixFileText(rowsFromEdges(3, {{0, 1}, {1, 2}})),
+                "Graph is bipartite but it has no Hamiltonian cycle\n"),
+        verdict("single", "1\n0\n", "Graph is bipartite but it has no Hamiltonian cycle\n"),
         // A vertex the colouring from vertex 0 cannot reach means the graph is in pieces.
-        VerdictCase{"twoFourCycles",
-                    matrixFileText(rowsFromEdges(8, {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6}, {6, 7}, {7, 4}})),
-                    "Graph is not connected, so it has no Hamiltonian cycle\n"},
-        VerdictCase{"edgeAndTriangle", matrixFileText(rowsFromEdges(5, {{0, 1}, {2, 3}, {3, 4}, {4, 2}})),
-                    "Graph is not connected, so it has no Hamiltonian cycle\n"},
-        VerdictCase{"isolatedVertex", matrixFileText(rowsFromEdges(5, {{0, 1}, {1, 2}, {2, 3}, {3, 0}})),
-                    "Graph is not connected, so it has no Hamiltonian cycle\n"},
+        verdict("twoFourCycles",
+                matrixFileText(rowsFromEdges(8, {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6}, {6, 7}, {7, 4}})),
+                "Graph is not connected, so it has no Hamiltonian cycle\n"),
+        verdict("edgeAndTriangle", matrixFileText(rowsFromEdges(5, {{0, 1}, {2, 3}, {3, 4}, {4, 2}})),
+                "Graph is not connected, so it has no Hamiltonian cycle\n"),
+        verdict("isolatedVertex", matrixFileText(rowsFromEdges(5, {{0, 1}, {1, 2}, {2, 3}, {3, 0}})),
+                "Graph is not connected, so it has no Hamiltonian cycle\n"),
         // An odd cycle away from vertex 0 is never seen by the colouring, but the graph is
         // still not connected.
-        VerdictCase{"oddCycleElsewhere",
-                    matrixFileText(rowsFromEdges(7, {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6}, {6, 4}})),
-                    "Graph is not connected, so it has no Hamiltonian cycle\n"},
+        verdict("oddCycleElsewhere",
+                matrixFileText(rowsFromEdges(7, {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6}, {6, 4}})),
+                "Graph is not connected, so it has no Hamiltonian cycle\n"),
         // The 4-cycle is balanced but not cubic: the decision runs and the status it receives
         // picks the weaker positive verdict.
-        VerdictCase{"fourCycle", matrixFileText(rowsFromEdges(4, {{0, 1}, {1, 2}, {2, 3}, {3, 0}})),
-                    "Graph is balanced bipartite\n"
-                    "array(1,2) = 1,1\n"
-                    "array(2,1) = 1,6\n"
-                    "array(3,4) = 1,2\n"
-                    "array(4,3) = 1,7\n"
-                    "The max is:4\n"
-                    "\tv1\tv2\n"
-                    "v1:" + std::string(1, '\0') + "\t1\t1\t\n"
-                    "v2:" + std::string(1, '\0') + "\t1\t1\t\n"
-                    "\n"
-                    "array(1,1) = 1,3\n"
-                    "array(2,2) = 1,3\n"
-                    "The max is:2\n"
-                    "\narray(1,1) =1"
-                    "\narray(2,2) =1"
-                    "reoutput the data-------------=3\n"
-                    "b^3 Stop "
-                    "\nSince it is not Bicubic , so it may be H \n"}),
-    [](const ::testing::TestParamInfo<VerdictCase>& info) { return std::string(info.param.name); });
+        verdict("fourCycle", matrixFileText(rowsFromEdges(4, {{0, 1}, {1, 2}, {2, 3}, {3, 0}})),
+                "Graph is balanced bipartite\n"
+                "array(1,2) = 1,1\n"
+                "array(2,1) = 1,6\n"
+                "array(3,4) = 1,2\n"
+                "array(4,3) = 1,7\n"
+                "The max is:4\n"
+                "\tv1\tv2\n"
+                "v1:" + std::string(1, '\0') + "\t1\t1\t\n"
+                "v2:" + std::string(1, '\0') + "\t1\t1\t\n"
+                "\n"
+                "array(1,1) = 1,3\n"
+                "array(2,2) = 1,3\n"
+                "The max is:2\n"
+                "\narray(1,1) =1"
+                "\narray(2,2) =1"
+                "reoutput the data-------------=3\n"
+                "b^3 Stop "
+                "\nSince it is not Bicubic , so it may be H \n")),
+    [](const ::testing::TestParamInfo<BodyCase>& info) { return std::string(info.param.name); });
 
 TEST(RunTool, ArgumentsAfterTheFirstAreIgnored) {
   const std::string path = testing::writeScratchFile("extra-args.txt", "3\n0 1 1\n1 0 1\n1 1 0\n");

@@ -4,23 +4,18 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "robustness/tool_text.h"
+#include "robustness/graph_text.h"
+#include "support/tool_text.h"
 #include "support/test_support.h"
 
 namespace bicubic::testing {
 namespace {
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
 
 std::string repeated(char byte, std::size_t count) { return std::string(count, byte); }
 
@@ -78,8 +73,8 @@ TEST_P(HostileFileTest, EndsWithItsOneLineAndStatusZero) {
   const HostileFile& file = GetParam();
   const std::string path = writeScratchFile(std::string("hostile_") + file.name, file.content);
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(maskTicks(run.output), kBanner + replaceAll(file.expectedAfterBanner, "{path}", path));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(maskTicks(run.out), kBanner + replaceAll(file.expectedAfterBanner, "{path}", path));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileFileTest, ::testing::ValuesIn(hostileFiles()),
@@ -88,79 +83,60 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileFileTest, ::testing::ValuesIn(hostileFile
 // The largest count with a matrix that stops one value short: the whole 50 MB is read and the
 // shortfall is still reported exactly, not filled in.
 TEST(HostileFile, LargestCountOneValueShort) {
-  constexpr std::size_t kCount = 4999;
-  std::string text = std::to_string(kCount) + "\n";
-  std::string row;
-  for (std::size_t c = 0; c < kCount; ++c) row += "0 ";
-  row.back() = '\n';
-  text.reserve(text.size() + row.size() * kCount);
-  for (std::size_t r = 0; r < kCount; ++r) text += row;
+  std::string text = graphTextFromEdges(4999, {});
   text.resize(text.size() - 2);  // drop the last "0\n"
   const std::string path = writeScratchFile("hostile_4999_one_short", text);
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "graph " + path + " ends after 24990000 of 24990001 matrix values\n" + kNotRead);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kBanner + "graph " + path + " ends after 24990000 of 24990001 matrix values\n" + kNotRead);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Paths that cannot be read as a graph file.
 
-TEST(HostilePath, DirectoryIsNotAGraphFile) {
-  const std::string path = scratchDirectory() + "/a_directory";
-  std::filesystem::create_directories(path);
+// Each case makes its path (or says why it cannot here) and expects the one line for a file that
+// cannot be read.
+struct UnreadablePath {
+  const char* name;
+  std::function<std::string()> make;
+  std::function<const char*()> skipReason = [] { return nullptr; };
+};
+
+class HostilePath : public ::testing::TestWithParam<UnreadablePath> {};
+
+TEST_P(HostilePath, IsAFileThatCannotBeRead) {
+  if (const char* reason = GetParam().skipReason()) GTEST_SKIP() << reason;
+  const std::string path = GetParam().make();
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file " + path + "not correctly\n" + kNotRead);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kBanner + "open file " + path + "not correctly\n" + kNotRead);
 }
 
-TEST(HostilePath, MissingFile) {
-  const std::string path = scratchDirectory() + "/no such file";
-  const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file " + path + "not correctly\n" + kNotRead);
-}
-
-TEST(HostilePath, EmptyPath) {
-  const RunResult run = runExecutable({""});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file not correctly\n" + kNotRead);
-}
-
-// A regular file used as a folder fails with ENOTDIR even for root, unlike a mode of 000.
-TEST(HostilePath, ChildOfARegularFile) {
-  const std::string path = writeScratchFile("plain_file", "1\n0\n") + "/child";
-  const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file " + path + "not correctly\n" + kNotRead);
-}
-
-// A file that opens but whose first read fails (EIO: address 0 is never mapped): the read error
-// is reported as a file that cannot be read, not as an empty file.
-TEST(HostilePath, FileWhoseReadFails) {
-  if (!std::filesystem::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc on this system";
-  const RunResult run = runExecutable({"/proc/self/mem"});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file /proc/self/memnot correctly\n" + kNotRead);
-}
-
-TEST(HostilePath, FileWithoutReadPermission) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads files of mode 000";
-  const std::string path = writeScratchFile("unreadable", "1\n0\n");
-  ASSERT_EQ(::chmod(path.c_str(), 0), 0);
-  const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.output, kBanner + "open file " + path + "not correctly\n" + kNotRead);
-}
-
-// The path is printed byte for byte, blanks, UTF-8 and an invalid byte included.
-TEST(HostilePath, BlanksAndNonAsciiBytes) {
-  const std::string path = writeScratchFile("two words \xc3\xa9t\xc3\xa9 \xff.txt", "1\n0\n");
-  const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(maskTicks(run.output), kBanner + "graph " + path +
-                                       " input finish \nGraph is bipartite but it has no Hamiltonian cycle\n"
-                                       "total ticks  is <ticks>\n");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Paths, HostilePath,
+    ::testing::Values(
+        UnreadablePath{"directory",
+                       [] {
+                         const std::string path = scratchDirectory() + "/a_directory";
+                         std::filesystem::create_directories(path);
+                         return path;
+                       }},
+        UnreadablePath{"missingFile", [] { return scratchDirectory() + "/no such file"; }},
+        UnreadablePath{"emptyPath", [] { return std::string(); }},
+        // A regular file used as a folder fails with ENOTDIR even for root, unlike a mode of 000.
+        UnreadablePath{"childOfARegularFile", [] { return writeScratchFile("plain_file", "1\n0\n") + "/child"; }},
+        // Opens, but the first read fails (EIO: address 0 is never mapped): reported as a file
+        // that cannot be read, not as an empty file.
+        UnreadablePath{"readFails", [] { return std::string("/proc/self/mem"); },
+                       [] { return std::filesystem::exists("/proc/self/mem") ? nullptr : "no /proc on this system"; }},
+        UnreadablePath{"withoutReadPermission",
+                       [] {
+                         const std::string path = writeScratchFile("unreadable", "1\n0\n");
+                         ::chmod(path.c_str(), 0);
+                         return path;
+                       },
+                       [] { return ::geteuid() == 0 ? "root reads files of mode 000" : nullptr; }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------
 // Layouts that must read as the plain file does: the output is the same but for the path.
@@ -218,14 +194,14 @@ class EquivalentLayoutTest : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(EquivalentLayoutTest, ReadsAsThePlainFile) {
   static const std::string plainPath = writeScratchFile("layout_plain", kCube);
-  static const std::string plainOutput = maskTicks(runExecutable({plainPath}).output);
+  static const std::string plainOutput = maskTicks(runExecutable({plainPath}).out);
   ASSERT_NE(plainOutput.find("Bicubic is H"), std::string::npos) << plainOutput;
 
   const Layout& layout = GetParam();
   const std::string path = writeScratchFile(std::string("layout_") + layout.name, layout.content);
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(maskTicks(run.output), replaceAll(plainOutput, plainPath, path));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(maskTicks(run.out), replaceAll(plainOutput, plainPath, path));
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, EquivalentLayoutTest, ::testing::ValuesIn(equivalentLayouts()),

@@ -17,7 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "robustness/graph_text.h"
-#include "robustness/tool_text.h"
+#include "support/tool_text.h"
 #include "support/test_support.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -56,7 +56,7 @@ const char* nameOf(Stage stage) {
 }
 
 Stage stageOf(const RunResult& run) {
-  const std::string& out = run.output;
+  const std::string& out = run.out;
   auto has = [&](const std::string& text) { return out.find(text) != std::string::npos; };
   if (out.empty()) return kNotStarted;
   if (out.rfind(kBanner, 0) != 0) return kNoOutputBuffer;
@@ -136,7 +136,7 @@ TEST(MemoryLimit, EachReadingBufferReportsItsOwnFailure) {
   if (skippedUnderSanitizer()) GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space";
   const std::string path = writeScratchFile("prism600", prismText(300));
   const LimitedRuns runs(path, kExactAccounting);
-  ASSERT_EQ(stageOf(runs.run(kNoLimit)), kFinished) << runs.run(kNoLimit).output;
+  ASSERT_EQ(stageOf(runs.run(kNoLimit)), kFinished) << runs.run(kNoLimit).out;
   ASSERT_EQ(stageOf(runs.run(kNothingStarts)), kNotStarted);
 
   struct Expectation {
@@ -154,8 +154,8 @@ TEST(MemoryLimit, EachReadingBufferReportsItsOwnFailure) {
     const std::int64_t limit = runs.smallestReaching(expected.stage, below);
     const RunResult run = runs.run(limit);
     std::cout << "ulimit -v " << limit << ": " << nameOf(stageOf(run)) << "\n";
-    EXPECT_EQ(run.exitStatus, 0) << "at ulimit -v " << limit;
-    EXPECT_EQ(run.output, expected.output) << "at ulimit -v " << limit;
+    EXPECT_EQ(run.status, 0) << "at ulimit -v " << limit;
+    EXPECT_EQ(run.out, expected.output) << "at ulimit -v " << limit;
     below = limit;
   }
 
@@ -164,8 +164,8 @@ TEST(MemoryLimit, EachReadingBufferReportsItsOwnFailure) {
   const std::int64_t limit = runs.smallestReaching(kPipelineNoMemory, below);
   const RunResult run = runs.run(limit);
   std::cout << "ulimit -v " << limit << ": " << nameOf(stageOf(run)) << "\n";
-  EXPECT_EQ(run.exitStatus, 0);
-  const std::string output = maskTicks(run.output);
+  EXPECT_EQ(run.status, 0);
+  const std::string output = maskTicks(run.out);
   const std::string start = kBanner + "graph " + path + " input finish \n";
   const std::string end = kOutOfMemoryLine + "total ticks  is <ticks>\n";
   EXPECT_EQ(output.substr(0, start.size()), start) << output;
@@ -181,7 +181,7 @@ TEST(MemoryLimit, EachReadingBufferReportsItsOwnFailure) {
 TEST(MemoryLimit, NoVerdictIsGuessedWhileTheTestsRunShort) {
   if (skippedUnderSanitizer()) GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space";
   const std::string path = writeScratchFile("prism1000", prismText(500));
-  const std::string unlimitedVerdict = verdictOf(runExecutable({path}).output);
+  const std::string unlimitedVerdict = verdictOf(runExecutable({path}).out);
   ASSERT_EQ(unlimitedVerdict, "\nBicubic is H\n");
 
   const LimitedRuns runs(path, "");
@@ -192,8 +192,8 @@ TEST(MemoryLimit, NoVerdictIsGuessedWhileTheTestsRunShort) {
   const std::int64_t step = std::max<std::int64_t>(1, (finishLimit - readLimit) / kSteps);
   for (std::int64_t limit = readLimit; limit < finishLimit; limit += step) {
     const RunResult run = runs.run(limit);
-    const std::string output = maskTicks(run.output);
-    EXPECT_EQ(run.exitStatus, 0) << "at ulimit -v " << limit;
+    const std::string output = maskTicks(run.out);
+    EXPECT_EQ(run.status, 0) << "at ulimit -v " << limit;
     const std::string verdict = verdictOf(output);
     if (verdict.empty()) {
       const std::string end = kOutOfMemoryLine + "total ticks  is <ticks>\n";
@@ -203,7 +203,7 @@ TEST(MemoryLimit, NoVerdictIsGuessedWhileTheTestsRunShort) {
       EXPECT_EQ(verdict, unlimitedVerdict) << "at ulimit -v " << limit;
     }
   }
-  EXPECT_EQ(verdictOf(runs.run(finishLimit).output), unlimitedVerdict);
+  EXPECT_EQ(verdictOf(runs.run(finishLimit).out), unlimitedVerdict);
 }
 
 }  // namespace

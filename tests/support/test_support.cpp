@@ -1,6 +1,5 @@
 #include "support/test_support.h"
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -75,41 +74,23 @@ std::string writeScratchFile(const std::string& name, const std::string& text) {
 }
 
 RunResult runExecutable(const std::vector<std::string>& arguments, const std::string& shellPrefix) {
-  int pipeEnds[2];
-  if (::pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
-  // The shell applies the prefix (limits) and then execs the tool with the arguments exactly
-  // as given, so spaces and odd bytes in paths need no quoting.
-  const std::string script = shellPrefix + " exec \"$0\" \"$@\"";
-  std::vector<std::string> argvStrings = {"/bin/sh", "-c", script, BICUBIC_EXECUTABLE};
-  argvStrings.insert(argvStrings.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (auto& s : argvStrings) argv.push_back(s.data());
-  argv.push_back(nullptr);
+  ProcessCall call;
+  call.program = BICUBIC_EXECUTABLE;
+  call.arguments = arguments;
+  call.shellPrefix = shellPrefix;
+  return runProcess(call);
+}
 
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::dup2(pipeEnds[1], 1);
-    ::close(pipeEnds[0]);
-    ::close(pipeEnds[1]);
-    ::execv("/bin/sh", argv.data());
-    ::_exit(127);
+Rows withEntries(Rows rows, const std::vector<std::vector<std::int32_t>>& entries) {
+  for (const auto& e : entries) rows.at(static_cast<std::size_t>(e[0])).at(static_cast<std::size_t>(e[1])) = e[2];
+  return rows;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
   }
-  ::close(pipeEnds[1]);
-  RunResult result;
-  char block[65536];
-  for (;;) {
-    const ssize_t got = ::read(pipeEnds[0], block, sizeof block);
-    if (got > 0) {
-      result.output.append(block, static_cast<std::size_t>(got));
-    } else if (got == 0 || errno != EINTR) {
-      break;
-    }
-  }
-  ::close(pipeEnds[0]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return result;
+  return text;
 }
 
 std::string maskTicks(std::string output) {

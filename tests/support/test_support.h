@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graph/graph.h"
+#include "support/process.h"
 
 namespace bicubic::testing {
 
@@ -30,13 +31,15 @@ std::string scratchDirectory();
 // Writes text to name inside the scratch folder and returns the full path.
 std::string writeScratchFile(const std::string& name, const std::string& text);
 
-struct RunResult {
-  std::string output;  // everything written to standard output
-  int exitStatus = -1;
-};
-// Runs the built executable with the given arguments (no shell quoting issues: argv is passed
-// as given) and optional shell prefix such as "ulimit -v 100000;".
+using RunResult = ProcessRun;
+// Runs the built bicubic with the given arguments (passed as given, no quoting) after an
+// optional shell prefix such as "ulimit -v 100000;".
 RunResult runExecutable(const std::vector<std::string>& arguments, const std::string& shellPrefix = "");
+
+// The rows with each {row, column, value} entry set as given.
+Rows withEntries(Rows rows, const std::vector<std::vector<std::int32_t>>& entries);
+// Every occurrence of `from` replaced by `to`.
+std::string replaceAll(std::string text, const std::string& from, const std::string& to);
 
 // Replaces the number after "total ticks  is " with "<ticks>" so outputs compare exactly.
 std::string maskTicks(std::string output);

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "robustness/graph_text.h"
-#include "robustness/tool_text.h"
+#include "support/tool_text.h"
 #include "support/test_support.h"
 
 namespace bicubic::testing {
@@ -18,9 +18,9 @@ bool evenOddEdge(std::int32_t i, std::int32_t j) { return (i + j) % 2 == 1; }
 TEST(MaxSize, CompleteBipartiteOf4999VerticesIsReadAndJudged) {
   const std::string path = writeScratchFile("kbip4999", graphTextFromRule(4999, evenOddEdge));
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.status, 0);
   // 2500 even vertices against 2499 odd ones.
-  EXPECT_EQ(maskTicks(run.output), kBanner + "graph " + path +
+  EXPECT_EQ(maskTicks(run.out), kBanner + "graph " + path +
                                        " input finish \nGraph is bipartite but it has no Hamiltonian cycle\n"
                                        "total ticks  is <ticks>\n");
 }
@@ -28,8 +28,8 @@ TEST(MaxSize, CompleteBipartiteOf4999VerticesIsReadAndJudged) {
 TEST(MaxSize, CompleteBipartiteOf4998VerticesRunsEveryTest) {
   const std::string path = writeScratchFile("kbip4998", graphTextFromRule(4998, evenOddEdge));
   const RunResult run = runExecutable({path});
-  EXPECT_EQ(run.exitStatus, 0);
-  const std::string output = maskTicks(run.output);
+  EXPECT_EQ(run.status, 0);
+  const std::string output = maskTicks(run.out);
   const std::string start = kBanner + "graph " + path + " input finish \nGraph is balanced bipartite\n";
   EXPECT_EQ(output.substr(0, start.size()), start);
   EXPECT_NE(output.find("\nThe max is:4998\n"), std::string::npos);

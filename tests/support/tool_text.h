@@ -1,5 +1,7 @@
-// Fixed texts of the tool's output that the robustness tests compare whole runs against: the
-// banner that opens every run and the driver's line after a refused read (no line end follows).
+// Fixed texts of the tool's output that tests compare whole runs against: the banner that opens
+// every run and the driver's line after a refused read (no line end follows). Kept as literal
+// copies, not taken from the sources, so that a change to the printed text (its misspellings
+// included) fails the tests instead of following along.
 #pragma once
 
 #include <string>
