@@ -114,15 +114,24 @@ join_parts() {
   # Report: the first header line once, then every row (with --emit the parts hold graph lines
   # and no header, and are simply concatenated).
   awk 'FNR == 1 && /^source\t/ { if (!header++) print; next } { print }' "${parts_tsv[@]}" >"$dir/family.tsv.tmp" || die "cannot write $dir/family.tsv"
-  # Summary: "# KEY<tab>numbers..." lines are added up column by column, keys in order of first
-  # appearance; other "# " lines (the column header) are kept once; anything else (messages) dropped.
+  # Summary: "# KEY<tab>numbers..." lines are added up column by column; other "# " lines (the
+  # column header) are kept once; anything else (messages) is dropped. A key that only some
+  # parts have (the "# -" row) goes after the key it follows in those parts.
   awk -F'\t' '
+    FNR == 1 { previous = "" }
     !/^# / { next }
     {
       numeric = NF > 1
       for (i = 2; i <= NF; i++) if ($i !~ /^-?[0-9]+(\.[0-9]+)?$/) numeric = 0
-      if (!($1 in seen)) { seen[$1] = 1; order[++keys] = $1; width[$1] = NF; text[$1] = $0; isnum[$1] = numeric }
+      if (!($1 in seen)) {
+        seen[$1] = 1; width[$1] = NF; text[$1] = $0; isnum[$1] = numeric
+        at = 1
+        for (k = 1; k <= keys; k++) if (order[k] == previous) at = k + 1
+        for (k = ++keys; k > at; k--) order[k] = order[k - 1]
+        order[at] = $1
+      }
       if (numeric) for (i = 2; i <= NF; i++) { sum[$1, i] += $i; if ($i ~ /\./) decimal[$1] = 1 }
+      previous = $1
     }
     END {
       for (k = 1; k <= keys; k++) {
