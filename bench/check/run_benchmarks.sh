@@ -18,12 +18,12 @@ accuracy() {
   printf '| vertices | graphs | Hamiltonian | method H | method not-H | H but not Hamiltonian | not-H but Hamiltonian | agree |\n'
   printf '|---|---|---|---|---|---|---|---|\n'
   for k in 3 4 5 6 7 8 9 10 11; do
-    nauty-genbg -c -d3:3 -D3:3 "$k" "$k" 2>/dev/null | "$check" > "$work/acc.txt" || true
+    nauty-genbg -c -d3:3 -D3:3 "$k" "$k" 2>/dev/null | "$check" 2> "$work/acc.txt" > /dev/null || true
     awk -v n=$((2 * k)) -F'\t' '
       /^# H\t/ {hh=$2; hn=$3}
       /^# not-H\t/ {nh=$2; nn=$3}
       /^# may-be-H\t/ {mh=$2; mn=$3}
-      /^# total\t/ {split($2, t, " "); total=t[1]}
+      /^# graphs\t/ {total=$2}
       END {
         ham = hh + nh + mh
         agree = hh + nn + mh
@@ -37,8 +37,8 @@ nauty12() {
   /usr/bin/time -f "genbg alone: %e s wall, %U s user" nauty-genbg -c -d3:3 -D3:3 12 12 > /dev/null 2>"$work/gen.err" || true
   grep "genbg alone" "$work/gen.err"
   /usr/bin/time -f "genbg | bicubic-check: %e s wall" bash -c \
-    "nauty-genbg -c -d3:3 -D3:3 12 12 2>/dev/null | '$check' > '$work/12.txt'" 2>&1 || true
-  tail -9 "$work/12.txt"
+    "nauty-genbg -c -d3:3 -D3:3 12 12 2>/dev/null | '$check' > '$work/12.tsv' 2> '$work/12.txt'" 2>&1 || true
+  cat "$work/12.txt"
 }
 
 families() {
