@@ -44,8 +44,10 @@ class ExactSolver {
     // edges: a piece the near search missed is far cheaper to find than to search through.
     std::int32_t wideCutSearchOrder = 600;
     std::int64_t wideCutSearchEdges = 50000;
-    // From this order on, a rotation-extension attempt comes before the exact searches.
+    // From this order on, a rotation-extension attempt comes before the exact searches, and with
+    // rotationFirst a short one before the cut reduction too.
     std::int32_t earlyRotationOrder = 200;
+    bool rotationFirst = true;
     // Graphs of this order up to frontierMaxOrder try the frontier dynamic programme before
     // the backtracking search (below it the backtracking is quicker than planning an order).
     std::int32_t frontierMinOrder = 41;
