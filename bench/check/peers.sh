@@ -65,6 +65,9 @@ done
 # The exact search alone, when bicubic-check offers it, is the fair figure against the peers.
 no_method=0
 "$check" --help 2>&1 | grep -q -- '--no-method' && no_method=1
+# The summary goes to standard error on builds that have -q; keep it out of this report.
+quiet=()
+"$check" --help 2>&1 | grep -q -- '--quiet' && quiet=(-q)
 
 # ---- instances -----------------------------------------------------------------------------
 # One record per instance: group|label|file|expected, expected "non-H" when the construction
@@ -271,7 +274,7 @@ time_check() {
   check_args=("$@")
   time_tool run_check "$parser"
 }
-run_check() { "$check" ${check_args[@]+"${check_args[@]}"} "$file" > "$out" || [ $? -eq 3 ]; }
+run_check() { "$check" ${quiet[@]+"${quiet[@]}"} ${check_args[@]+"${check_args[@]}"} "$file" > "$out" || [ $? -eq 3 ]; }
 
 note_answer() { [[ $ms =~ ^[0-9]+$ ]] && [ "$answer" != unknown ] && answers+=("$1=$answer") || true; }
 
