@@ -116,12 +116,19 @@ bool decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error) {
     return false;
   }
   g.reset(static_cast<std::int32_t>(n));
-  std::int64_t k = 0;
-  for (std::int32_t j = 1; j < n; ++j) {
-    for (std::int32_t i = 0; i < j; ++i, ++k) {
-      const int byte = line[pos + at(k / kSixBits)] - kBias;
-      if ((byte >> (kSixBits - 1 - k % kSixBits)) & 1) g.addNewEdge(i, j);
+  // Bit k stands for the pair (i, j), i < j, with k = j(j-1)/2 + i. Characters are walked with
+  // (i, j) kept for their first bit, so a large sparse graph costs its characters plus its edges,
+  // not a division per bit; bits past the last pair are padding.
+  std::int64_t i = 0, j = 1, k = 0;
+  for (std::size_t c = pos; c < line.size(); ++c, k += kSixBits) {
+    const int byte = line[c] - kBias;
+    for (int t = 0; t < kSixBits && byte != 0; ++t) {
+      if (((byte >> (kSixBits - 1 - t)) & 1) == 0 || k + t >= bits) continue;
+      std::int64_t row = i + t, column = j;
+      while (row >= column) row -= column++;
+      g.addNewEdge(static_cast<std::int32_t>(row), static_cast<std::int32_t>(column));
     }
+    for (i += kSixBits; i >= j && j < n; ++j) i -= j;
   }
   return true;
 }
