@@ -189,7 +189,7 @@ time_tool() {
     start=$(now_ns)
     rc=0
     # The runners are shell functions, so the cap runs them in a subshell of this script.
-    timeout "$cap" bash -c "$(declare -f "$runner"); $(declare -p check check_args file out facts here cms_python gecode 2> /dev/null); $runner" || rc=$?
+    timeout "$cap" bash -c "$(declare -f "$runner"); $(declare -p check check_args quiet file out facts here cms_python gecode 2> /dev/null); $runner" || rc=$?
     stop=$(now_ns)
     if [ "$rc" -eq 124 ]; then ms="> $cap s"; return; fi
     if [ "$rc" -ne 0 ]; then ms=error; echo "peers.sh: $runner failed ($rc) on $file" >&2; failed=1; return; fi
