@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <numeric>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -69,16 +70,6 @@ class Progress {
   bool shown_ = false;
 };
 
-// A seed from the graph itself (order and edges), so that its random numberings do not depend on
-// the graphs before it.
-std::uint64_t seedOf(const SimpleGraph& g) {
-  std::uint64_t seed = static_cast<std::uint64_t>(g.order());
-  for (std::int32_t v = 0; v < g.order(); ++v) {
-    for (std::int32_t w : g.neighbours(v)) seed = (seed ^ static_cast<std::uint32_t>(w)) * std::uint64_t{0x100000001b3};
-  }
-  return seed;
-}
-
 bool claimsHamiltonian(Verdict v) { return v == Verdict::BicubicH || v == Verdict::MaybeH; }
 
 bool isSelected(Selection which, MethodResult method, Answer exact) {
@@ -116,6 +107,7 @@ class CheckRun {
   void runSource(const std::string& name);
   void runGraph(const GraphSource& source, std::int64_t index);
   MethodResult methodVerdict(const GraphSource& source);
+  void collectEdges(std::span<const std::int32_t> label);
   std::int32_t relabelledHamiltonian();
   ExactResult decide(std::string_view name, std::int64_t index);
   void writeGraph(const GraphSource& source);
@@ -210,13 +202,23 @@ MethodResult CheckRun::methodVerdict(const GraphSource& source) {
   if (source.format() == Format::Matrix) return method_.verdictOfLastRead();
   const std::int32_t n = graph_.order();
   if (n < 1 || n > methodMaxOrder()) return std::nullopt;
+  collectEdges({});
+  return method_.verdictOnEdges(n, edges_);
+}
+
+// The graph's edges for the method, each once, its vertices renamed by label when one is given.
+void CheckRun::collectEdges(std::span<const std::int32_t> label) {
   edges_.clear();
-  for (std::int32_t v = 0; v < n; ++v) {
+  for (std::int32_t v = 0; v < graph_.order(); ++v) {
     for (std::int32_t w : graph_.neighbours(v)) {
-      if (v < w) edges_.push_back({v, w});
+      if (v >= w) continue;
+      if (label.empty()) {
+        edges_.push_back({v, w});
+      } else {
+        edges_.push_back({label[static_cast<std::size_t>(v)], label[static_cast<std::size_t>(w)]});
+      }
     }
   }
-  return method_.verdictOnEdges(n, edges_);
 }
 
 // How many of options_.relabel random renumberings the method calls Hamiltonian. The numberings
@@ -224,18 +226,13 @@ MethodResult CheckRun::methodVerdict(const GraphSource& source) {
 std::int32_t CheckRun::relabelledHamiltonian() {
   const std::int32_t n = graph_.order();
   if (n < 1 || n > methodMaxOrder()) return -1;
-  Rng rng(seedOf(graph_));
+  Rng rng(graphSeed(graph_));
   std::vector<std::int32_t> label(static_cast<std::size_t>(n));
   std::int32_t hamiltonian = 0;
   for (std::int32_t run = 0; run < options_.relabel; ++run) {
     std::iota(label.begin(), label.end(), 0);
     for (std::size_t i = label.size(); i > 1; --i) std::swap(label[i - 1], label[rng.below(static_cast<std::uint32_t>(i))]);
-    edges_.clear();
-    for (std::int32_t v = 0; v < n; ++v) {
-      for (std::int32_t w : graph_.neighbours(v)) {
-        if (v < w) edges_.push_back({label[static_cast<std::size_t>(v)], label[static_cast<std::size_t>(w)]});
-      }
-    }
+    collectEdges(label);
     if (claimsHamiltonian(method_.verdictOnEdges(n, edges_))) ++hamiltonian;
   }
   return hamiltonian;

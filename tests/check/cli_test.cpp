@@ -252,5 +252,33 @@ TEST(CheckTool, FailuresAndTheirExitStatus) {
   EXPECT_EQ(text.str(), graph6Lines({testing::cube()}));
 }
 
+// --relabel K: a count out of K in its own column, the same for a graph wherever it stands, and
+// able to differ from the method's verdict under the input's own numbering.
+TEST(CheckTool, RelabelCountsDependOnTheGraphAlone) {
+  const auto family = testing::nautyGraphs("nauty-genbg -q -c -d3:3 -D3:3 10 10");
+  if (!family) GTEST_SKIP() << "nauty is not installed";
+  // The first graph the method gets wrong under its own numbering: Hamiltonian, called not-H.
+  std::string firstGraphs;
+  for (std::size_t k = 0; k < 8; ++k) firstGraphs += (*family)[k] + "\n";
+  const auto wrong = runCheckTool({"--select", "method-wrong", "--emit", "graph6", "-q"}, firstGraphs);
+  const std::vector<std::string> lines = {encodeGraph6(testing::heawood()), encodeGraph6(testing::cube()),
+                                          split(wrong.out, '\n').front()};
+  const auto forward = runCheckTool({"--relabel", "50", "-q"}, lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n");
+  const auto backward = runCheckTool({"--relabel", "50", "-q"}, lines[2] + "\n" + lines[1] + "\n" + lines[0] + "\n");
+  ASSERT_EQ(forward.status, 0) << forward.err;
+  EXPECT_EQ(split(forward.out, '\n').front(), "source\tindex\tn\tmethod\texact\tagree\tms\trelabel-H");
+  const auto rows = records(forward.out), reversed = records(backward.out);
+  ASSERT_EQ(rows.size(), 3u);
+  ASSERT_EQ(reversed.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(rows[i].size(), 8u);
+    EXPECT_EQ(rows[i][7], reversed[2 - i][7]) << i;
+    EXPECT_TRUE(rows[i][7].ends_with("/50")) << rows[i][7];
+  }
+  // Called not-H as given, yet H under some other numbering.
+  ASSERT_EQ(rows[2][3], "not-H");
+  EXPECT_NE(rows[2][7], "0/50");
+}
+
 }  // namespace
 }  // namespace bicubic::check
