@@ -108,9 +108,14 @@ TEST(CutReduction, AgreesWithPlainBacktrackingOnSplicedGraphs) {
                                 : kind == 4 ? testing::smallestNonHamiltonianCubicBipartite()
                                             : cycleWithChord(8 + static_cast<std::int32_t>(rng.below(5)));
       nonBipartite += twoColouring(piece).empty() ? 1 : 0;
-      const bool nest = lastPiece >= 0 && rng.below(4) == 0;
-      const std::int32_t x = nest ? lastPiece : static_cast<std::int32_t>(rng.below(static_cast<std::uint32_t>(hostLeft)));
-      if (rng.below(4) == 0) {
+      const auto hostVertex = [&] { return static_cast<std::int32_t>(rng.below(static_cast<std::uint32_t>(hostLeft))); };
+      const bool nestWanted = lastPiece >= 0 && rng.below(4) == 0;
+      std::int32_t x = nestWanted ? lastPiece : hostVertex();
+      const bool edgeSplice = rng.below(4) == 0;
+      // A vertex splice needs three edges at x; a cycle piece's degree-2 vertex takes an edge one.
+      const bool nest = nestWanted && (edgeSplice || g.degree(x) == 3);
+      if (nestWanted && !nest) x = hostVertex();
+      if (edgeSplice) {
         g = spliceEdge(g, x, piece, 0);
         ++twoCuts;
       } else {
