@@ -231,7 +231,7 @@ std::int32_t CheckRun::relabelledHamiltonian() {
   std::int32_t hamiltonian = 0;
   for (std::int32_t run = 0; run < options_.relabel; ++run) {
     std::iota(label.begin(), label.end(), 0);
-    for (std::size_t i = label.size(); i > 1; --i) std::swap(label[i - 1], label[rng.below(static_cast<std::uint32_t>(i))]);
+    shuffle(label.begin(), label.end(), rng);
     collectEdges(label);
     if (claimsHamiltonian(method_.verdictOnEdges(n, edges_))) ++hamiltonian;
   }

@@ -13,7 +13,6 @@ constexpr std::uint64_t kCutLabelSeed = 0x5eed;
 // Edge-work units between two clock polls: a few tens of microseconds of work.
 constexpr std::int64_t kPollWork = 1 << 14;
 constexpr std::int32_t kNoEdge = -1;
-constexpr std::int32_t kSeedPollMask = (1 << 16) - 1;
 
 // 1, 1, 2, 1, 1, 2, 4, 1, 1, 2, 1, 1, 2, 4, 8, ... (i from 1): the restart schedule whose total
 // work is within a logarithmic factor of the best fixed budget, without knowing that budget.
@@ -58,7 +57,7 @@ Answer Backtracker::run(const SimpleGraph& g, const Deadline& deadline, std::vec
   Rng rng;
   for (std::int64_t attempt = 1;; ++attempt) {
     if (attempt == 2) {
-      rng = Rng(options.seed ? *options.seed : graphSeed());
+      rng = Rng(options.seed ? *options.seed : graphSeed(g));
       if (deadlineHit_) return Answer::Unknown;
     }
     if (attempt > 1) {
@@ -99,26 +98,10 @@ bool Backtracker::setUp(const SimpleGraph& g) {
   return !outOfTime(m_);
 }
 
-std::uint64_t Backtracker::graphSeed() {
-  std::uint64_t h = Rng(static_cast<std::uint64_t>(n_)).next() ^ static_cast<std::uint64_t>(m_);
-  for (std::int32_t e = 0; e < m_; ++e) {
-    if ((e & kSeedPollMask) == 0 && outOfTime(kSeedPollMask + 1)) return h;
-    const auto u = static_cast<std::uint64_t>(ix_.first[at(e)]);
-    const auto v = static_cast<std::uint64_t>(ix_.second[at(e)]);
-    h = Rng(h ^ (u << 32 | v)).next();
-  }
-  return h;
-}
-
 void Backtracker::shuffleBranchingOrder(Rng& rng) {
-  auto shuffle = [&rng](auto begin, auto end) {
-    for (auto size = end - begin; size > 1; --size) {
-      std::iter_swap(begin + size - 1, begin + rng.below(static_cast<std::uint32_t>(size)));
-    }
-  };
-  shuffle(scanOrder_.begin(), scanOrder_.end());
+  shuffle(scanOrder_.begin(), scanOrder_.end(), rng);
   for (std::int32_t v = 0; v < n_; ++v) {
-    shuffle(ix_.edgeOf.begin() + ix_.start[at(v)], ix_.edgeOf.begin() + ix_.start[at(v) + 1]);
+    shuffle(ix_.edgeOf.begin() + ix_.start[at(v)], ix_.edgeOf.begin() + ix_.start[at(v) + 1], rng);
   }
 }
 

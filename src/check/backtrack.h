@@ -63,7 +63,6 @@ class Backtracker {
   };
 
   bool setUp(const SimpleGraph& g);
-  std::uint64_t graphSeed();
   void shuffleBranchingOrder(Rng& rng);
   void resetSearch();
   Answer searchWithinBudget(std::int64_t budget);

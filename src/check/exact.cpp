@@ -14,16 +14,6 @@ constexpr std::int64_t kRotationStepsPerVertex = 200;
 constexpr std::int64_t kShortRotationStepsPerVertex = 20;
 }  // namespace
 
-std::uint64_t graphSeed(const SimpleGraph& g) {
-  std::uint64_t h = Rng(static_cast<std::uint64_t>(g.order()) ^ (static_cast<std::uint64_t>(g.edgeCount()) << 32)).next();
-  for (std::int32_t v = 0; v < g.order(); ++v) {
-    for (std::int32_t w : g.neighbours(v)) {
-      if (v < w) h = Rng(h ^ (static_cast<std::uint64_t>(v) << 32 | static_cast<std::uint32_t>(w))).next();
-    }
-  }
-  return h;
-}
-
 ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
   deadline_ = &deadline;
   stats_ = {};

@@ -92,7 +92,5 @@ class ExactSolver {
   Stats stats_;
 };
 
-// A seed made from the order, size and edge list of g.
-std::uint64_t graphSeed(const SimpleGraph& g);
 
 }  // namespace bicubic::check

@@ -13,7 +13,7 @@ namespace {
 std::vector<std::int32_t> permutation(std::int32_t n, Rng& rng) {
   std::vector<std::int32_t> p(at(n));
   std::iota(p.begin(), p.end(), 0);
-  for (std::int32_t i = n - 1; i > 0; --i) std::swap(p[at(i)], p[rng.below(static_cast<std::uint32_t>(i + 1))]);
+  shuffle(p.begin(), p.end(), rng);
   return p;
 }
 }  // namespace

@@ -73,6 +73,10 @@ bool parseNumber(const std::string& text, double& value) {
   return !text.empty() && *stop == 0 && std::isfinite(value);
 }
 
+bool parseWholeNumber(const std::string& text, double lowest, double highest, double& value) {
+  return parseNumber(text, value) && value >= lowest && value <= highest && value == std::floor(value);
+}
+
 // Applies one option that takes a value; returns an error message, empty when it was fine.
 std::string applyValue(std::string_view name, const std::string& value, CheckOptions& options) {
   double number = 0;
@@ -82,16 +86,12 @@ std::string applyValue(std::string_view name, const std::string& value, CheckOpt
   } else if (name == "--dot") {
     options.dotFile = value;
   } else if (name == "--index") {
-    if (!parseNumber(value, number) || number < 1 || number > 9e15 || number != std::floor(number)) {
-      return "--index needs a graph number from 1";
-    }
+    if (!parseWholeNumber(value, 1, 9e15, number)) return "--index needs a graph number from 1";
     options.dotIndex = static_cast<std::int64_t>(number);
   } else if (name == "--source") {
     options.sourceName = value;
   } else if (name == "--relabel") {
-    if (!parseNumber(value, number) || number < 1 || number > 1e6 || number != std::floor(number)) {
-      return "--relabel needs a count from 1 to 1000000";
-    }
+    if (!parseWholeNumber(value, 1, 1e6, number)) return "--relabel needs a count from 1 to 1000000";
     options.relabel = static_cast<std::int32_t>(number);
   } else if (name == "--select") {
     options.select = lookup(value, kSelections);

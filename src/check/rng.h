@@ -2,6 +2,7 @@
 // reproducible runs for a given seed.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace bicubic::check {
@@ -26,5 +27,13 @@ class Rng {
  private:
   std::uint64_t state_;
 };
+
+// Shuffles [begin, end) with rng, every order equally likely (Fisher-Yates from the back).
+template <class Iterator>
+void shuffle(Iterator begin, Iterator end, Rng& rng) {
+  for (auto size = end - begin; size > 1; --size) {
+    std::iter_swap(begin + size - 1, begin + rng.below(static_cast<std::uint32_t>(size)));
+  }
+}
 
 }  // namespace bicubic::check

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "check/index.h"
+#include "check/rng.h"
 
 namespace bicubic::check {
 
@@ -175,6 +176,16 @@ void normaliseCycle(std::vector<std::int32_t>& cycle) {
   if (zero == cycle.end()) return;
   std::rotate(cycle.begin(), zero, cycle.end());
   if (cycle.back() < cycle[1]) std::reverse(cycle.begin() + 1, cycle.end());
+}
+
+std::uint64_t graphSeed(const SimpleGraph& g) {
+  std::uint64_t h = Rng(static_cast<std::uint64_t>(g.order()) ^ (static_cast<std::uint64_t>(g.edgeCount()) << 32)).next();
+  for (std::int32_t v = 0; v < g.order(); ++v) {
+    for (std::int32_t w : g.neighbours(v)) {
+      if (v < w) h = Rng(h ^ (static_cast<std::uint64_t>(v) << 32 | static_cast<std::uint32_t>(w))).next();
+    }
+  }
+  return h;
 }
 
 }  // namespace bicubic::check

@@ -80,6 +80,10 @@ bool isConnected(const SimpleGraph& g);
 // Whether removing some single vertex disconnects a connected graph.
 bool hasCutVertex(const SimpleGraph& g);
 
+// A seed made from the order, size and edge list of g: the searches draw their random choices
+// from it, so a graph gets the same work wherever it stands in a stream. O(n + m).
+std::uint64_t graphSeed(const SimpleGraph& g);
+
 // Whether cycle lists every vertex of g exactly once and each consecutive pair, the last and
 // the first included, is an edge of g.
 bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle);
