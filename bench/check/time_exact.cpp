@@ -29,11 +29,11 @@ constexpr int kExitReadError = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "usage: bicubic-check-timing [--no-method | --frontier-only] [FILE ...]\n"
+    "usage: bicubic-check-timing [--no-method | --frontier-only] [--time-limit SECONDS] [FILE ...]\n"
     "Times bicubic-check's exact search (with the certificate check) on each graph6 graph of the\n"
     "FILEs (gzip allowed; none or - reads standard input), one line per graph:\n"
     "  index  n  answer  exact-ms  method-ms  nodes= pieces= rounds= decisions= rotations=\n"
-    "  frontier=RUNS/STATES\n"
+    "  frontier=RUNS/STATES four=REPLACED/KEPT core=ORDER\n"
     "  --no-method      do not run the method (method-ms is 0)\n"
     "  --frontier-only  run the frontier programme alone: index  n  answer  ms  width= states=\n"
     "The last line gives the number of graphs, the total and the worst exact ms.\n";
@@ -41,6 +41,7 @@ constexpr const char* kUsage =
 struct Options {
   bool method = true;
   bool frontierOnly = false;
+  double timeLimit = 1e18;  // seconds per graph
   std::vector<std::string> files;
 };
 
@@ -53,7 +54,7 @@ double timeGraph(const SimpleGraph& g, long index, const Options& options, Exact
   if (options.frontierOnly) {
     r.answer = frontier.run(g, Deadline(), r.cycle);
   } else {
-    r = solver.solve(g, Deadline());
+    r = solver.solve(g, Deadline::after(options.timeLimit));
   }
   const bool ok = r.answer != Answer::Hamiltonian || isHamiltonianCycle(g, r.cycle);
   const double exactMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
@@ -76,11 +77,13 @@ double timeGraph(const SimpleGraph& g, long index, const Options& options, Exact
     methodRunner.runOnEdges(g.order(), edges, quiet);
     methodMs = std::chrono::duration<double, std::milli>(Clock::now() - t1).count();
   }
-  std::printf("%ld\t%d\t%s\t%.3f\t%.3f\tnodes=%lld pieces=%d rounds=%d decisions=%d rotations=%d frontier=%d/%lld\n",
+  std::printf("%ld\t%d\t%s\t%.3f\t%.3f\tnodes=%lld pieces=%d rounds=%d decisions=%d rotations=%d frontier=%d/%lld "
+              "four=%d/%d core=%d\n",
               index, g.order(), answer.c_str(), exactMs, methodMs,
               static_cast<long long>(solver.stats().backtrackNodes), solver.stats().cutsSplit,
               solver.stats().reductionRounds, solver.stats().pieceDecisions, solver.stats().rotationCycles,
-              solver.stats().frontierRuns, static_cast<long long>(solver.stats().frontierStates));
+              solver.stats().frontierRuns, static_cast<long long>(solver.stats().frontierStates),
+              solver.stats().fourCutPiecesReplaced, solver.stats().fourCutPiecesKept, solver.stats().coreOrder);
   return exactMs;
 }
 
@@ -98,6 +101,8 @@ int main(int argc, char** argv) {
       options.method = false;
     } else if (arg == "--frontier-only") {
       options.frontierOnly = true;
+    } else if (arg == "--time-limit" && i + 1 < argc) {
+      options.timeLimit = std::strtod(argv[++i], nullptr);
     } else if (arg.size() > 1 && arg[0] == '-') {
       std::fprintf(stderr, "bicubic-check-timing: unknown option %s\n%s", arg.c_str(), kUsage);
       return kExitUsage;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <tuple>
 
 #include "check/cycle_space.h"
 #include "check/index.h"
@@ -12,7 +14,8 @@ namespace bicubic::check {
 namespace {
 
 constexpr std::int32_t kDeadlinePollMask = 63;  // poll the clock once every 64 edges
-using Candidate = std::array<std::int32_t, 3>;  // edge numbers, sorted; -1 first for a 2-edge cut
+// Edge numbers, sorted, with -1 first in the slots a 2- or 3-edge cut leaves empty.
+using Candidate = std::array<std::int32_t, kMaxCutEdges>;
 
 class CutFinder {
  public:
@@ -35,7 +38,7 @@ class CutFinder {
       std::size_t j = i;
       while (j < classes.size() && classes[j].first == classes[i].first) ++j;
       for (std::size_t k = i + 1; k < j && k <= i + at(pairsPerClass); ++k) {
-        out.push_back({-1, std::min(classes[i].second, classes[k].second), std::max(classes[i].second, classes[k].second)});
+        out.push_back({-1, -1, std::min(classes[i].second, classes[k].second), std::max(classes[i].second, classes[k].second)});
       }
       i = j;
     }
@@ -58,34 +61,70 @@ class CutFinder {
       }
       return true;
     }
-    std::vector<std::int32_t> depth(at(n_), -1), ball;
-    for (std::int32_t a = 0; a < m_; ++a) {
-      if ((a & kDeadlinePollMask) == 0 && deadline.expired()) return false;
-      if (startAt != nullptr && !(*startAt)[at(index_.first[at(a)])]) continue;
-      ball.assign(1, index_.first[at(a)]);
-      depth[at(index_.first[at(a)])] = 0;
-      for (std::size_t k = 0; k < ball.size(); ++k) {
-        const std::int32_t v = ball[k];
-        for (std::int32_t i = index_.start[at(v)]; i < index_.start[at(v) + 1]; ++i) {
-          const std::int32_t b = index_.edgeOf[at(i)];
-          const std::int32_t w = other(b, v);
-          // Pairs are kept with a < b, the other order being found from b, except where only some
-          // starts are searched.
-          if (b > a || (startAt != nullptr && b != a)) addTriples(a, b, out);
-          if (depth[at(w)] < 0 && depth[at(v)] < radius) {
-            depth[at(w)] = depth[at(v)] + 1;
-            ball.push_back(w);
-          }
+    return forEachNearPair(radius, startAt, deadline, [&](std::int32_t a, std::int32_t b) { addTriples(a, b, out); });
+  }
+
+  // Sets of four edges whose labels XOR to zero, found as two pairs of near edges with equal
+  // XOR; at most combosPerKey sets per value. A first pass over the pairs marks the XOR values
+  // seen twice in a bitmap (about a thousand bits an edge), and only the pairs with such a value
+  // are kept and sorted: O(m * b) time, O(m) memory and the few kept pairs.
+  bool collectFour(std::int32_t radius, std::int32_t combosPerKey, const std::vector<char>* startAt,
+                   const Deadline& deadline, std::vector<Candidate>& out) {
+    struct Pair {
+      std::uint64_t key;
+      std::int32_t a, b;
+    };
+    constexpr std::size_t kBitsPerEdge = 1024;
+    const std::size_t bits = std::bit_ceil(at(m_) * kBitsPerEdge);
+    const int shift = 64 - std::countr_zero(bits);
+    std::vector<std::uint64_t> seen(bits / 64, 0), twice(bits / 64, 0);
+    // Two edges at one vertex XOR to the label of its third edge (or to zero at a vertex of
+    // degree two): with a second pair they would make a 3-edge cut plus an edge, or the four
+    // edges around one edge; neither is a piece worth its own reduction.
+    const auto adjacent = [&](std::int32_t a, std::int32_t b) {
+      return index_.first[at(a)] == index_.first[at(b)] || index_.first[at(a)] == index_.second[at(b)] ||
+             index_.second[at(a)] == index_.first[at(b)] || index_.second[at(a)] == index_.second[at(b)];
+    };
+    bool complete = forEachNearPair(radius, startAt, deadline, [&](std::int32_t a, std::int32_t b) {
+      if (adjacent(a, b)) return;
+      const std::uint64_t key = label_[at(a)] ^ label_[at(b)];
+      const std::uint64_t slot = key >> shift, bit = std::uint64_t{1} << (slot & 63);
+      if ((seen[slot >> 6] & bit) != 0) twice[slot >> 6] |= bit;
+      seen[slot >> 6] |= bit;
+    });
+    std::vector<Pair> pairs;
+    complete = complete && forEachNearPair(radius, startAt, deadline, [&](std::int32_t a, std::int32_t b) {
+      const std::uint64_t key = label_[at(a)] ^ label_[at(b)];
+      const std::uint64_t slot = key >> shift;
+      // 0: a 2-edge cut, found by collectTwo.
+      if (key != 0 && (twice[slot >> 6] >> (slot & 63) & 1) != 0 && !adjacent(a, b)) pairs.push_back({key, std::min(a, b), std::max(a, b)});
+    });
+    if (!complete) return false;
+    const auto tie = [](const Pair& x) { return std::tie(x.key, x.a, x.b); };
+    std::sort(pairs.begin(), pairs.end(), [&](const Pair& x, const Pair& y) { return tie(x) < tie(y); });
+    pairs.erase(std::unique(pairs.begin(), pairs.end(), [&](const Pair& x, const Pair& y) { return tie(x) == tie(y); }),
+                pairs.end());
+    for (std::size_t i = 0; i < pairs.size();) {
+      std::size_t j = i;
+      while (j < pairs.size() && pairs[j].key == pairs[i].key) ++j;
+      std::int32_t combos = 0;
+      for (std::size_t x = i; x < j && combos < combosPerKey; ++x) {
+        for (std::size_t y = x + 1; y < j && combos < combosPerKey; ++y) {
+          Candidate four{pairs[x].a, pairs[x].b, pairs[y].a, pairs[y].b};
+          std::sort(four.begin(), four.end());
+          if (std::adjacent_find(four.begin(), four.end()) != four.end()) continue;
+          out.push_back(four);
+          ++combos;
         }
       }
-      for (std::int32_t x : ball) depth[at(x)] = -1;
+      i = j;
     }
     return true;
   }
 
   // The candidate for the given edge ends, unless one of the edges is gone.
-  bool candidateFor(const std::array<std::int32_t, 6>& ends, Candidate& edges) const {
-    for (std::size_t k = 0; k < 3; ++k) {
+  bool candidateFor(const KnownCut& ends, Candidate& edges) const {
+    for (std::size_t k = 0; k < kMaxCutEdges; ++k) {
       edges[k] = ends[2 * k] < 0 ? -1 : edgeBetween(ends[2 * k], ends[2 * k + 1]);
       if (ends[2 * k] >= 0 && edges[k] < 0) return false;
     }
@@ -113,9 +152,41 @@ class CutFinder {
 
   // Grows the two sides from the ends of the first edge in turns, so the cost is that of the
   // smaller side; a meeting means the edges do not separate anything. Fills cut on success.
-  bool confirm(const Candidate& edges, std::int32_t minSide, EdgeCut& cut);
+  // Past maxSide vertices on both sides (0: no bound) it gives up.
+  bool confirm(const Candidate& edges, std::int32_t minSide, std::int32_t maxSide, EdgeCut& cut);
 
  private:
+  // Calls visit(a, b) for every edge a (only those starting at a marked vertex, when startAt is
+  // given) and every edge b at a vertex within radius steps of a's first end, each unordered
+  // pair once when every edge is a start. False when the deadline passed first.
+  template <typename Visit>
+  bool forEachNearPair(std::int32_t radius, const std::vector<char>* startAt, const Deadline& deadline, Visit visit) {
+    std::vector<std::int32_t> depth(at(n_), -1), ball, visitedFrom(at(m_), -1);
+    for (std::int32_t a = 0; a < m_; ++a) {
+      if ((a & kDeadlinePollMask) == 0 && deadline.expired()) return false;
+      if (startAt != nullptr && !(*startAt)[at(index_.first[at(a)])]) continue;
+      ball.assign(1, index_.first[at(a)]);
+      depth[at(index_.first[at(a)])] = 0;
+      for (std::size_t k = 0; k < ball.size(); ++k) {
+        const std::int32_t v = ball[k];
+        for (std::int32_t i = index_.start[at(v)]; i < index_.start[at(v) + 1]; ++i) {
+          const std::int32_t b = index_.edgeOf[at(i)];
+          const std::int32_t w = other(b, v);
+          // Pairs are kept with a < b, the other order being found from b, except where only some
+          // starts are searched; an edge with both ends in the ball is visited once.
+          if ((b > a || (startAt != nullptr && b != a)) && visitedFrom[at(b)] != a) visit(a, b);
+          visitedFrom[at(b)] = a;
+          if (depth[at(w)] < 0 && depth[at(v)] < radius) {
+            depth[at(w)] = depth[at(v)] + 1;
+            ball.push_back(w);
+          }
+        }
+      }
+      for (std::int32_t x : ball) depth[at(x)] = -1;
+    }
+    return true;
+  }
+
   std::int32_t other(std::int32_t e, std::int32_t v) const { return index_.other(e, v); }
   static constexpr auto kNoEdgeExcluded = [](std::int32_t) { return false; };
   std::int32_t edgeBetween(std::int32_t u, std::int32_t v) const {
@@ -190,16 +261,16 @@ void CutFinder::addTriples(std::int32_t a, std::int32_t b, std::vector<Candidate
   while (table_[h] >= 0 && tableLabel_[h] != t) h = (h + 1) & tableMask_;
   for (std::int32_t c = table_[h]; c >= 0; c = chain_[at(c)]) {
     if (c == a || c == b || sharedVertex(a, b, c)) continue;  // the three edges of one vertex
-    Candidate triple{a, b, c};
-    std::sort(triple.begin(), triple.end());
+    Candidate triple{-1, a, b, c};
+    std::sort(triple.begin() + 1, triple.end());
     out.push_back(triple);
   }
 }
 
-bool CutFinder::confirm(const Candidate& edges, std::int32_t minSide, EdgeCut& cut) {
+bool CutFinder::confirm(const Candidate& edges, std::int32_t minSide, std::int32_t maxSide, EdgeCut& cut) {
   ++stamp_;
-  auto removed = [&](std::int32_t e) { return e == edges[0] || e == edges[1] || e == edges[2]; };
-  const std::int32_t first = edges[2];
+  auto removed = [&](std::int32_t e) { return std::find(edges.begin(), edges.end(), e) != edges.end(); };
+  const std::int32_t first = edges.back();
   qa_.assign(1, index_.first[at(first)]);
   qb_.assign(1, index_.second[at(first)]);
   markA_[at(qa_[0])] = stamp_;
@@ -210,6 +281,7 @@ bool CutFinder::confirm(const Candidate& edges, std::int32_t minSide, EdgeCut& c
     auto& mine = turn == 0 ? markA_ : markB_;
     const auto& theirs = turn == 0 ? markB_ : markA_;
     if (heads[turn] == q.size()) break;  // this side is complete, and the smaller one
+    if (maxSide > 0 && std::min(heads[0], heads[1]) > at(maxSide)) return false;
     const std::int32_t v = q[heads[turn]++];
     for (std::int32_t i = index_.start[at(v)]; i < index_.start[at(v) + 1]; ++i) {
       const std::int32_t e = index_.edgeOf[at(i)];
@@ -241,13 +313,37 @@ bool CutFinder::confirm(const Candidate& edges, std::int32_t minSide, EdgeCut& c
 
 }  // namespace
 
+namespace {
+
+// Adds the candidates of the cuts found before whose edges are all still there, drops repeats
+// and returns the confirmed ones.
+std::vector<EdgeCut> confirmed(CutFinder& finder, std::vector<Candidate>& candidates, const CutHints* hints,
+                               std::int32_t minSide, std::int32_t maxSide, const Deadline& deadline) {
+  if (hints != nullptr) {
+    Candidate edges{};
+    for (const auto& ends : hints->known) {
+      if (finder.candidateFor(ends, edges)) candidates.push_back(edges);
+    }
+  }
+  std::sort(candidates.begin(), candidates.end());
+  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+  std::vector<EdgeCut> cuts;
+  EdgeCut cut;
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    if ((i & kDeadlinePollMask) == 0 && deadline.expired()) break;
+    if (finder.confirm(candidates[i], minSide, maxSide, cut)) cuts.push_back(cut);
+  }
+  return cuts;
+}
+
+}  // namespace
+
 std::vector<EdgeCut> findSmallCuts(const SimpleGraph& g, const CutSearch& search, std::uint64_t seed,
                                    const Deadline& deadline, const CutHints* hints) {
-  std::vector<EdgeCut> cuts;
-  if (g.order() < 2 * search.minSide || !isConnected(g)) return cuts;
+  if (g.order() < 2 * search.minSide || !isConnected(g)) return {};
   CutFinder finder;
   std::vector<Candidate> candidates;
-  if (!finder.prepare(g, seed, deadline) || !finder.collectTwo(search.pairsPerClass, deadline, candidates)) return cuts;
+  if (!finder.prepare(g, seed, deadline) || !finder.collectTwo(search.pairsPerClass, deadline, candidates)) return {};
   if (search.threeEdgeCuts && hints != nullptr) {
     // A cut whose edges came within reach of each other only through a change has an edge
     // near it (the path between them passes there); the others were found before.
@@ -258,19 +354,27 @@ std::vector<EdgeCut> findSmallCuts(const SimpleGraph& g, const CutSearch& search
   } else if (search.threeEdgeCuts && search.radius > 0) {
     finder.collectThree(search.radius, nullptr, deadline, candidates);
   }
+  return confirmed(finder, candidates, hints, search.minSide, 0, deadline);
+}
+
+std::vector<EdgeCut> findFourEdgeCuts(const SimpleGraph& g, const FourCutSearch& search, std::uint64_t seed,
+                                      const Deadline& deadline, const CutHints* hints) {
+  if (g.order() < 2 * search.minSide || !isConnected(g)) return {};
+  for (std::int32_t v = 0; v < g.order(); ++v) {
+    if (g.degree(v) > 3) return {};  // the near pairs would grow with the degree
+  }
+  CutFinder finder;
+  std::vector<Candidate> candidates;
+  if (!finder.prepare(g, seed, deadline)) return {};
   if (hints != nullptr) {
-    Candidate edges{};
-    for (const auto& ends : hints->known) {
-      if (finder.candidateFor(ends, edges)) candidates.push_back(edges);
-    }
+    const std::vector<char> startAt = finder.near(hints->changedNear, search.radius);
+    finder.collectFour(search.radius, search.combosPerKey, &startAt, deadline, candidates);
+  } else {
+    finder.collectFour(search.radius, search.combosPerKey, nullptr, deadline, candidates);
   }
-  std::sort(candidates.begin(), candidates.end());
-  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-  EdgeCut cut;
-  for (std::size_t i = 0; i < candidates.size(); ++i) {
-    if ((i & kDeadlinePollMask) == 0 && deadline.expired()) break;
-    if (finder.confirm(candidates[i], search.minSide, cut)) cuts.push_back(cut);
-  }
+  std::vector<EdgeCut> cuts = confirmed(finder, candidates, hints, search.minSide, search.maxSide, deadline);
+  // Hints may hold 2- and 3-edge cuts' ends too: only the 4-edge cuts are this search's.
+  std::erase_if(cuts, [](const EdgeCut& cut) { return cut.crossing.size() != kMaxCutEdges; });
   return cuts;
 }
 

@@ -1,5 +1,6 @@
 #include "check/exact.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "check/index.h"
@@ -33,41 +34,75 @@ ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
   return result;
 }
 
-// The reducer's first round checks the necessary conditions on g itself.
+// The reducer's first round checks the necessary conditions on g itself. The 4-edge cuts cost a
+// search of near edge pairs and up to nine decisions a piece: they are looked for only when a
+// short search of what the smaller cuts leave finds no cycle.
 Answer ExactSolver::solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
-  CutReducer reducer(options_.cuts);
+  CutReducer::Options first = options_.cuts;
+  first.fourEdgeCuts = false;
+  CutReducer reducer(first);
   const CutReducer::Decider decider = [this](const SimpleGraph& piece, std::vector<std::int32_t>& path) {
     return decide(piece, path);
   };
   std::vector<std::int32_t> coreCycle;
   CutReducer::Outcome outcome = reducer.reduce(g, decider, rng_, *deadline_);
   Answer answer = Answer::Unknown;
-  if (outcome == CutReducer::Outcome::Reduced && needsWideCutSearch(reducer.core())) {
+  bool searched = false;  // whether a short search of the core found no cycle
+  std::int32_t piecesAtQuickSearch = -1;
+  // The small-graph search decides cores of up to its order faster than their 4-edge cuts are
+  // found and decided.
+  if (outcome == CutReducer::Outcome::Reduced && options_.cuts.fourEdgeCuts &&
+      reducer.core().order() > std::max(options_.directSearchOrder, SmallSearch::kMaxOrder)) {
+    answer = quickSearch(reducer.core(), coreCycle);
+    searched = answer == Answer::Unknown;
+    piecesAtQuickSearch = reducer.stats().piecesDecided;
+    if (searched) outcome = reducer.reduceFurther(options_.cuts.search, true, decider, rng_, *deadline_);
+  }
+  if (outcome == CutReducer::Outcome::Reduced && answer == Answer::Unknown && needsWideCutSearch(reducer.core())) {
     // The near search leaves cuts whose edges lie far apart. Before a search of a large graph
     // that resists the rotations, every pair of edges is tried (quadratic, but far cheaper than
     // an exhaustive search of a graph holding a piece without cycle).
-    if (rotationExtensionCycle(reducer.core(), kShortRotationStepsPerVertex * reducer.core().order(), rng_, *deadline_,
-                               coreCycle)) {
-      ++stats_.rotationCycles;
+    if (!searched && quickSearch(reducer.core(), coreCycle) == Answer::Hamiltonian) {
       answer = Answer::Hamiltonian;
     } else {
       CutSearch wide = options_.cuts.search;
       wide.allPairsEdgeLimit = options_.wideCutSearchEdges;
-      outcome = reducer.reduceFurther(wide, decider, rng_, *deadline_);
+      outcome = reducer.reduceFurther(wide, options_.cuts.fourEdgeCuts, decider, rng_, *deadline_);
     }
   }
   stats_.cutsSplit = reducer.stats().piecesDecided;
   stats_.reductionRounds = reducer.stats().rounds;
   stats_.pieceDecisions = reducer.stats().pieceDecisions;
   stats_.threeCutPiecesByPairs = reducer.stats().threeCutPiecesByPairs;
+  stats_.fourCutPiecesReplaced = reducer.stats().fourCutPiecesReplaced;
+  stats_.fourCutPiecesKept = reducer.stats().fourCutPiecesKept;
+  stats_.coreOrder = reducer.core().order();
   if (outcome == CutReducer::Outcome::NonHamiltonian) return Answer::NonHamiltonian;
   if (outcome == CutReducer::Outcome::Unknown) return Answer::Unknown;
-  if (answer != Answer::Hamiltonian) answer = decide(reducer.core(), coreCycle);
+  // The core the short search failed on, unchanged since, needs no second short search.
+  skipQuickSearch_ = piecesAtQuickSearch == reducer.stats().piecesDecided;
+  if (answer == Answer::Unknown) answer = decide(reducer.core(), coreCycle);
+  skipQuickSearch_ = false;
   if (answer != Answer::Hamiltonian) return answer;
   cycle = reducer.expand(coreCycle);
   // The expansion follows the gadgets' bookkeeping; a cycle that does not fit is a fault, and
   // is answered Unknown rather than passed on as a certificate.
   return isHamiltonianCycle(g, cycle) ? Answer::Hamiltonian : Answer::Unknown;
+}
+
+// A short attempt that settles most graphs with a cycle: the rotations on large graphs, a
+// backtracking run of a few hundred nodes on the others. Unknown when it proves nothing.
+Answer ExactSolver::quickSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
+  if (g.order() >= options_.earlyRotationOrder) {
+    if (!rotationExtensionCycle(g, kRotationStepsPerVertex * g.order(), rng_, *deadline_, cycle)) {
+      return Answer::Unknown;
+    }
+    ++stats_.rotationCycles;
+    return Answer::Hamiltonian;
+  }
+  const Answer answer = backtracker_.run(g, *deadline_, cycle, options_.quickSearchNodes);
+  stats_.backtrackNodes += backtracker_.nodes();
+  return answer;
 }
 
 bool ExactSolver::needsWideCutSearch(const SimpleGraph& core) const {
@@ -121,9 +156,11 @@ Answer ExactSolver::smallSearch(const SimpleGraph& g, std::vector<std::int32_t>&
 // (Unknown) when its order is too wide or the states exceed their budget, and the unlimited
 // backtracking then decides.
 Answer ExactSolver::frontierSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
-  const Answer quick = backtracker_.run(g, *deadline_, cycle, options_.quickSearchNodes);
-  stats_.backtrackNodes += backtracker_.nodes();
-  if (quick != Answer::Unknown) return quick;
+  if (!skipQuickSearch_) {
+    const Answer quick = backtracker_.run(g, *deadline_, cycle, options_.quickSearchNodes);
+    stats_.backtrackNodes += backtracker_.nodes();
+    if (quick != Answer::Unknown) return quick;
+  }
   if (deadline_->expired()) return Answer::Unknown;
   const Answer answer = frontier_.run(g, *deadline_, cycle);
   stats_.frontierStates += frontier_.states();

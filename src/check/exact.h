@@ -69,6 +69,9 @@ class ExactSolver {
     std::int32_t reductionRounds = 0;
     std::int32_t pieceDecisions = 0;  // one per piece and pair of crossing edges
     std::array<std::int32_t, 4> threeCutPiecesByPairs{};  // see CutReducer::Stats
+    std::int32_t fourCutPiecesReplaced = 0;
+    std::int32_t fourCutPiecesKept = 0;
+    std::int32_t coreOrder = 0;  // order of the reduced graph left to the searches
     std::int32_t rotationCycles = 0;
     std::int32_t frontierRuns = 0;      // graphs the frontier programme decided
     std::int64_t frontierStates = 0;    // its states over all steps and graphs
@@ -78,6 +81,7 @@ class ExactSolver {
  private:
   Answer solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
   bool needsWideCutSearch(const SimpleGraph& core) const;
+  Answer quickSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
   // Decides one graph (a piece with its stand-ins, or the reduced graph) without cut reduction.
   Answer decide(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
   Answer frontierSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
@@ -89,6 +93,7 @@ class ExactSolver {
   FrontierSearch frontier_;
   Rng rng_;
   const Deadline* deadline_ = nullptr;
+  bool skipQuickSearch_ = false;
   Stats stats_;
 };
 

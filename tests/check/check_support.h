@@ -36,5 +36,8 @@ SimpleGraph cube();
 // The one connected cubic bipartite graph on 20 vertices without a Hamiltonian cycle, as
 // nauty-genbg lists it (its non-Hamiltonicity is re-proved by the brute force in the tests).
 SimpleGraph smallestNonHamiltonianCubicBipartite();
+// The Ellingham-Horton graph on 54 vertices: cubic, bipartite, 3-connected, without a
+// Hamiltonian cycle, and without a nontrivial 3-edge cut.
+SimpleGraph ellinghamHorton54();
 
 }  // namespace bicubic::check::testing
