@@ -156,8 +156,10 @@ Format detectFormat(std::string_view firstLine) {
   if (line.empty()) return Format::Matrix;
   const unsigned char c = static_cast<unsigned char>(line.front());
   if (std::isdigit(c) || c == '+' || c == '-') return Format::Matrix;
+  // A keyword is short: the head of the line tells, and a graph6 line of megabytes is not scanned.
+  constexpr std::size_t kKeywordHead = 256;
   std::string_view key, value;
-  splitKeyword(line, key, value);
+  splitKeyword(line.substr(0, kKeywordHead), key, value);
   if (isHcpKeyword(key) && (key.size() < line.size() || key == "EOF" || key == "EDGE_DATA_SECTION")) {
     return Format::Hcp;
   }
@@ -180,7 +182,7 @@ bool GraphSource::open(std::string& error) {
       return false;
     }
     format_ = detectFormat(first);
-    input_.unreadLine(line_);
+    input_.unreadLine(std::move(line_));
     --lineNumber_;
     return true;
   }

@@ -122,6 +122,14 @@ bool InputStream::fill() {
 
 bool InputStream::readLine(std::string& line) {
   line.clear();
+  if (!pushedBack_.empty() && pushedBack_.find('\n') + 1 == pushedBack_.size()) {
+    // The one line pushed back (the usual case: the format sniffer's) is handed over whole.
+    pushedBack_.pop_back();
+    line.swap(pushedBack_);
+    pushedBack_.clear();
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+  }
   if (!pushedBack_.empty()) {
     const std::size_t stop = pushedBack_.find('\n');
     line.assign(pushedBack_, 0, stop);
@@ -147,8 +155,13 @@ bool InputStream::readLine(std::string& line) {
   return any;
 }
 
-void InputStream::unreadLine(std::string_view line) {
-  pushedBack_.insert(0, std::string(line) + "\n");
+void InputStream::unreadLine(std::string&& line) {
+  line.push_back('\n');
+  if (pushedBack_.empty()) {
+    pushedBack_.swap(line);
+  } else {
+    pushedBack_.insert(0, line);
+  }
 }
 
 std::ptrdiff_t InputStream::read(unsigned char* into, std::size_t room) {

@@ -25,8 +25,9 @@ class InputStream final : public ByteReader {
   // The next line without its line end ("\n" or "\r\n"); false at the end of the input or on a
   // read error (see failed()).
   bool readLine(std::string& line);
-  // Puts a line (and its line end) back in front of what is still unread.
-  void unreadLine(std::string_view line);
+  // Puts a line (and its line end) back in front of what is still unread, taking its storage
+  // so that a line of megabytes is not copied.
+  void unreadLine(std::string&& line);
   // Raw bytes for the matrix reader: what is buffered first, then the rest of the input.
   std::ptrdiff_t read(unsigned char* into, std::size_t room) override;
 
