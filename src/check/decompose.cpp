@@ -242,66 +242,81 @@ CutReducer::Outcome CutReducer::decidePiece(const EdgeCut& cut, const std::vecto
 }
 
 // A cycle crosses a 4-edge cut at two of its edges (a path through the piece between them: six
-// pairs) or at all four (two paths covering the piece: three pairings). Joining the outside ends
-// as pairing k admits exactly the two other pairings, so three questions settle whether exactly
-// one pairing is admitted, and which; the pairs are asked one by one. Only a piece with at most
+// pairs) or at all four (two paths covering the piece: three pairings). Only a piece with at most
 // one way through is replaced (by its chains); more than one way keeps it.
 CutReducer::FourPiece CutReducer::decideFourPiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour,
                                                   const Decider& decide, Gadget& gadget) {
-  static constexpr std::array<std::array<std::int32_t, 4>, 3> kPairings{{{0, 1, 2, 3}, {0, 2, 1, 3}, {0, 3, 1, 2}}};
   setPorts(cut, gadget);
-  const auto chainsOf = [&](std::vector<std::vector<std::int32_t>>& paths) {
-    std::vector<Chain> chains;
-    const auto portOf = [&](std::int32_t id) {
-      return static_cast<std::int32_t>(std::find(gadget.inner.begin(), gadget.inner.end(), id) - gadget.inner.begin());
-    };
-    for (auto& path : paths) chains.push_back({portOf(path.front()), portOf(path.back()), std::move(path), {}});
-    return chains;
-  };
-  const auto pairingOf = [&](const std::vector<Chain>& chains) {
-    for (std::size_t k = 0; k < kPairings.size(); ++k) {
-      const std::int32_t p = std::min(chains[0].p, chains[0].q), q = std::max(chains[0].p, chains[0].q);
-      if ((kPairings[k][0] == p && kPairings[k][1] == q) || (kPairings[k][2] == p && kPairings[k][3] == q)) return k;
-    }
-    return kPairings.size();
-  };
-  const auto decideWays = [&]() {
-    std::array<bool, 3> outsideJoined{};
-    std::array<std::vector<Chain>, 3> inside;  // the chains seen for each pairing
-    std::vector<std::vector<std::int32_t>> paths;
-    for (std::size_t k = 0; k < kPairings.size(); ++k) {
+  std::int32_t ways = 0;
+  FourPiece piece = decideFourPairings(cut, colour, decide, gadget, ways);
+  std::vector<std::vector<std::int32_t>> paths;
+  for (std::int32_t p = 0; p < kMaxPorts && piece == FourPiece::Replace; ++p) {
+    for (std::int32_t q = p + 1; q < kMaxPorts && piece == FourPiece::Replace; ++q) {
       ++stats_.pieceDecisions;
-      const Answer answer = askPiece(cut, colour, kPairings[k], decide, paths);
-      if (answer == Answer::Unknown) return FourPiece::Keep;
-      outsideJoined[k] = answer == Answer::Hamiltonian;
-      if (outsideJoined[k] && paths.size() == 2) {
-        std::vector<Chain> chains = chainsOf(paths);
-        if (pairingOf(chains) < inside.size()) inside[pairingOf(chains)] = std::move(chains);
-      }
+      const std::array<std::int32_t, 2> ports{p, q};
+      const Answer answer = askPiece(cut, colour, ports, decide, paths);
+      if (answer == Answer::Unknown || (answer == Answer::Hamiltonian && ++ways > 1)) piece = FourPiece::Keep;
+      if (answer == Answer::Hamiltonian && !chainsOf(gadget, paths, gadget.chains)) piece = FourPiece::Keep;
     }
-    const auto joined = std::count(outsideJoined.begin(), outsideJoined.end(), true);
-    if (joined == 1 || joined == 3) return FourPiece::Keep;  // two or three pairings (1 cannot be)
-    std::int32_t ways = 0;
-    if (joined == 2) {
-      const auto only = at(std::find(outsideJoined.begin(), outsideJoined.end(), false) - outsideJoined.begin());
-      if (inside[only].empty()) return FourPiece::Keep;
-      gadget.chains = std::move(inside[only]);
-      ways = 1;
-    }
-    for (std::int32_t p = 0; p < kMaxPorts; ++p) {
-      for (std::int32_t q = p + 1; q < kMaxPorts; ++q) {
-        ++stats_.pieceDecisions;
-        const std::array<std::int32_t, 2> ports{p, q};
-        const Answer answer = askPiece(cut, colour, ports, decide, paths);
-        if (answer == Answer::Unknown || (answer == Answer::Hamiltonian && ++ways > 1)) return FourPiece::Keep;
-        if (answer == Answer::Hamiltonian) gadget.chains = chainsOf(paths);
-      }
-    }
-    return ways == 0 ? FourPiece::NonHamiltonian : FourPiece::Replace;
-  };
-  const FourPiece piece = decideWays();
+  }
+  if (piece == FourPiece::Replace && ways == 0) piece = FourPiece::NonHamiltonian;
   for (std::int32_t v : cut.side) localOf_[at(v)] = -1;
   return piece;
+}
+
+// Joining the outside ends as pairing k admits exactly the two other pairings, so three questions
+// settle whether exactly one pairing is admitted, and which (its chains go to the gadget, ways
+// counts it). Keep when two or more are, or a question stays open; else Replace, for now.
+CutReducer::FourPiece CutReducer::decideFourPairings(const EdgeCut& cut, const std::vector<std::int8_t>& colour,
+                                                     const Decider& decide, Gadget& gadget, std::int32_t& ways) {
+  static constexpr std::array<std::array<std::int32_t, 4>, 3> kPairings{{{0, 1, 2, 3}, {0, 2, 1, 3}, {0, 3, 1, 2}}};
+  const auto pairingOf = [](const std::vector<Chain>& chains) {
+    const std::int32_t p = std::min(chains[0].p, chains[0].q), q = std::max(chains[0].p, chains[0].q);
+    std::size_t k = 0;
+    while (k < kPairings.size() && !(kPairings[k][0] == p && kPairings[k][1] == q) &&
+           !(kPairings[k][2] == p && kPairings[k][3] == q)) {
+      ++k;
+    }
+    return k;
+  };
+  std::array<bool, 3> outsideJoined{};
+  std::array<std::vector<Chain>, 3> inside;  // the chains seen for each pairing
+  std::vector<std::vector<std::int32_t>> paths;
+  std::vector<Chain> chains;
+  for (std::size_t k = 0; k < kPairings.size(); ++k) {
+    ++stats_.pieceDecisions;
+    const Answer answer = askPiece(cut, colour, kPairings[k], decide, paths);
+    if (answer == Answer::Unknown) return FourPiece::Keep;
+    outsideJoined[k] = answer == Answer::Hamiltonian;
+    if (!outsideJoined[k]) continue;
+    if (paths.size() != 2 || !chainsOf(gadget, paths, chains) || pairingOf(chains) == k) return FourPiece::Keep;
+    inside[pairingOf(chains)] = std::move(chains);
+  }
+  const auto joined = std::count(outsideJoined.begin(), outsideJoined.end(), true);
+  if (joined == 1 || joined == 3) return FourPiece::Keep;  // two or three pairings (1 cannot be)
+  if (joined == 2) {
+    const auto only = at(std::find(outsideJoined.begin(), outsideJoined.end(), false) - outsideJoined.begin());
+    if (inside[only].empty()) return FourPiece::Keep;
+    gadget.chains = std::move(inside[only]);
+    ways = 1;
+  }
+  return FourPiece::Replace;
+}
+
+// The chains for paths of the piece between inside ends of ports; false if an end is no port's.
+bool CutReducer::chainsOf(const Gadget& gadget, std::vector<std::vector<std::int32_t>>& paths,
+                          std::vector<Chain>& chains) {
+  const auto portOf = [&](std::int32_t id) {
+    return static_cast<std::int32_t>(std::find(gadget.inner.begin(), gadget.inner.begin() + gadget.ports, id) -
+                                     gadget.inner.begin());
+  };
+  chains.clear();
+  for (auto& path : paths) {
+    const std::int32_t p = portOf(path.front()), q = portOf(path.back());
+    if (p >= gadget.ports || q >= gadget.ports || p == q) return false;
+    chains.push_back({p, q, std::move(path), {}});
+  }
+  return true;
 }
 
 // Whether the piece has paths covering it between the inside ends of the given pairs of ports

@@ -113,6 +113,9 @@ class CutReducer {
                        Rng& rng, const std::vector<EdgeCut>* threeCuts, bool& progress);
   FourPiece decideFourPiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour, const Decider& decide,
                             Gadget& gadget);
+  FourPiece decideFourPairings(const EdgeCut& cut, const std::vector<std::int8_t>& colour, const Decider& decide,
+                               Gadget& gadget, std::int32_t& ways);
+  static bool chainsOf(const Gadget& gadget, std::vector<std::vector<std::int32_t>>& paths, std::vector<Chain>& chains);
   Answer askPiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour, std::span<const std::int32_t> ports,
                   const Decider& decide, std::vector<std::vector<std::int32_t>>& paths);
   void setPorts(const EdgeCut& cut, Gadget& gadget);
