@@ -1,6 +1,5 @@
 #include "check/exact.h"
 
-#include <algorithm>
 #include <limits>
 
 #include "check/index.h"
@@ -55,10 +54,8 @@ Answer ExactSolver::solveReduced(const SimpleGraph& g, std::vector<std::int32_t>
   Answer answer = Answer::Unknown;
   bool searched = false;  // whether a short search of the core found no cycle
   std::int32_t piecesAtQuickSearch = -1;
-  // The small-graph search decides cores of up to its order faster than their 4-edge cuts are
-  // found and decided.
   if (outcome == CutReducer::Outcome::Reduced && options_.cuts.fourEdgeCuts &&
-      reducer.core().order() > std::max(options_.directSearchOrder, SmallSearch::kMaxOrder)) {
+      reducer.core().order() >= options_.fourCutMinOrder) {
     answer = quickSearch(reducer.core(), coreCycle);
     searched = answer == Answer::Unknown;
     piecesAtQuickSearch = reducer.stats().piecesDecided;

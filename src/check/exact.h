@@ -54,6 +54,10 @@ class ExactSolver {
     std::int32_t frontierMaxOrder = 100'000;
     // There, a backtracking run of this many nodes comes first (it finds most cycles).
     std::int64_t quickSearchNodes = 200;
+    // The 4-edge cut reduction (see CutReducer::Options::fourEdgeCuts) runs on what the smaller
+    // cuts leave only above this order (the small-graph search is quicker below) and only when
+    // a short search of it found no cycle.
+    std::int32_t fourCutMinOrder = SmallSearch::kMaxOrder + 1;
     FrontierSearch::Options frontier;
   };
   ExactSolver() = default;

@@ -29,6 +29,9 @@ void crossCheck(const Family& family) {
   splitting.directSearchOrder = 6;
   splitting.smallSearch = false;
   splitting.earlyRotationOrder = 1 << 30;
+  // The 4-edge cut reduction too, on every graph the smaller cuts leave whole.
+  splitting.fourCutMinOrder = 7;
+  splitting.quickSearchNodes = 0;
   ExactSolver split(splitting);
   // The frontier programme in place of the backtracking on every piece of 3 vertices or more.
   ExactSolver::Options viaFrontier;
@@ -39,7 +42,7 @@ void crossCheck(const Family& family) {
   ExactSolver frontier(viaFrontier);
   SimpleGraph g;
   std::string error;
-  std::int64_t cutsSplit = 0, frontierRuns = 0;
+  std::int64_t cutsSplit = 0, frontierRuns = 0, fourCutPieces = 0;
   for (const std::string& line : *lines) {
     ASSERT_TRUE(decodeGraph6(line, g, error)) << line << ": " << error;
     const bool expected = testing::bruteForceHamiltonian(g);
@@ -52,12 +55,14 @@ void crossCheck(const Family& family) {
         EXPECT_TRUE(isHamiltonianCycle(g, result.cycle)) << line;
       }
       if (solver == &split) cutsSplit += solver->stats().cutsSplit;
+      if (solver == &split) fourCutPieces += solver->stats().fourCutPiecesReplaced + solver->stats().fourCutPiecesKept;
       if (solver == &frontier) frontierRuns += solver->stats().frontierRuns;
     }
   }
   // The larger families have graphs with small edge cuts, so the splitting must have been used.
   if (family.expectedGraphs >= 500) {
     EXPECT_GT(cutsSplit, 0) << family.command;
+    EXPECT_GT(fourCutPieces, 0) << family.command;
   }
   // Pieces that pass the necessary conditions reach the programme, which never gives up here.
   EXPECT_GT(frontierRuns, 0) << family.command;
