@@ -16,6 +16,7 @@ namespace {
 struct Family {
   std::string command;
   std::int64_t expectedGraphs;
+  bool fourEdgeCuts = false;  // whether graphs with 4-edge cut sides of 6 or more must occur
 };
 
 void PrintTo(const Family& family, std::ostream* os) { *os << family.command; }
@@ -62,6 +63,8 @@ void crossCheck(const Family& family) {
   // The larger families have graphs with small edge cuts, so the splitting must have been used.
   if (family.expectedGraphs >= 500) {
     EXPECT_GT(cutsSplit, 0) << family.command;
+  }
+  if (family.fourEdgeCuts) {
     EXPECT_GT(fourCutPieces, 0) << family.command;
   }
   // Pieces that pass the necessary conditions reach the programme, which never gives up here.
@@ -81,8 +84,8 @@ INSTANTIATE_TEST_SUITE_P(Nauty, BicubicFamily,
                                            Family{"nauty-genbg -c -d3:3 -D3:3 7 7", 15},
                                            Family{"nauty-genbg -c -d3:3 -D3:3 8 8", 48},
                                            Family{"nauty-genbg -c -d3:3 -D3:3 9 9", 215},
-                                           Family{"nauty-genbg -c -d3:3 -D3:3 10 10", 1140},
-                                           Family{"nauty-genbg -c -d3:3 -D3:3 11 11", 7376}));
+                                           Family{"nauty-genbg -c -d3:3 -D3:3 10 10", 1140, true},
+                                           Family{"nauty-genbg -c -d3:3 -D3:3 11 11", 7376, true}));
 
 class GeneralFamily : public ::testing::TestWithParam<Family> {};
 
