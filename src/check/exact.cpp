@@ -34,7 +34,16 @@ ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
     return result;
   }
   const bool reduce = options_.reduceCuts && g.order() > options_.directSearchOrder;
-  result.answer = reduce ? solveReduced(g, result.cycle) : decide(g, result.cycle);
+  bool inputQuickSearched = false;
+  // Below that order a backtracking run of a few hundred nodes does the same, at a fraction of
+  // the cost of the cut searches.
+  if (options_.rotationFirst && reduce && g.order() < options_.earlyRotationOrder) {
+    result.answer = backtracker_.run(g, deadline, result.cycle, options_.quickSearchNodes);
+    stats_.backtrackNodes += backtracker_.nodes();
+    if (result.answer == Answer::Hamiltonian) return result;
+    inputQuickSearched = true;
+  }
+  result.answer = reduce ? solveReduced(g, result.cycle, inputQuickSearched) : decide(g, result.cycle);
   if (result.answer != Answer::Hamiltonian) result.cycle.clear();
   return result;
 }
@@ -42,7 +51,7 @@ ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
 // The reducer's first round checks the necessary conditions on g itself. The 4-edge cuts cost a
 // search of near edge pairs and up to nine decisions a piece: they are looked for only when a
 // short search of what the smaller cuts leave finds no cycle.
-Answer ExactSolver::solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle) {
+Answer ExactSolver::solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle, bool inputQuickSearched) {
   CutReducer::Options first = options_.cuts;
   first.fourEdgeCuts = false;
   CutReducer reducer(first);
@@ -56,7 +65,9 @@ Answer ExactSolver::solveReduced(const SimpleGraph& g, std::vector<std::int32_t>
   std::int32_t piecesAtQuickSearch = -1;
   if (outcome == CutReducer::Outcome::Reduced && options_.cuts.fourEdgeCuts &&
       reducer.core().order() >= options_.fourCutMinOrder) {
-    answer = quickSearch(reducer.core(), coreCycle);
+    // The same short search already failed on the input, when the core is still the input.
+    const bool coreSearched = inputQuickSearched && reducer.stats().piecesDecided == 0;
+    answer = coreSearched ? Answer::Unknown : quickSearch(reducer.core(), coreCycle);
     searched = answer == Answer::Unknown;
     piecesAtQuickSearch = reducer.stats().piecesDecided;
     if (searched) outcome = reducer.reduceFurther(options_.cuts.search, true, decider, rng_, *deadline_);

@@ -83,7 +83,9 @@ class ExactSolver {
   const Stats& stats() const { return stats_; }
 
  private:
-  Answer solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
+  // inputQuickSearched: the short backtracking run (quickSearch below the rotations' order) found
+  // no cycle in g already.
+  Answer solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle, bool inputQuickSearched);
   bool needsWideCutSearch(const SimpleGraph& core) const;
   Answer quickSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
   // Decides one graph (a piece with its stand-ins, or the reduced graph) without cut reduction.

@@ -173,6 +173,7 @@ TEST(ExactSolver, CutSplittingAgreesWithPlainBacktracking) {
   ExactSolver::Options splitting;
   splitting.directSearchOrder = 6;
   splitting.earlyRotationOrder = 1 << 30;
+  splitting.rotationFirst = false;  // no short search before the splitting
   ExactSolver::Options plain;
   plain.directSearchOrder = 1 << 30;
   plain.earlyRotationOrder = 1 << 30;
