@@ -66,7 +66,7 @@ class CutFinder {
 
   // Sets of four edges whose labels XOR to zero, found as two pairs of near edges with equal
   // XOR; at most combosPerKey sets per value. A first pass over the pairs marks the XOR values
-  // seen twice in a bitmap (about a thousand bits an edge), and only the pairs with such a value
+  // seen twice in a bitmap (about a thousand bits a start edge), and only the pairs with such a value
   // are kept and sorted: O(m * b) time, O(m) memory and the few kept pairs.
   bool collectFour(std::int32_t radius, std::int32_t combosPerKey, const std::vector<char>* startAt,
                    const Deadline& deadline, std::vector<Candidate>& out) {
@@ -75,7 +75,13 @@ class CutFinder {
       std::int32_t a, b;
     };
     constexpr std::size_t kBitsPerEdge = 1024;
-    const std::size_t bits = std::bit_ceil(at(m_) * kBitsPerEdge);
+    std::size_t starts = at(m_);
+    if (startAt != nullptr) {
+      starts = 0;
+      for (std::int32_t e = 0; e < m_; ++e) starts += (*startAt)[at(index_.first[at(e)])] != 0 ? 1U : 0U;
+    }
+    // Sized by the edges the pairs start from, so that a search near a few changes stays small.
+    const std::size_t bits = std::bit_ceil(std::max<std::size_t>(starts, 64) * kBitsPerEdge);
     const int shift = 64 - std::countr_zero(bits);
     std::vector<std::uint64_t> seen(bits / 64, 0), twice(bits / 64, 0);
     // Two edges at one vertex XOR to the label of its third edge (or to zero at a vertex of
