@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <memory>
+#include <span>
 #include <vector>
+
+#include "graph/row_scan.h"
 
 namespace bicubic {
 
@@ -13,10 +17,17 @@ namespace {
 // the lowest, so a hint below which no member lies saves rescanning empty words.
 class RowSet {
  public:
-  explicit RowSet(std::size_t size) : words_((size + 63) / 64, 0) {}
-  void insert(std::size_t row) {
-    words_[row / 64] |= std::uint64_t{1} << (row % 64);
-    hint_ = std::min(hint_, row / 64);
+  // Makes this the empty set of rows below size.
+  void reset(std::size_t size) {
+    words_.assign((size + 63) / 64, 0);
+    hint_ = 0;
+  }
+  void insert(std::size_t row) { insertIf(row, true); }
+  // Inserts row when member is true, without a branch: callers test many rows in an irregular
+  // pattern, where a branch per row mispredicts often.
+  void insertIf(std::size_t row, bool member) {
+    words_[row / 64] |= std::uint64_t{member} << (row % 64);
+    hint_ = member ? std::min(hint_, row / 64) : hint_;
   }
   void erase(std::size_t row) { words_[row / 64] &= ~(std::uint64_t{1} << (row % 64)); }
   void clear() {
@@ -35,6 +46,8 @@ class RowSet {
   std::vector<std::uint64_t> words_;
   std::size_t hint_ = 0;
 };
+
+}  // namespace
 
 // The assignment method with the same choices as its six literal steps: stars in step 2 go to
 // the lowest free zero of each row, step 4 primes the last uncovered zero of the first row that
@@ -55,7 +68,7 @@ class RowSet {
 // A step 6 of the literal method may move by less than the smallest uncovered cost (when its
 // bound is smaller), but then it repeats with nothing else changing until the sum reaches that
 // cost, so one shift by the smallest uncovered cost ends in the same state.
-class Solver {
+class AssignmentWorkspace::Solver {
   // A listed zero: the other coordinate and the matrix entry of the cell.
   struct ListedZero {
     std::int32_t index;
@@ -63,38 +76,63 @@ class Solver {
   };
 
  public:
-  Solver(const Graph& graph, bool maximise, std::vector<std::int32_t>& pathStore)
-      : matrix_(graph.adjacency_matrix.data()),
-        n_(static_cast<std::size_t>(graph.nCities)),
-        maximise_(maximise),
-        path_(pathStore),
-        rowKey_(n_, 0),
-        colKey_(n_, 0),
-        rowZeros_(n_),
-        colZeros_(n_),
-        listed_((n_ * n_ + 63) / 64, 0),
-        starOfRow_(n_, -1),
-        starOfCol_(n_, -1),
-        primeOfRow_(n_, -1),
-        rowCovered_(n_, 0),
-        colCovered_(n_, 0),
-        openPosition_(n_, 0),
-        pending_(n_) {
-    if (path_.size() < pathStoreSize(static_cast<std::int32_t>(n_))) path_.resize(pathStoreSize(static_cast<std::int32_t>(n_)));
-    openRows_.reserve(n_);
-    openSlack_.reserve(n_);
-  }
-
-  std::vector<std::int32_t> solve() {
+  // Solves graph's matrix; the result is the star column of each row, valid until the next solve.
+  std::span<const std::int32_t> solve(const Graph& graph, bool maximise, std::vector<std::int32_t>& pathStore) {
+    prepare(graph, maximise);
+    const auto n = static_cast<std::int32_t>(n_);
+    if (pathStore.size() < pathStoreSize(n)) pathStore.resize(pathStoreSize(n));
+    path_ = pathStore.data();
     reduceRowsAndListZeros();
     starZeros();
     while (coverStarredColumns() < n_) {
       while (!primeZeros()) adjustCosts();
     }
-    return std::vector<std::int32_t>(starOfRow_.begin(), starOfRow_.end());
+    return starOfRow_;
   }
 
  private:
+  // Every buffer back to its starting state for an n x n matrix, in O(n + zeros listed last
+  // time): the listed-cell bits are cleared through the lists that name them, so a caller
+  // solving small matrix after small matrix never pays for the largest one it met. Each listed
+  // bit has its row-list entry before the bit is set, so even a solve that ended in bad_alloc
+  // leaves nothing behind that this misses.
+  void prepare(const Graph& graph, bool maximise) {
+    for (std::size_t r = 0; r < n_; ++r) {
+      for (const ListedZero& zero : rowZeros_[r]) unlist(r, static_cast<std::size_t>(zero.index));
+      rowZeros_[r].clear();
+      colZeros_[r].clear();
+    }
+    n_ = 0;
+    const auto n = static_cast<std::size_t>(graph.nCities);
+    matrix_ = graph.adjacency_matrix.data();
+    maximise_ = maximise;
+    largest_ = 0;
+    shifted_ = 0;
+    rowKey_.assign(n, 0);
+    colKey_.assign(n, 0);
+    if (rowZeros_.size() < n) {
+      rowZeros_.resize(n);
+      colZeros_.resize(n);
+    }
+    const std::size_t words = (n * n + 63) / 64;
+    if (listed_.size() < words) listed_.resize(words, 0);
+    starOfRow_.assign(n, -1);
+    starOfCol_.assign(n, -1);
+    primeOfRow_.assign(n, -1);
+    primedRows_.clear();
+    rowCovered_.assign(n, 0);
+    colCovered_.assign(n, 0);
+    openRows_.clear();
+    openPosition_.resize(n);
+    openSlack_.clear();
+    uncoveredCols_.clear();
+    extreme_.resize(n);
+    slackKnown_ = false;
+    adjustedSinceCompaction_ = false;
+    pending_.reset(n);
+    n_ = n;
+  }
+
   std::int64_t baseOf(std::int32_t entry) const { return maximise_ ? largest_ - entry : std::int64_t{entry}; }
   std::int64_t rowShift(std::size_t r) const { return rowKey_[r] + (rowCovered_[r] != 0 ? shifted_ : 0); }
   std::int64_t colShift(std::size_t c) const { return colKey_[c] - (colCovered_[c] != 0 ? 0 : shifted_); }
@@ -104,25 +142,31 @@ class Solver {
   std::int64_t cost(std::size_t r, std::size_t c) const { return cost(r, c, matrix_[r * n_ + c]); }
 
   // Covering and uncovering keep the shifts where they are and only change what they follow.
+  // Written without branches: a phase start sets every row and column, in irregular patterns.
   void setRowCovered(std::size_t r, bool covered) {
-    if ((rowCovered_[r] != 0) == covered) return;
-    rowKey_[r] += covered ? -shifted_ : shifted_;
+    const bool changes = (rowCovered_[r] != 0) != covered;
+    rowKey_[r] += changes ? (covered ? -shifted_ : shifted_) : 0;
     rowCovered_[r] = covered;
   }
   void setColCovered(std::size_t c, bool covered) {
-    if ((colCovered_[c] != 0) == covered) return;
-    colKey_[c] += covered ? -shifted_ : shifted_;
+    const bool changes = (colCovered_[c] != 0) != covered;
+    colKey_[c] += changes ? (covered ? -shifted_ : shifted_) : 0;
     colCovered_[c] = covered;
   }
 
   void listZero(std::size_t r, std::size_t c) {
     const std::size_t cell = r * n_ + c;
+    if ((listed_[cell / 64] & (std::uint64_t{1} << (cell % 64))) != 0) return;
+    listNewZero(r, c);
+  }
+  // A cell known not to be listed yet (the first sweep meets each cell once).
+  void listNewZero(std::size_t r, std::size_t c) {
+    const std::size_t cell = r * n_ + c;
     const std::uint64_t bit = std::uint64_t{1} << (cell % 64);
-    if ((listed_[cell / 64] & bit) != 0) return;
-    listed_[cell / 64] |= bit;
     const std::int32_t entry = matrix_[cell];
     rowZeros_[r].push_back({static_cast<std::int32_t>(c), entry});
     colZeros_[c].push_back({static_cast<std::int32_t>(r), entry});
+    listed_[cell / 64] |= bit;
   }
   // Listed zeros go stale only through a step 6, so until the next one after a clean-up every
   // listed zero is still 0 and needs no look at its cost.
@@ -139,15 +183,22 @@ class Solver {
   // the row's largest entry ("max") or smallest entry (any other mode) does, so one sweep in
   // 32-bit values, each row still in cache for its second look, finds the zeros in column order.
   void reduceRowsAndListZeros() {
-    std::vector<std::int32_t> extreme(n_);
+    std::vector<std::int32_t>& extreme = extreme_;
     const auto n = static_cast<std::int32_t>(n_);
     for (std::size_t r = 0; r < n_; ++r) {
       const std::int32_t* row = matrix_ + r * n_;
+      // One loop per mode, so that each compiles to vector compares.
       std::int32_t value = row[0];
-      for (std::size_t c = 1; c < n_; ++c) value = maximise_ ? std::max(value, row[c]) : std::min(value, row[c]);
+      if (maximise_) {
+        for (std::size_t c = 1; c < n_; ++c) value = std::max(value, row[c]);
+      } else {
+        for (std::size_t c = 1; c < n_; ++c) value = std::min(value, row[c]);
+      }
       extreme[r] = value;
-      for (std::int32_t c = findValue(row, 0, n, value); c < n; c = findValue(row, c + 1, n, value)) {
-        listZero(r, static_cast<std::size_t>(c));
+      for (std::int32_t block = 0; block < n; block += kScanBlock) {
+        for (std::uint64_t at = equalMask(row + block, std::min(kScanBlock, n - block), value); at != 0; at &= at - 1) {
+          listNewZero(r, static_cast<std::size_t>(block + std::countr_zero(at)));
+        }
       }
     }
     if (maximise_) largest_ = std::max<std::int64_t>(0, *std::max_element(extreme.begin(), extreme.end()));
@@ -184,7 +235,8 @@ class Solver {
     for (std::size_t c = 0; c < n_; ++c) {
       if (colCovered_[c] != 0) continue;
       for (const ListedZero& zero : colZeros_[c]) {
-        if (cost(static_cast<std::size_t>(zero.index), c, zero.entry) == 0) pending_.insert(static_cast<std::size_t>(zero.index));
+        const auto r = static_cast<std::size_t>(zero.index);
+        pending_.insertIf(r, stillZero(r, c, zero));
       }
     }
     return stars;
@@ -217,7 +269,8 @@ class Solver {
       std::int32_t last = -1;
       for (const ListedZero& zero : rowZeros_[r]) {
         const auto column = static_cast<std::size_t>(zero.index);
-        if (zero.index > last && colCovered_[column] == 0 && stillZero(r, column, zero)) last = zero.index;
+        const bool open = colCovered_[column] == 0 && stillZero(r, column, zero);
+        last = std::max(last, open ? zero.index : -1);
       }
       pending_.erase(r);
       if (last < 0) continue;
@@ -251,7 +304,7 @@ class Solver {
     setColCovered(c, false);
     for (const ListedZero& zero : colZeros_[c]) {
       const auto r = static_cast<std::size_t>(zero.index);
-      if (rowCovered_[r] == 0 && stillZero(r, c, zero)) pending_.insert(r);
+      pending_.insertIf(r, rowCovered_[r] == 0 && stillZero(r, c, zero));
     }
     if (slackKnown_) {
       uncoveredCols_.push_back(c);
@@ -330,13 +383,13 @@ class Solver {
     }
   }
 
-  const std::int32_t* matrix_;
-  std::size_t n_;
-  bool maximise_;
+  const std::int32_t* matrix_ = nullptr;
+  std::size_t n_ = 0;
+  bool maximise_ = true;
   std::int64_t largest_ = 0;
   // The sum of every step 6 amount so far.
   std::int64_t shifted_ = 0;
-  std::vector<std::int32_t>& path_;
+  std::int32_t* path_ = nullptr;
   std::vector<std::int64_t> rowKey_;
   std::vector<std::int64_t> colKey_;
   std::vector<std::vector<ListedZero>> rowZeros_;
@@ -352,16 +405,23 @@ class Solver {
   std::vector<std::size_t> openPosition_;
   std::vector<std::int64_t> openSlack_;
   std::vector<std::size_t> uncoveredCols_;
+  std::vector<std::int32_t> extreme_;
   bool slackKnown_ = false;
   bool adjustedSinceCompaction_ = false;
   RowSet pending_;
 };
 
-}  // namespace
+AssignmentWorkspace::AssignmentWorkspace() : solver_(std::make_unique<Solver>()) {}
+AssignmentWorkspace::~AssignmentWorkspace() = default;
 
 void solveAssignment(Graph& graph, std::string mode, OutputSink& out) {
-  std::vector<std::int32_t> starColumnOfRow;
-  if (graph.nCities > 0) starColumnOfRow = Solver(graph, mode == "max", graph.path).solve();
+  AssignmentWorkspace workspace;
+  solveAssignment(graph, mode, out, workspace);
+}
+
+void solveAssignment(Graph& graph, const std::string& mode, OutputSink& out, AssignmentWorkspace& workspace) {
+  std::span<const std::int32_t> starColumnOfRow;
+  if (graph.nCities > 0) starColumnOfRow = workspace.solver_->solve(graph, mode == "max", graph.path);
   recordAndReport(graph, starColumnOfRow, mode, out);
 }
 

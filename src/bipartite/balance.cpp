@@ -7,9 +7,14 @@
 namespace bicubic {
 
 bool checkBalance(Graph& graph) {
+  ColourStack stack;
+  return checkBalance(graph, stack);
+}
+
+bool checkBalance(Graph& graph, ColourStack& stack) {
   graph.status = kStatusUntested;
   bool cubic = true;
-  if (!twoColour(graph, 0, kRed)) return false;
+  if (!twoColour(graph, 0, kRed, stack)) return false;
   graph.status = kStatusUnbalanced;
 
   const std::int32_t n = graph.nCities;
@@ -17,7 +22,9 @@ bool checkBalance(Graph& graph) {
     const char colour = graph.vertices[static_cast<std::size_t>(i)].colour;
     if (colour != kRed && colour != kBlue) continue;
     const std::int32_t* row = graph.row(i);
-    const auto degree = static_cast<std::int32_t>(std::count_if(row, row + n, [](std::int32_t e) { return e != 0; }));
+    // A plain count, which compiles to vector compares.
+    std::int32_t degree = 0;
+    for (std::int32_t c = 0; c < n; ++c) degree += row[c] != 0 ? 1 : 0;
     if (degree != 3) cubic = false;
     (colour == kRed ? graph.redVertices : graph.blueVertices).push_back(Vertex{degree, colour});
   }

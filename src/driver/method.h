@@ -17,7 +17,7 @@
 namespace bicubic {
 
 class Graph;
-class HalfGraph;
+struct VerdictWorkspace;
 
 // What the run printed last: the stage that stopped it, or the decision's verdict.
 enum class Verdict { NotBipartite, NotConnected, Unbalanced, BicubicH, MaybeH, NotH, OutOfMemory };
@@ -66,7 +66,7 @@ class MethodRunner {
   bool load(std::int32_t order, std::span<const Edge> edges);
 
   std::unique_ptr<Graph> graph_;
-  std::unique_ptr<HalfGraph> half_;
+  std::unique_ptr<VerdictWorkspace> workspace_;
   bool lastReadUsable_ = false;
 };
 

@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <new>
 
 #include "graph/integer_scanner.h"
+#include "graph/row_scan.h"
 #include "graph/tool_text.h"
 
 namespace bicubic {
@@ -51,16 +53,12 @@ std::size_t squareOf(std::int32_t n) { return static_cast<std::size_t>(n) * stat
 }  // namespace
 
 std::int32_t findValue(const std::int32_t* row, std::int32_t from, std::int32_t length, std::int32_t value) {
-  constexpr std::int32_t kBlock = 32;
-  std::int32_t i = from;
-  for (; i + kBlock <= length; i += kBlock) {
-    // A count, not a flag: the compiler turns this sum into vector compares.
-    std::int32_t matches = 0;
-    for (std::int32_t k = 0; k < kBlock; ++k) matches += row[i + k] == value ? 1 : 0;
-    if (matches != 0) break;
+  if (from >= length) return from;
+  for (std::int32_t i = from; i < length; i += kScanBlock) {
+    const std::uint64_t matches = equalMask(row + i, std::min(kScanBlock, length - i), value);
+    if (matches != 0) return i + std::countr_zero(matches);
   }
-  while (i < length && row[i] != value) ++i;
-  return i;
+  return length;
 }
 
 std::size_t pathStoreSize(std::int32_t n) {
