@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "assignment/small_solver.h"
 #include "graph/row_scan.h"
 
 namespace bicubic {
@@ -411,7 +412,8 @@ class AssignmentWorkspace::Solver {
   RowSet pending_;
 };
 
-AssignmentWorkspace::AssignmentWorkspace() : solver_(std::make_unique<Solver>()) {}
+AssignmentWorkspace::AssignmentWorkspace()
+    : solver_(std::make_unique<Solver>()), smallSolver_(std::make_unique<SmallSolver>()) {}
 AssignmentWorkspace::~AssignmentWorkspace() = default;
 
 void solveAssignment(Graph& graph, std::string mode, OutputSink& out) {
@@ -421,7 +423,12 @@ void solveAssignment(Graph& graph, std::string mode, OutputSink& out) {
 
 void solveAssignment(Graph& graph, const std::string& mode, OutputSink& out, AssignmentWorkspace& workspace) {
   std::span<const std::int32_t> starColumnOfRow;
-  if (graph.nCities > 0) starColumnOfRow = workspace.solver_->solve(graph, mode == "max", graph.path);
+  const bool maximise = mode == "max";
+  if (graph.nCities > 0 && static_cast<std::size_t>(graph.nCities) <= AssignmentWorkspace::SmallSolver::kMaxSize) {
+    starColumnOfRow = workspace.smallSolver_->solve(graph, maximise, graph.path);
+  } else if (graph.nCities > 0) {
+    starColumnOfRow = workspace.solver_->solve(graph, maximise, graph.path);
+  }
   recordAndReport(graph, starColumnOfRow, mode, out);
 }
 

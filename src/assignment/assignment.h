@@ -30,8 +30,10 @@ class AssignmentWorkspace {
 
  private:
   class Solver;
+  class SmallSolver;
   friend void solveAssignment(Graph& graph, const std::string& mode, OutputSink& out, AssignmentWorkspace& workspace);
   std::unique_ptr<Solver> solver_;
+  std::unique_ptr<SmallSolver> smallSolver_;
 };
 
 // The same solve with the workspace's buffers; the result does not depend on earlier solves.

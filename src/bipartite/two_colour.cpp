@@ -32,6 +32,36 @@ void paint(Graph& graph, ColourStack& work, std::int32_t v, char colour) {
   work.blue[word] = (work.blue[word] & ~bit) | (colour == kBlue ? bit : 0);
 }
 
+// Breadth-first colouring of a graph of at most 64 vertices, one word per layer, for the case
+// the search meets most: nothing coloured yet and no clash. Where the reachable part has no
+// clash the depth-first search gives every vertex it reaches the colour of the parity of its
+// distance from the start (a connected 2-colourable graph has one colouring with the start's
+// colour fixed), which is what the layers give, so the colours agree; the layers only need no
+// branch per vertex. With a clash the graph is left untouched and false returned, so that the
+// depth-first search can stop exactly where it stops.
+bool colourByLayers(Graph& graph, std::int32_t start, char colour) {
+  std::uint64_t reached = std::uint64_t{1} << start;
+  std::uint64_t frontier = reached;
+  std::uint64_t sides[2] = {reached, 0};
+  std::uint64_t clashes = 0;
+  for (std::size_t side = 0; frontier != 0; side ^= 1) {
+    std::uint64_t next = 0;
+    for (std::uint64_t f = frontier; f != 0; f &= f - 1) {
+      const std::uint64_t neighbours = neighboursInBlock(graph, std::countr_zero(f), 0);
+      next |= neighbours;
+      clashes |= neighbours & sides[side];
+    }
+    frontier = next & ~reached;
+    reached |= frontier;
+    sides[side ^ 1] |= frontier;
+  }
+  if (clashes != 0) return false;
+  const char other = colour == kRed ? kBlue : kRed;
+  for (std::uint64_t v = sides[0]; v != 0; v &= v - 1) graph.vertices[static_cast<std::size_t>(std::countr_zero(v))].colour = colour;
+  for (std::uint64_t v = sides[1]; v != 0; v &= v - 1) graph.vertices[static_cast<std::size_t>(std::countr_zero(v))].colour = other;
+  return true;
+}
+
 }  // namespace
 
 // The scan of a row meets its neighbours in increasing order: coloured ones are checked for a
@@ -55,6 +85,8 @@ bool twoColour(Graph& graph, std::int32_t vertex, char colour, ColourStack& work
     work.red[word] = red;
     work.blue[word] = blue;
   }
+  const bool uncoloured = words == 1 && work.red[0] == 0 && work.blue[0] == 0;
+  if (uncoloured && (colour == kRed || colour == kBlue) && colourByLayers(graph, vertex, colour)) return true;
   work.frames.clear();
   paint(graph, work, vertex, colour);
   work.frames.push_back({vertex, colour, 0, neighboursInBlock(graph, vertex, 0)});

@@ -6,12 +6,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <new>
 
 #include "graph/integer_scanner.h"
-#include "graph/row_scan.h"
 #include "graph/tool_text.h"
 
 namespace bicubic {
@@ -51,15 +49,6 @@ void adviseHugePages(const void* start, std::size_t bytes) {
 std::size_t squareOf(std::int32_t n) { return static_cast<std::size_t>(n) * static_cast<std::size_t>(n); }
 
 }  // namespace
-
-std::int32_t findValue(const std::int32_t* row, std::int32_t from, std::int32_t length, std::int32_t value) {
-  if (from >= length) return from;
-  for (std::int32_t i = from; i < length; i += kScanBlock) {
-    const std::uint64_t matches = equalMask(row + i, std::min(kScanBlock, length - i), value);
-    if (matches != 0) return i + std::countr_zero(matches);
-  }
-  return length;
-}
 
 std::size_t pathStoreSize(std::int32_t n) {
   return n < 1 ? 0 : 2 * (2 * static_cast<std::size_t>(n) - 1);

@@ -86,11 +86,6 @@ class Graph {
   void releaseBuffers();
 };
 
-// The first index i in [from, length) with row[i] == value, or length (from itself when it is
-// past length). Looks at a block of entries at a time (row_scan.h), so that long runs without a
-// match go at vector speed and a match costs no mispredicted branch per entry before it.
-std::int32_t findValue(const std::int32_t* row, std::int32_t from, std::int32_t length, std::int32_t value);
-
 // Room for the longest augmenting path of an n-vertex assignment: 2n-1 entries of two ints.
 std::size_t pathStoreSize(std::int32_t n);
 
