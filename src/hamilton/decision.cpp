@@ -46,6 +46,18 @@ RemainingEdges::RemainingEdges(const HalfGraph& half) { rebuild(half); }
 void RemainingEdges::rebuild(const HalfGraph& half) {
   const std::int32_t m = half.m;
   const auto size = static_cast<std::size_t>(m);
+  m_ = m;
+  if (m <= kWordSize) {
+    std::fill_n(redsOfBlue_.begin(), size, 0);
+    for (std::int32_t r = 0; r < m; ++r) {
+      const std::uint64_t blues = nonZeroMask(half.row(r), m);
+      bluesOfRed_[static_cast<std::size_t>(r)] = blues;
+      for (std::uint64_t at = blues; at != 0; at &= at - 1) {
+        redsOfBlue_[static_cast<std::size_t>(std::countr_zero(at))] |= std::uint64_t{1} << r;
+      }
+    }
+    return;
+  }
   // Rows come in increasing order, so the row lists fill in one pass over the matrix and the
   // column lists, sorted from them by column, list their rows in increasing order too.
   rowStart_.resize(size + 1);
@@ -81,8 +93,42 @@ std::span<const std::int32_t> RemainingEdges::redsOf(std::int32_t blue) const {
   return {colReds_.data() + colStart_[c], colReds_.data() + colStart_[c + 1]};
 }
 
+namespace {
+
+// walkCycle on word rows: the open vertices are bits, so each step is a lowest-bit pick where
+// the lists need a scan whose length no branch predictor can guess.
+void walkInWords(const std::array<std::uint64_t, 64>& bluesOfRed, const std::array<std::uint64_t, 64>& redsOfBlue,
+                 std::span<std::int32_t> cycleLabel, std::int32_t red, std::int32_t& next) {
+  const auto m = static_cast<std::int32_t>(cycleLabel.size() / 2);
+  std::uint64_t openReds = 0;
+  std::uint64_t openBlues = 0;
+  for (std::int32_t i = 0; i < m; ++i) {
+    openReds |= std::uint64_t{cycleLabel[static_cast<std::size_t>(i)] == 0} << i;
+    openBlues |= std::uint64_t{cycleLabel[static_cast<std::size_t>(m + i)] < 1} << i;
+  }
+  for (;;) {
+    if (red >= m || next > 2 * m || red < 0 || cycleLabel[static_cast<std::size_t>(red)] > 0) return;
+    cycleLabel[static_cast<std::size_t>(red)] = next++;
+    openReds &= ~(std::uint64_t{cycleLabel[static_cast<std::size_t>(red)] != 0} << red);
+    const std::uint64_t blues = bluesOfRed[static_cast<std::size_t>(red)] & openBlues;
+    if (blues == 0) return;
+    const std::int32_t blue = std::countr_zero(blues);
+    cycleLabel[static_cast<std::size_t>(m + blue)] = next++;
+    openBlues &= ~(std::uint64_t{cycleLabel[static_cast<std::size_t>(m + blue)] >= 1} << blue);
+    const std::uint64_t reds = redsOfBlue[static_cast<std::size_t>(blue)] & openReds;
+    if (reds == 0) return;
+    red = std::countr_zero(reds);
+  }
+}
+
+}  // namespace
+
 void walkCycle(const RemainingEdges& edges, std::span<std::int32_t> cycleLabel, std::int32_t red,
                std::int32_t& next) {
+  if (edges.m_ <= RemainingEdges::kWordSize) {
+    walkInWords(edges.bluesOfRed_, edges.redsOfBlue_, cycleLabel, red, next);
+    return;
+  }
   const auto m = static_cast<std::int32_t>(cycleLabel.size() / 2);
   // The walk only ever continues from its last step, so a loop keeps the recursive order
   // without a call per vertex.

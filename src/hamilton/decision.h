@@ -3,6 +3,7 @@
 // Boolean powers. The verdict is printed; it is also returned so that other tools can use it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -17,17 +18,25 @@ namespace bicubic {
 enum class HamiltonVerdict { BicubicH, MaybeH, NotH };
 
 // The non-zero entries of a half graph's biadjacency matrix, by row and by column, each in
-// increasing order; built once so that walks never rescan whole rows or columns.
+// increasing order; built once (O(m^2)) so that walks never rescan whole rows or columns. Up to
+// 64 rows each row and column is one word of bits, beyond that a list.
 class RemainingEdges {
  public:
   RemainingEdges() = default;
   explicit RemainingEdges(const HalfGraph& half);
-  // Makes this the lists of half, reusing the buffers.
+  // Makes this the entries of half, reusing the buffers.
   void rebuild(const HalfGraph& half);
+
+ private:
+  friend void walkCycle(const RemainingEdges& edges, std::span<std::int32_t> cycleLabel, std::int32_t red,
+                        std::int32_t& next);
+  static constexpr std::int32_t kWordSize = 64;
   std::span<const std::int32_t> bluesOf(std::int32_t red) const;
   std::span<const std::int32_t> redsOf(std::int32_t blue) const;
 
- private:
+  std::int32_t m_ = 0;
+  std::array<std::uint64_t, kWordSize> bluesOfRed_{};
+  std::array<std::uint64_t, kWordSize> redsOfBlue_{};
   std::vector<std::int32_t> rowStart_, rowBlues_, colStart_, colReds_, colFill_;
 };
 
