@@ -106,15 +106,19 @@ void walkInWords(const std::array<std::uint64_t, 64>& bluesOfRed, const std::arr
     openReds |= std::uint64_t{cycleLabel[static_cast<std::size_t>(i)] == 0} << i;
     openBlues |= std::uint64_t{cycleLabel[static_cast<std::size_t>(m + i)] < 1} << i;
   }
+  if (red >= m || red < 0 || cycleLabel[static_cast<std::size_t>(red)] > 0) return;
+  // From here on red is always an open red, in range and unlabelled.
   for (;;) {
-    if (red >= m || next > 2 * m || red < 0 || cycleLabel[static_cast<std::size_t>(red)] > 0) return;
-    cycleLabel[static_cast<std::size_t>(red)] = next++;
-    openReds &= ~(std::uint64_t{cycleLabel[static_cast<std::size_t>(red)] != 0} << red);
+    if (next > 2 * m) return;
+    const std::int32_t redLabel = next++;
+    cycleLabel[static_cast<std::size_t>(red)] = redLabel;
+    openReds &= ~(std::uint64_t{redLabel != 0} << red);
     const std::uint64_t blues = bluesOfRed[static_cast<std::size_t>(red)] & openBlues;
     if (blues == 0) return;
     const std::int32_t blue = std::countr_zero(blues);
-    cycleLabel[static_cast<std::size_t>(m + blue)] = next++;
-    openBlues &= ~(std::uint64_t{cycleLabel[static_cast<std::size_t>(m + blue)] >= 1} << blue);
+    const std::int32_t blueLabel = next++;
+    cycleLabel[static_cast<std::size_t>(m + blue)] = blueLabel;
+    openBlues &= ~(std::uint64_t{blueLabel >= 1} << blue);
     const std::uint64_t reds = redsOfBlue[static_cast<std::size_t>(blue)] & openReds;
     if (reds == 0) return;
     red = std::countr_zero(reds);
