@@ -23,12 +23,9 @@ class RowSet {
     words_.assign((size + 63) / 64, 0);
     hint_ = 0;
   }
-  void insert(std::size_t row) { insertIf(row, true); }
-  // Inserts row when member is true, without a branch: callers test many rows in an irregular
-  // pattern, where a branch per row mispredicts often.
-  void insertIf(std::size_t row, bool member) {
-    words_[row / 64] |= std::uint64_t{member} << (row % 64);
-    hint_ = member ? std::min(hint_, row / 64) : hint_;
+  void insert(std::size_t row) {
+    words_[row / 64] |= std::uint64_t{1} << (row % 64);
+    hint_ = std::min(hint_, row / 64);
   }
   void erase(std::size_t row) { words_[row / 64] &= ~(std::uint64_t{1} << (row % 64)); }
   void clear() {
@@ -143,27 +140,22 @@ class AssignmentWorkspace::Solver {
   std::int64_t cost(std::size_t r, std::size_t c) const { return cost(r, c, matrix_[r * n_ + c]); }
 
   // Covering and uncovering keep the shifts where they are and only change what they follow.
-  // Written without branches: a phase start sets every row and column, in irregular patterns.
   void setRowCovered(std::size_t r, bool covered) {
-    const bool changes = (rowCovered_[r] != 0) != covered;
-    rowKey_[r] += changes ? (covered ? -shifted_ : shifted_) : 0;
+    if ((rowCovered_[r] != 0) == covered) return;
+    rowKey_[r] += covered ? -shifted_ : shifted_;
     rowCovered_[r] = covered;
   }
   void setColCovered(std::size_t c, bool covered) {
-    const bool changes = (colCovered_[c] != 0) != covered;
-    colKey_[c] += changes ? (covered ? -shifted_ : shifted_) : 0;
+    if ((colCovered_[c] != 0) == covered) return;
+    colKey_[c] += covered ? -shifted_ : shifted_;
     colCovered_[c] = covered;
   }
 
+  // The bit is set last, so that a push that throws leaves no listed bit without its entry.
   void listZero(std::size_t r, std::size_t c) {
     const std::size_t cell = r * n_ + c;
-    if ((listed_[cell / 64] & (std::uint64_t{1} << (cell % 64))) != 0) return;
-    listNewZero(r, c);
-  }
-  // A cell known not to be listed yet (the first sweep meets each cell once).
-  void listNewZero(std::size_t r, std::size_t c) {
-    const std::size_t cell = r * n_ + c;
     const std::uint64_t bit = std::uint64_t{1} << (cell % 64);
+    if ((listed_[cell / 64] & bit) != 0) return;
     const std::int32_t entry = matrix_[cell];
     rowZeros_[r].push_back({static_cast<std::int32_t>(c), entry});
     colZeros_[c].push_back({static_cast<std::int32_t>(r), entry});
@@ -188,17 +180,12 @@ class AssignmentWorkspace::Solver {
     const auto n = static_cast<std::int32_t>(n_);
     for (std::size_t r = 0; r < n_; ++r) {
       const std::int32_t* row = matrix_ + r * n_;
-      // One loop per mode, so that each compiles to vector compares.
       std::int32_t value = row[0];
-      if (maximise_) {
-        for (std::size_t c = 1; c < n_; ++c) value = std::max(value, row[c]);
-      } else {
-        for (std::size_t c = 1; c < n_; ++c) value = std::min(value, row[c]);
-      }
+      for (std::size_t c = 1; c < n_; ++c) value = maximise_ ? std::max(value, row[c]) : std::min(value, row[c]);
       extreme[r] = value;
       for (std::int32_t block = 0; block < n; block += kScanBlock) {
         for (std::uint64_t at = equalMask(row + block, std::min(kScanBlock, n - block), value); at != 0; at &= at - 1) {
-          listNewZero(r, static_cast<std::size_t>(block + std::countr_zero(at)));
+          listZero(r, static_cast<std::size_t>(block + std::countr_zero(at)));
         }
       }
     }
@@ -236,8 +223,7 @@ class AssignmentWorkspace::Solver {
     for (std::size_t c = 0; c < n_; ++c) {
       if (colCovered_[c] != 0) continue;
       for (const ListedZero& zero : colZeros_[c]) {
-        const auto r = static_cast<std::size_t>(zero.index);
-        pending_.insertIf(r, stillZero(r, c, zero));
+        if (cost(static_cast<std::size_t>(zero.index), c, zero.entry) == 0) pending_.insert(static_cast<std::size_t>(zero.index));
       }
     }
     return stars;
@@ -270,8 +256,7 @@ class AssignmentWorkspace::Solver {
       std::int32_t last = -1;
       for (const ListedZero& zero : rowZeros_[r]) {
         const auto column = static_cast<std::size_t>(zero.index);
-        const bool open = colCovered_[column] == 0 && stillZero(r, column, zero);
-        last = std::max(last, open ? zero.index : -1);
+        if (zero.index > last && colCovered_[column] == 0 && stillZero(r, column, zero)) last = zero.index;
       }
       pending_.erase(r);
       if (last < 0) continue;
@@ -305,7 +290,7 @@ class AssignmentWorkspace::Solver {
     setColCovered(c, false);
     for (const ListedZero& zero : colZeros_[c]) {
       const auto r = static_cast<std::size_t>(zero.index);
-      pending_.insertIf(r, rowCovered_[r] == 0 && stillZero(r, c, zero));
+      if (rowCovered_[r] == 0 && stillZero(r, c, zero)) pending_.insert(r);
     }
     if (slackKnown_) {
       uncoveredCols_.push_back(c);

@@ -1,7 +1,6 @@
-// The assignment solver for matrices of at most 64 rows, where a set of rows or columns fits in
-// one word: the same steps and choices as the general solver (assignment.cpp), with the zero
-// cells, the covers and the rows waiting for step 4 held as bit masks in fixed arrays, so that
-// a solve allocates nothing and a step touches a word where the general solver walks a list.
+// The assignment solver for at most 64 rows: the general solver's steps and choices exactly, with
+// zero cells, covers and waiting rows as one word of bits per row or column in fixed arrays.
+// Cost: a solve allocates nothing, and a step touches a word where the general one walks a list.
 #pragma once
 
 #include <array>

@@ -1,7 +1,6 @@
-// Row scans: bit masks of the entries of a block of a matrix row (at most 64) that equal a value
-// or are non-zero. Bit k stands for entry k and no bit at or above the block's length is set.
-// Cost: one vector compare per four entries and no branch per entry, so that a caller walks the
-// matches with countr_zero instead of paying a mispredicted branch at each one.
+// Row scans: bit masks of the entries of a row block (at most 64) that equal a value or are not 0;
+// bit k stands for entry k, none at or above the block's length. Cost: a vector compare per four
+// entries and no branch per entry, so callers walk matches by countr_zero, not by branches.
 #pragma once
 
 #include <cstdint>

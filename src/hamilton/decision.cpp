@@ -181,11 +181,8 @@ void FirstNonZeroPowers::reset(std::int32_t size, std::span<const Cell> ones) {
 }
 
 void FirstNonZeroPowers::multiply() {
-  // Rows that select none stay so; written as selects, not branches, since which rows those
-  // are follows no pattern a predictor could learn.
   for (std::int32_t& selected : selectedRow_) {
-    const std::int32_t next = firstInRow_[static_cast<std::size_t>(std::max(selected, 0))];
-    selected = selected < 0 ? -1 : next;
+    if (selected >= 0) selected = firstInRow_[static_cast<std::size_t>(selected)];
   }
 }
 
@@ -267,12 +264,8 @@ HamiltonVerdict decideHamiltonian(HalfGraph& half, OutputSink& out, DecisionWork
   powers.reset(m, matchOnes);
   while (k < limit) {
     powers.multiply();
-    // From walkedReds on no power can end the loop early, so only the last one's diagonal is
-    // ever read.
-    if (k < walkedReds || k + 1 == limit) {
-      allOnes = powers.diagonalAllOnes();
-      if (allOnes && k < walkedReds) break;
-    }
+    allOnes = powers.diagonalAllOnes();
+    if (allOnes && k < walkedReds) break;
     ++k;
   }
   out << "b^" << k + 1 << text::kPowerStop;
