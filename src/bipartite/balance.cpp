@@ -22,9 +22,7 @@ bool checkBalance(Graph& graph, ColourStack& stack) {
     const char colour = graph.vertices[static_cast<std::size_t>(i)].colour;
     if (colour != kRed && colour != kBlue) continue;
     const std::int32_t* row = graph.row(i);
-    // A plain count, which compiles to vector compares.
-    std::int32_t degree = 0;
-    for (std::int32_t c = 0; c < n; ++c) degree += row[c] != 0 ? 1 : 0;
+    const auto degree = static_cast<std::int32_t>(std::count_if(row, row + n, [](std::int32_t e) { return e != 0; }));
     if (degree != 3) cubic = false;
     (colour == kRed ? graph.redVertices : graph.blueVertices).push_back(Vertex{degree, colour});
   }

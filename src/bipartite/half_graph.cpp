@@ -16,8 +16,8 @@ void fillHalfGraph(const Graph& graph, HalfGraph& half) {
   const std::int32_t n = graph.nCities;
   half.resize(n / 2);
 
-  // Both classes in one pass, each vertex written to both lists and kept by one of them, so
-  // that an irregular colour pattern costs no mispredicted branch per vertex.
+  // Both classes in one pass: each vertex is written to both lists and kept by the one of its
+  // colour, so that the pass has no branch on the colour.
   std::vector<std::int32_t>& reds = half.redVertexOfRow;
   std::vector<std::int32_t>& blues = half.blueVertexOfColumn;
   reds.resize(static_cast<std::size_t>(n) + 1);
