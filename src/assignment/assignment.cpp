@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <memory>
+#include <span>
 #include <vector>
+
+#include "assignment/small_solver.h"
+#include "graph/row_scan.h"
 
 namespace bicubic {
 
@@ -13,7 +18,11 @@ namespace {
 // the lowest, so a hint below which no member lies saves rescanning empty words.
 class RowSet {
  public:
-  explicit RowSet(std::size_t size) : words_((size + 63) / 64, 0) {}
+  // Makes this the empty set of rows below size.
+  void reset(std::size_t size) {
+    words_.assign((size + 63) / 64, 0);
+    hint_ = 0;
+  }
   void insert(std::size_t row) {
     words_[row / 64] |= std::uint64_t{1} << (row % 64);
     hint_ = std::min(hint_, row / 64);
@@ -36,6 +45,8 @@ class RowSet {
   std::size_t hint_ = 0;
 };
 
+}  // namespace
+
 // The assignment method with the same choices as its six literal steps: stars in step 2 go to
 // the lowest free zero of each row, step 4 primes the last uncovered zero of the first row that
 // has one, step 5 follows star and prime alternately, step 6 shifts by the smallest uncovered
@@ -55,7 +66,7 @@ class RowSet {
 // A step 6 of the literal method may move by less than the smallest uncovered cost (when its
 // bound is smaller), but then it repeats with nothing else changing until the sum reaches that
 // cost, so one shift by the smallest uncovered cost ends in the same state.
-class Solver {
+class AssignmentWorkspace::Solver {
   // A listed zero: the other coordinate and the matrix entry of the cell.
   struct ListedZero {
     std::int32_t index;
@@ -63,38 +74,63 @@ class Solver {
   };
 
  public:
-  Solver(const Graph& graph, bool maximise, std::vector<std::int32_t>& pathStore)
-      : matrix_(graph.adjacency_matrix.data()),
-        n_(static_cast<std::size_t>(graph.nCities)),
-        maximise_(maximise),
-        path_(pathStore),
-        rowKey_(n_, 0),
-        colKey_(n_, 0),
-        rowZeros_(n_),
-        colZeros_(n_),
-        listed_((n_ * n_ + 63) / 64, 0),
-        starOfRow_(n_, -1),
-        starOfCol_(n_, -1),
-        primeOfRow_(n_, -1),
-        rowCovered_(n_, 0),
-        colCovered_(n_, 0),
-        openPosition_(n_, 0),
-        pending_(n_) {
-    if (path_.size() < pathStoreSize(static_cast<std::int32_t>(n_))) path_.resize(pathStoreSize(static_cast<std::int32_t>(n_)));
-    openRows_.reserve(n_);
-    openSlack_.reserve(n_);
-  }
-
-  std::vector<std::int32_t> solve() {
+  // Solves graph's matrix; the result is the star column of each row, valid until the next solve.
+  std::span<const std::int32_t> solve(const Graph& graph, bool maximise, std::vector<std::int32_t>& pathStore) {
+    prepare(graph, maximise);
+    const auto n = static_cast<std::int32_t>(n_);
+    if (pathStore.size() < pathStoreSize(n)) pathStore.resize(pathStoreSize(n));
+    path_ = pathStore.data();
     reduceRowsAndListZeros();
     starZeros();
     while (coverStarredColumns() < n_) {
       while (!primeZeros()) adjustCosts();
     }
-    return std::vector<std::int32_t>(starOfRow_.begin(), starOfRow_.end());
+    return starOfRow_;
   }
 
  private:
+  // Every buffer back to its starting state for an n x n matrix, in O(n + zeros listed last
+  // time): the listed-cell bits are cleared through the lists that name them, so a caller
+  // solving small matrix after small matrix never pays for the largest one it met. Each listed
+  // bit has its row-list entry before the bit is set, so even a solve that ended in bad_alloc
+  // leaves nothing behind that this misses.
+  void prepare(const Graph& graph, bool maximise) {
+    for (std::size_t r = 0; r < n_; ++r) {
+      for (const ListedZero& zero : rowZeros_[r]) unlist(r, static_cast<std::size_t>(zero.index));
+      rowZeros_[r].clear();
+      colZeros_[r].clear();
+    }
+    n_ = 0;
+    const auto n = static_cast<std::size_t>(graph.nCities);
+    matrix_ = graph.adjacency_matrix.data();
+    maximise_ = maximise;
+    largest_ = 0;
+    shifted_ = 0;
+    rowKey_.assign(n, 0);
+    colKey_.assign(n, 0);
+    if (rowZeros_.size() < n) {
+      rowZeros_.resize(n);
+      colZeros_.resize(n);
+    }
+    const std::size_t words = (n * n + 63) / 64;
+    if (listed_.size() < words) listed_.resize(words, 0);
+    starOfRow_.assign(n, -1);
+    starOfCol_.assign(n, -1);
+    primeOfRow_.assign(n, -1);
+    primedRows_.clear();
+    rowCovered_.assign(n, 0);
+    colCovered_.assign(n, 0);
+    openRows_.clear();
+    openPosition_.resize(n);
+    openSlack_.clear();
+    uncoveredCols_.clear();
+    extreme_.resize(n);
+    slackKnown_ = false;
+    adjustedSinceCompaction_ = false;
+    pending_.reset(n);
+    n_ = n;
+  }
+
   std::int64_t baseOf(std::int32_t entry) const { return maximise_ ? largest_ - entry : std::int64_t{entry}; }
   std::int64_t rowShift(std::size_t r) const { return rowKey_[r] + (rowCovered_[r] != 0 ? shifted_ : 0); }
   std::int64_t colShift(std::size_t c) const { return colKey_[c] - (colCovered_[c] != 0 ? 0 : shifted_); }
@@ -115,14 +151,15 @@ class Solver {
     colCovered_[c] = covered;
   }
 
+  // The bit is set last, so that a push that throws leaves no listed bit without its entry.
   void listZero(std::size_t r, std::size_t c) {
     const std::size_t cell = r * n_ + c;
     const std::uint64_t bit = std::uint64_t{1} << (cell % 64);
     if ((listed_[cell / 64] & bit) != 0) return;
-    listed_[cell / 64] |= bit;
     const std::int32_t entry = matrix_[cell];
     rowZeros_[r].push_back({static_cast<std::int32_t>(c), entry});
     colZeros_[c].push_back({static_cast<std::int32_t>(r), entry});
+    listed_[cell / 64] |= bit;
   }
   // Listed zeros go stale only through a step 6, so until the next one after a clean-up every
   // listed zero is still 0 and needs no look at its cost.
@@ -139,15 +176,17 @@ class Solver {
   // the row's largest entry ("max") or smallest entry (any other mode) does, so one sweep in
   // 32-bit values, each row still in cache for its second look, finds the zeros in column order.
   void reduceRowsAndListZeros() {
-    std::vector<std::int32_t> extreme(n_);
+    std::vector<std::int32_t>& extreme = extreme_;
     const auto n = static_cast<std::int32_t>(n_);
     for (std::size_t r = 0; r < n_; ++r) {
       const std::int32_t* row = matrix_ + r * n_;
       std::int32_t value = row[0];
       for (std::size_t c = 1; c < n_; ++c) value = maximise_ ? std::max(value, row[c]) : std::min(value, row[c]);
       extreme[r] = value;
-      for (std::int32_t c = findValue(row, 0, n, value); c < n; c = findValue(row, c + 1, n, value)) {
-        listZero(r, static_cast<std::size_t>(c));
+      for (std::int32_t block = 0; block < n; block += kScanBlock) {
+        for (std::uint64_t at = equalMask(row + block, std::min(kScanBlock, n - block), value); at != 0; at &= at - 1) {
+          listZero(r, static_cast<std::size_t>(block + std::countr_zero(at)));
+        }
       }
     }
     if (maximise_) largest_ = std::max<std::int64_t>(0, *std::max_element(extreme.begin(), extreme.end()));
@@ -330,13 +369,13 @@ class Solver {
     }
   }
 
-  const std::int32_t* matrix_;
-  std::size_t n_;
-  bool maximise_;
+  const std::int32_t* matrix_ = nullptr;
+  std::size_t n_ = 0;
+  bool maximise_ = true;
   std::int64_t largest_ = 0;
   // The sum of every step 6 amount so far.
   std::int64_t shifted_ = 0;
-  std::vector<std::int32_t>& path_;
+  std::int32_t* path_ = nullptr;
   std::vector<std::int64_t> rowKey_;
   std::vector<std::int64_t> colKey_;
   std::vector<std::vector<ListedZero>> rowZeros_;
@@ -352,16 +391,29 @@ class Solver {
   std::vector<std::size_t> openPosition_;
   std::vector<std::int64_t> openSlack_;
   std::vector<std::size_t> uncoveredCols_;
+  std::vector<std::int32_t> extreme_;
   bool slackKnown_ = false;
   bool adjustedSinceCompaction_ = false;
   RowSet pending_;
 };
 
-}  // namespace
+AssignmentWorkspace::AssignmentWorkspace()
+    : solver_(std::make_unique<Solver>()), smallSolver_(std::make_unique<SmallSolver>()) {}
+AssignmentWorkspace::~AssignmentWorkspace() = default;
 
 void solveAssignment(Graph& graph, std::string mode, OutputSink& out) {
-  std::vector<std::int32_t> starColumnOfRow;
-  if (graph.nCities > 0) starColumnOfRow = Solver(graph, mode == "max", graph.path).solve();
+  AssignmentWorkspace workspace;
+  solveAssignment(graph, mode, out, workspace);
+}
+
+void solveAssignment(Graph& graph, const std::string& mode, OutputSink& out, AssignmentWorkspace& workspace) {
+  std::span<const std::int32_t> starColumnOfRow;
+  const bool maximise = mode == "max";
+  if (graph.nCities > 0 && static_cast<std::size_t>(graph.nCities) <= AssignmentWorkspace::SmallSolver::kMaxSize) {
+    starColumnOfRow = workspace.smallSolver_->solve(graph, maximise, graph.path);
+  } else if (graph.nCities > 0) {
+    starColumnOfRow = workspace.solver_->solve(graph, maximise, graph.path);
+  }
   recordAndReport(graph, starColumnOfRow, mode, out);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -16,6 +17,27 @@ namespace bicubic {
 // entries anywhere in the 32-bit range give exact results. Throws std::bad_alloc when its
 // working arrays cannot be had.
 void solveAssignment(Graph& graph, std::string mode, OutputSink& out);
+
+// The solver's working arrays, kept from one solve to the next: a caller solving matrix after
+// matrix allocates only when one is larger than any before, and resetting costs O(n) plus the
+// zeros the last solve listed, not O(n^2).
+class AssignmentWorkspace {
+ public:
+  AssignmentWorkspace();
+  AssignmentWorkspace(const AssignmentWorkspace&) = delete;
+  AssignmentWorkspace& operator=(const AssignmentWorkspace&) = delete;
+  ~AssignmentWorkspace();
+
+ private:
+  class Solver;
+  class SmallSolver;
+  friend void solveAssignment(Graph& graph, const std::string& mode, OutputSink& out, AssignmentWorkspace& workspace);
+  std::unique_ptr<Solver> solver_;
+  std::unique_ptr<SmallSolver> smallSolver_;
+};
+
+// The same solve with the workspace's buffers; the result does not depend on earlier solves.
+void solveAssignment(Graph& graph, const std::string& mode, OutputSink& out, AssignmentWorkspace& workspace);
 
 // Records row r -> starColumnOfRow[r] in the pair table with its label (k for the k-th red row,
 // n + number of red rows before it + 1 otherwise) and prints the pair lines and the total.

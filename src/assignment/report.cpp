@@ -17,6 +17,7 @@ void recordAndReport(Graph& graph, std::span<const std::int32_t> starColumnOfRow
       pair.label = n + counter;
     }
   }
+  if (out.discards()) return;
   std::int64_t total = 0;
   for (std::int32_t r = 0; r < n; ++r) {
     const Pair& pair = graph.pairs[static_cast<std::size_t>(r)];

@@ -7,9 +7,14 @@
 namespace bicubic {
 
 bool checkBalance(Graph& graph) {
+  ColourStack stack;
+  return checkBalance(graph, stack);
+}
+
+bool checkBalance(Graph& graph, ColourStack& stack) {
   graph.status = kStatusUntested;
   bool cubic = true;
-  if (!twoColour(graph, 0, kRed)) return false;
+  if (!twoColour(graph, 0, kRed, stack)) return false;
   graph.status = kStatusUnbalanced;
 
   const std::int32_t n = graph.nCities;

@@ -3,6 +3,7 @@
 // different size), 1 (balanced) or 2 (balanced and every coloured vertex of degree 3).
 #pragma once
 
+#include "bipartite/two_colour.h"
 #include "graph/graph.h"
 
 namespace bicubic {
@@ -10,5 +11,7 @@ namespace bicubic {
 // Repeats the colouring from vertex 0 with red, fills the colour lists and status; true when
 // the two colour classes have the same size.
 bool checkBalance(Graph& graph);
+// The same with the colouring's stack supplied by the caller.
+bool checkBalance(Graph& graph, ColourStack& stack);
 
 }  // namespace bicubic

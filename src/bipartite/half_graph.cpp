@@ -16,20 +16,28 @@ void fillHalfGraph(const Graph& graph, HalfGraph& half) {
   const std::int32_t n = graph.nCities;
   half.resize(n / 2);
 
-  std::vector<std::int32_t> blueColumns;
-  for (std::int32_t j = 0; j < n; ++j) {
-    if (graph.vertices[static_cast<std::size_t>(j)].colour == kBlue) blueColumns.push_back(j);
+  // Both classes in one pass: each vertex is written to both lists and kept by the one of its
+  // colour, so that the pass has no branch on the colour.
+  std::vector<std::int32_t>& reds = half.redVertexOfRow;
+  std::vector<std::int32_t>& blues = half.blueVertexOfColumn;
+  reds.resize(static_cast<std::size_t>(n) + 1);
+  blues.resize(static_cast<std::size_t>(n) + 1);
+  std::size_t redCount = 0;
+  std::size_t blueCount = 0;
+  for (std::int32_t v = 0; v < n; ++v) {
+    const char colour = graph.vertices[static_cast<std::size_t>(v)].colour;
+    reds[redCount] = v;
+    blues[blueCount] = v;
+    redCount += colour == kRed ? 1 : 0;
+    blueCount += colour == kBlue ? 1 : 0;
   }
-  // A passed balance test keeps both classes within m; the bound only guards misuse.
-  const auto columns = std::min(blueColumns.size(), static_cast<std::size_t>(half.m));
-  std::int32_t rowCounter = 0;
-  for (std::int32_t i = 0; i < n && rowCounter < half.m; ++i) {
-    if (graph.vertices[static_cast<std::size_t>(i)].colour != kRed) continue;
-    const std::int32_t* source = graph.row(i);
-    for (std::size_t c = 0; c < columns; ++c) {
-      half.setEdge(rowCounter, static_cast<std::int32_t>(c), source[blueColumns[c]]);
-    }
-    ++rowCounter;
+  // A passed balance test keeps both classes within m; the bounds only guard misuse.
+  reds.resize(std::min(redCount, static_cast<std::size_t>(half.m)));
+  blues.resize(std::min(blueCount, static_cast<std::size_t>(half.m)));
+  for (std::size_t r = 0; r < reds.size(); ++r) {
+    const std::int32_t* source = graph.row(reds[r]);
+    std::int32_t* target = half.adjacency_matrix.data() + r * static_cast<std::size_t>(half.m);
+    for (std::size_t c = 0; c < blues.size(); ++c) target[c] = source[blues[c]];
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "graph/graph.h"
 #include "graph/output_sink.h"
@@ -30,6 +31,10 @@ class HalfGraph : public Graph {
 
   std::int32_t m;
   std::int32_t parentStatus = kStatusUntested;
+  // The source graph's vertex behind each row (red) and each column (blue), in increasing
+  // order, once fillHalfGraph ran.
+  std::vector<std::int32_t> redVertexOfRow;
+  std::vector<std::int32_t> blueVertexOfColumn;
 };
 
 // Builds the half graph of a graph that passed checkBalance and prints it as a table.

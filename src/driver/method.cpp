@@ -25,7 +25,7 @@ void collectEdges(const Graph& graph, std::vector<MethodRunner::Edge>& edges) {
 
 std::int32_t methodMaxOrder() { return kMaxVertices; }
 
-MethodRunner::MethodRunner() : graph_(std::make_unique<Graph>()), half_(std::make_unique<HalfGraph>(0)) {}
+MethodRunner::MethodRunner() : graph_(std::make_unique<Graph>()), workspace_(std::make_unique<VerdictWorkspace>()) {}
 
 MethodRunner::~MethodRunner() = default;
 
@@ -74,13 +74,13 @@ Verdict MethodRunner::runOnEdges(std::int32_t order, std::span<const Edge> edges
 }
 
 Verdict MethodRunner::verdictOnEdges(std::int32_t order, std::span<const Edge> edges) {
-  return load(order, edges) ? pipelineVerdict(*graph_, *half_) : Verdict::OutOfMemory;
+  return load(order, edges) ? pipelineVerdict(*graph_, *workspace_) : Verdict::OutOfMemory;
 }
 
 Verdict MethodRunner::verdictOfLastRead() {
   if (!lastReadUsable_) return Verdict::OutOfMemory;
   lastReadUsable_ = false;
-  return pipelineVerdict(*graph_, *half_);
+  return pipelineVerdict(*graph_, *workspace_);
 }
 
 }  // namespace bicubic

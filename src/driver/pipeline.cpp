@@ -34,8 +34,8 @@ Verdict fromDecision(HamiltonVerdict verdict) {
 }
 
 // The first three tests; the verdict when one of them stops the run.
-std::optional<Verdict> earlyStop(Graph& graph, OutputSink& out) {
-  if (!twoColour(graph, 0, kRed)) {
+std::optional<Verdict> earlyStop(Graph& graph, OutputSink& out, ColourStack& stack) {
+  if (!twoColour(graph, 0, kRed, stack)) {
     out << text::kNotBipartite;
     return Verdict::NotBipartite;
   }
@@ -45,7 +45,7 @@ std::optional<Verdict> earlyStop(Graph& graph, OutputSink& out) {
     out << text::kNotConnected;
     return Verdict::NotConnected;
   }
-  if (!checkBalance(graph)) {
+  if (!checkBalance(graph, stack)) {
     out << text::kUnbalanced;
     return Verdict::Unbalanced;
   }
@@ -57,7 +57,8 @@ std::optional<Verdict> earlyStop(Graph& graph, OutputSink& out) {
 
 Verdict runPipeline(Graph& graph, OutputSink& out) {
   try {
-    if (const std::optional<Verdict> stop = earlyStop(graph, out)) return *stop;
+    ColourStack stack;
+    if (const std::optional<Verdict> stop = earlyStop(graph, out, stack)) return *stop;
     solveAssignment(graph, "max", out);
     std::unique_ptr<HalfGraph> half = buildHalfGraph(graph, out);
     half->setParentStatus(graph.getStatus());
@@ -68,13 +69,14 @@ Verdict runPipeline(Graph& graph, OutputSink& out) {
   }
 }
 
-Verdict pipelineVerdict(Graph& graph, HalfGraph& half) {
+Verdict pipelineVerdict(Graph& graph, VerdictWorkspace& workspace) {
   OutputSink quiet = OutputSink::discarding();
   try {
-    if (const std::optional<Verdict> stop = earlyStop(graph, quiet)) return *stop;
+    if (const std::optional<Verdict> stop = earlyStop(graph, quiet, workspace.colourStack)) return *stop;
+    HalfGraph& half = workspace.half;
     fillHalfGraph(graph, half);
     half.setParentStatus(graph.getStatus());
-    return fromDecision(decideHamiltonian(half, quiet));
+    return fromDecision(decideHamiltonian(half, quiet, workspace.decision));
   } catch (const std::bad_alloc&) {
     return Verdict::OutOfMemory;
   }

@@ -4,9 +4,11 @@
 #pragma once
 
 #include "bipartite/half_graph.h"
+#include "bipartite/two_colour.h"
 #include "driver/method.h"
 #include "graph/graph.h"
 #include "graph/output_sink.h"
+#include "hamilton/decision.h"
 
 namespace bicubic {
 
@@ -17,10 +19,19 @@ void printBanner(OutputSink& out);
 // that cannot be allocated ends the run with a line saying so (Verdict::OutOfMemory).
 Verdict runPipeline(Graph& graph, OutputSink& out);
 
+// Every buffer pipelineVerdict needs, kept from one graph to the next so that a caller running
+// graph after graph allocates only when a graph is larger than any before.
+struct VerdictWorkspace {
+  VerdictWorkspace() : half(0) {}
+  HalfGraph half;
+  DecisionWorkspace decision;
+  ColourStack colourStack;
+};
+
 // The verdict runPipeline would print, printing nothing: the same stages on the same graph,
 // except the first assignment, whose pairs are only printed and never read again, so it cannot
-// change the verdict. The half graph's buffers are the caller's, reused from run to run.
-Verdict pipelineVerdict(Graph& graph, HalfGraph& half);
+// change the verdict. Nothing an earlier graph left in the workspace reaches the verdict.
+Verdict pipelineVerdict(Graph& graph, VerdictWorkspace& workspace);
 
 // The whole tool: banner, usage or read, the timed pipeline and the tick line. Always 0.
 int runTool(int argc, const char* const* argv, OutputSink& out);

@@ -50,19 +50,6 @@ std::size_t squareOf(std::int32_t n) { return static_cast<std::size_t>(n) * stat
 
 }  // namespace
 
-std::int32_t findValue(const std::int32_t* row, std::int32_t from, std::int32_t length, std::int32_t value) {
-  constexpr std::int32_t kBlock = 32;
-  std::int32_t i = from;
-  for (; i + kBlock <= length; i += kBlock) {
-    // A count, not a flag: the compiler turns this sum into vector compares.
-    std::int32_t matches = 0;
-    for (std::int32_t k = 0; k < kBlock; ++k) matches += row[i + k] == value ? 1 : 0;
-    if (matches != 0) break;
-  }
-  while (i < length && row[i] != value) ++i;
-  return i;
-}
-
 std::size_t pathStoreSize(std::int32_t n) {
   return n < 1 ? 0 : 2 * (2 * static_cast<std::size_t>(n) - 1);
 }

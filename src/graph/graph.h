@@ -86,10 +86,6 @@ class Graph {
   void releaseBuffers();
 };
 
-// The first index i in [from, length) with row[i] == value, or length. Looks at blocks of
-// entries at a time so that long runs without a match go at vector speed.
-std::int32_t findValue(const std::int32_t* row, std::int32_t from, std::int32_t length, std::int32_t value);
-
 // Room for the longest augmenting path of an n-vertex assignment: 2n-1 entries of two ints.
 std::size_t pathStoreSize(std::int32_t n);
 

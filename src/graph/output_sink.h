@@ -56,6 +56,8 @@ class OutputSink {
   int writeError() const { return writeError_; }
 
   const std::string& captured() const { return buffer_; }
+  // True for a discarding sink: a stage may then skip work that only formats what it prints.
+  bool discards() const { return mode_ == Mode::Discard; }
 
  private:
   enum class Mode { Capture, Drain, Discard };

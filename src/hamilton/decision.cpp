@@ -1,8 +1,10 @@
 #include "hamilton/decision.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "assignment/assignment.h"
+#include "graph/row_scan.h"
 #include "graph/tool_text.h"
 
 namespace bicubic {
@@ -39,36 +41,45 @@ class LowestUnlabelled {
 
 }  // namespace
 
-RemainingEdges::RemainingEdges(const HalfGraph& half) {
+RemainingEdges::RemainingEdges(const HalfGraph& half) { rebuild(half); }
+
+void RemainingEdges::rebuild(const HalfGraph& half) {
   const std::int32_t m = half.m;
   const auto size = static_cast<std::size_t>(m);
-  rowStart_.assign(size + 1, 0);
+  m_ = m;
+  if (m <= kWordSize) {
+    std::fill_n(redsOfBlue_.begin(), size, 0);
+    for (std::int32_t r = 0; r < m; ++r) {
+      const std::uint64_t blues = nonZeroMask(half.row(r), m);
+      bluesOfRed_[static_cast<std::size_t>(r)] = blues;
+      for (std::uint64_t at = blues; at != 0; at &= at - 1) {
+        redsOfBlue_[static_cast<std::size_t>(std::countr_zero(at))] |= std::uint64_t{1} << r;
+      }
+    }
+    return;
+  }
+  // Rows come in increasing order, so the row lists fill in one pass over the matrix and the
+  // column lists, sorted from them by column, list their rows in increasing order too.
+  rowStart_.resize(size + 1);
+  rowStart_[0] = 0;
+  rowBlues_.clear();
   colStart_.assign(size + 1, 0);
   for (std::int32_t r = 0; r < m; ++r) {
     const std::int32_t* row = half.row(r);
-    for (std::int32_t c = 0; c < m; ++c) {
-      if (row[c] != 0) {
-        ++rowStart_[static_cast<std::size_t>(r) + 1];
+    for (std::int32_t block = 0; block < m; block += kScanBlock) {
+      for (std::uint64_t ones = nonZeroMask(row + block, std::min(kScanBlock, m - block)); ones != 0; ones &= ones - 1) {
+        const std::int32_t c = block + std::countr_zero(ones);
+        rowBlues_.push_back(c);
         ++colStart_[static_cast<std::size_t>(c) + 1];
       }
     }
+    rowStart_[static_cast<std::size_t>(r) + 1] = static_cast<std::int32_t>(rowBlues_.size());
   }
-  for (std::size_t i = 0; i < size; ++i) {
-    rowStart_[i + 1] += rowStart_[i];
-    colStart_[i + 1] += colStart_[i];
-  }
-  rowBlues_.resize(static_cast<std::size_t>(rowStart_[size]));
-  colReds_.resize(static_cast<std::size_t>(colStart_[size]));
-  std::vector<std::int32_t> colFill(colStart_.begin(), colStart_.end() - 1);
-  std::size_t rowFill = 0;
+  for (std::size_t i = 0; i < size; ++i) colStart_[i + 1] += colStart_[i];
+  colReds_.resize(rowBlues_.size());
+  colFill_.assign(colStart_.begin(), colStart_.end() - 1);
   for (std::int32_t r = 0; r < m; ++r) {
-    const std::int32_t* row = half.row(r);
-    for (std::int32_t c = 0; c < m; ++c) {
-      if (row[c] != 0) {
-        rowBlues_[rowFill++] = c;
-        colReds_[static_cast<std::size_t>(colFill[static_cast<std::size_t>(c)]++)] = r;
-      }
-    }
+    for (std::int32_t c : bluesOf(r)) colReds_[static_cast<std::size_t>(colFill_[static_cast<std::size_t>(c)]++)] = r;
   }
 }
 
@@ -82,8 +93,46 @@ std::span<const std::int32_t> RemainingEdges::redsOf(std::int32_t blue) const {
   return {colReds_.data() + colStart_[c], colReds_.data() + colStart_[c + 1]};
 }
 
+namespace {
+
+// walkCycle on word rows: the open vertices are bits, so each step is a lowest-bit pick where
+// the lists need a scan whose length no branch predictor can guess.
+void walkInWords(const std::array<std::uint64_t, 64>& bluesOfRed, const std::array<std::uint64_t, 64>& redsOfBlue,
+                 std::span<std::int32_t> cycleLabel, std::int32_t red, std::int32_t& next) {
+  const auto m = static_cast<std::int32_t>(cycleLabel.size() / 2);
+  std::uint64_t openReds = 0;
+  std::uint64_t openBlues = 0;
+  for (std::int32_t i = 0; i < m; ++i) {
+    openReds |= std::uint64_t{cycleLabel[static_cast<std::size_t>(i)] == 0} << i;
+    openBlues |= std::uint64_t{cycleLabel[static_cast<std::size_t>(m + i)] < 1} << i;
+  }
+  if (red >= m || red < 0 || cycleLabel[static_cast<std::size_t>(red)] > 0) return;
+  // From here on red is always an open red, in range and unlabelled.
+  for (;;) {
+    if (next > 2 * m) return;
+    const std::int32_t redLabel = next++;
+    cycleLabel[static_cast<std::size_t>(red)] = redLabel;
+    openReds &= ~(std::uint64_t{redLabel != 0} << red);
+    const std::uint64_t blues = bluesOfRed[static_cast<std::size_t>(red)] & openBlues;
+    if (blues == 0) return;
+    const std::int32_t blue = std::countr_zero(blues);
+    const std::int32_t blueLabel = next++;
+    cycleLabel[static_cast<std::size_t>(m + blue)] = blueLabel;
+    openBlues &= ~(std::uint64_t{blueLabel >= 1} << blue);
+    const std::uint64_t reds = redsOfBlue[static_cast<std::size_t>(blue)] & openReds;
+    if (reds == 0) return;
+    red = std::countr_zero(reds);
+  }
+}
+
+}  // namespace
+
 void walkCycle(const RemainingEdges& edges, std::span<std::int32_t> cycleLabel, std::int32_t red,
                std::int32_t& next) {
+  if (edges.m_ <= RemainingEdges::kWordSize) {
+    walkInWords(edges.bluesOfRed_, edges.redsOfBlue_, cycleLabel, red, next);
+    return;
+  }
   const auto m = static_cast<std::int32_t>(cycleLabel.size() / 2);
   // The walk only ever continues from its last step, so a loop keeps the recursive order
   // without a call per vertex.
@@ -111,7 +160,9 @@ void walkCycle(const RemainingEdges& edges, std::span<std::int32_t> cycleLabel, 
   }
 }
 
-FirstNonZeroPowers::FirstNonZeroPowers(std::int32_t size, std::span<const Cell> ones) {
+FirstNonZeroPowers::FirstNonZeroPowers(std::int32_t size, std::span<const Cell> ones) { reset(size, ones); }
+
+void FirstNonZeroPowers::reset(std::int32_t size, std::span<const Cell> ones) {
   const auto n = static_cast<std::size_t>(std::max(size, 0));
   firstInRow_.assign(n, -1);
   columnStart_.assign(n + 1, 0);
@@ -122,7 +173,8 @@ FirstNonZeroPowers::FirstNonZeroPowers(std::int32_t size, std::span<const Cell> 
   }
   for (std::size_t c = 0; c < n; ++c) columnStart_[c + 1] += columnStart_[c];
   rowsOfColumn_.resize(ones.size());
-  std::vector<std::int32_t> fill(columnStart_.begin(), columnStart_.end() - 1);
+  std::vector<std::int32_t>& fill = fill_;
+  fill.assign(columnStart_.begin(), columnStart_.end() - 1);
   for (const Cell& one : ones) rowsOfColumn_[static_cast<std::size_t>(fill[static_cast<std::size_t>(one.col)]++)] = one.row;
   selectedRow_.resize(n);
   for (std::size_t i = 0; i < n; ++i) selectedRow_[i] = static_cast<std::int32_t>(i);
@@ -152,20 +204,30 @@ bool FirstNonZeroPowers::diagonalAllOnes() const {
 }
 
 HamiltonVerdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
-  solveAssignment(half, "max", out);
+  DecisionWorkspace workspace;
+  return decideHamiltonian(half, out, workspace);
+}
+
+HamiltonVerdict decideHamiltonian(HalfGraph& half, OutputSink& out, DecisionWorkspace& workspace) {
+  solveAssignment(half, "max", out, workspace.assignment);
   const std::int32_t m = half.m;
   const auto size = static_cast<std::size_t>(m);
-  std::vector<std::int32_t> cycleLabel(2 * size, 0);
+  std::vector<std::int32_t>& cycleLabel = workspace.cycleLabel;
+  cycleLabel.assign(2 * size, 0);
 
+  const bool printing = !out.discards();
   for (std::size_t i = 0; i < size; ++i) {
     const Pair& pair = half.pairs[i];
-    out << '\n' << text::kArray << pair.row + 1 << ',' << pair.col + 1 << ") =" << half.getEdge(pair.row, pair.col);
+    if (printing) {
+      out << '\n' << text::kArray << pair.row + 1 << ',' << pair.col + 1 << ") =" << half.getEdge(pair.row, pair.col);
+    }
     half.setEdge(pair.row, pair.col, 0);
   }
 
   // Walks hand out labels 1, 2, 3, ... without gaps, so after a pass the counter is one more
   // than the number of labelled entries: the count of that pass.
-  const RemainingEdges edges(half);
+  RemainingEdges& edges = workspace.edges;
+  edges.rebuild(half);
   LowestUnlabelled unlabelled(cycleLabel);
   std::int32_t count = 1;
   walkCycle(edges, cycleLabel, 0, count);
@@ -184,7 +246,8 @@ HamiltonVerdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
 
   // The matching rewritten over walk positions: pair (r, c) puts a one at (position of r,
   // position of c). Only those m cells can be non-zero, so they are all that is kept.
-  std::vector<FirstNonZeroPowers::Cell> matchOnes(size);
+  std::vector<FirstNonZeroPowers::Cell>& matchOnes = workspace.matchOnes;
+  matchOnes.resize(size);
   for (std::size_t i = 0; i < size; ++i) {
     const Pair& pair = half.pairs[i];
     matchOnes[i] = {positionOf(cycleLabel[static_cast<std::size_t>(pair.row)]),
@@ -197,7 +260,8 @@ HamiltonVerdict decideHamiltonian(HalfGraph& half, OutputSink& out) {
   const std::int32_t limit = m - m % 2;
   bool allOnes = true;
   std::int32_t k = 1;
-  FirstNonZeroPowers powers(m, matchOnes);
+  FirstNonZeroPowers& powers = workspace.powers;
+  powers.reset(m, matchOnes);
   while (k < limit) {
     powers.multiply();
     allOnes = powers.diagonalAllOnes();

@@ -2,9 +2,11 @@
 // neighbour, and that a long path does not exhaust the stack.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "bipartite/two_colour.h"
+#include "oracle/literal_colour.h"
 #include "support/test_support.h"
 
 namespace bicubic {
@@ -101,6 +103,63 @@ TEST(TwoColour, LongestPathDoesNotExhaustTheStack) {
   EXPECT_EQ(graph.vertices[static_cast<std::size_t>(n - 2)].colour, kRed);
   EXPECT_EQ(graph.vertices[1].colour, kRed);
   EXPECT_TRUE(everyVertexColoured(graph));
+}
+
+enum class RandomShape { Bipartite, AnyGraph, AnyEntries, PreColoured };
+
+// Random graphs of 1 to 80 vertices (a word of colour bits holds 64): bipartite ones, which the
+// colouring finishes, possibly in pieces; any simple graph, which mostly clashes; matrices of
+// arbitrary entries (asymmetric, 2 and -1, diagonal ones); and graphs some of whose vertices
+// arrive coloured, or with bytes that are no colour.
+Graph randomGraph(std::mt19937& rng, RandomShape shape) {
+  const std::int32_t n = std::uniform_int_distribution<std::int32_t>(1, 80)(rng);
+  const auto size = static_cast<std::size_t>(n);
+  testing::Rows rows(size, std::vector<std::int32_t>(size, 0));
+  std::vector<int> side(size);
+  for (int& s : side) s = static_cast<int>(rng() % 2);
+  const double density = 3.0 / n;
+  std::uniform_real_distribution<double> coin(0.0, 1.0);
+  for (std::size_t i = 0; i < size; ++i) {
+    for (std::size_t j = 0; j < size; ++j) {
+      if (shape == RandomShape::AnyEntries) {
+        rows[i][j] = std::vector<std::int32_t>{0, 0, 0, 0, 0, 1, 1, 2, -1}[rng() % 9];
+      } else if (i < j && coin(rng) < density && (shape == RandomShape::AnyGraph || side[i] != side[j])) {
+        rows[i][j] = rows[j][i] = 1;
+      }
+    }
+  }
+  Graph graph = testing::graphFromRows(rows);
+  if (shape == RandomShape::PreColoured) {
+    for (Vertex& v : graph.vertices) v.colour = coin(rng) < 0.2 ? "rbxq"[rng() % 4] : kUncoloured;
+  }
+  return graph;
+}
+
+std::string colourBytes(const Graph& graph) {
+  std::string bytes;
+  for (const Vertex& v : graph.vertices) bytes += v.colour;
+  return bytes;
+}
+
+TEST(TwoColour, AgreesWithTheRecursiveSearchOnRandomGraphs) {
+  std::mt19937 rng(77);
+  ColourStack work;  // one store through every graph, as a caller running a family keeps it
+  int outcomes[2] = {};
+  for (RandomShape shape : {RandomShape::Bipartite, RandomShape::AnyGraph, RandomShape::AnyEntries, RandomShape::PreColoured}) {
+    for (int round = 0; round < 400; ++round) {
+      Graph fast = randomGraph(rng, shape);
+      Graph slow = fast;
+      const auto start = static_cast<std::int32_t>(rng() % static_cast<unsigned>(fast.nCities));
+      const char colour = "rbrbx"[rng() % 5];
+      const bool expected = literal::twoColour(slow, start, colour);
+      ASSERT_EQ(twoColour(fast, start, colour, work), expected) << "shape " << static_cast<int>(shape) << " round " << round;
+      ASSERT_EQ(colourBytes(fast), colourBytes(slow)) << "shape " << static_cast<int>(shape) << " round " << round;
+      ++outcomes[expected ? 1 : 0];
+    }
+  }
+  // Both outcomes must come up for the comparison to mean something.
+  EXPECT_GT(outcomes[0], 100);
+  EXPECT_GT(outcomes[1], 100);
 }
 
 TEST(EveryVertexColoured, FalseWhileAnyVertexIsUncoloured) {

@@ -44,6 +44,8 @@ struct HalfCase {
   const char* name;
   HalfShape shape;
   int graphs;
+  std::int32_t minM = 1;
+  std::int32_t maxM = 40;
   friend void PrintTo(const HalfCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -53,8 +55,11 @@ TEST_P(DecisionAgreesWithLiteralSteps, OnRandomHalfGraphs) {
   const HalfCase& c = GetParam();
   std::mt19937_64 random(0xdec1de00u + static_cast<unsigned>(c.shape));
   int sawPowerLine = 0;
+  // One workspace through every graph, as the verdict-only path keeps it: nothing a decision
+  // leaves behind may reach the next.
+  DecisionWorkspace workspace;
   for (int trial = 0; trial < c.graphs; ++trial) {
-    const auto m = static_cast<std::int32_t>(1 + random() % 40);
+    const auto m = static_cast<std::int32_t>(c.minM + static_cast<std::int32_t>(random() % static_cast<unsigned>(c.maxM - c.minM + 1)));
     const std::int32_t status = 1 + static_cast<std::int32_t>(random() % 2);
     std::unique_ptr<HalfGraph> fast = randomHalfGraph(c.shape, m, random);
     auto slow = std::make_unique<HalfGraph>(m);
@@ -63,7 +68,7 @@ TEST_P(DecisionAgreesWithLiteralSteps, OnRandomHalfGraphs) {
     slow->setParentStatus(status);
     OutputSink fastOut;
     OutputSink slowOut;
-    decideHamiltonian(*fast, fastOut);
+    decideHamiltonian(*fast, fastOut, workspace);
     literal::decideHamiltonian(*slow, slowOut);
     ASSERT_EQ(fastOut.captured(), slowOut.captured()) << c.name << " trial " << trial << " m " << m;
     ASSERT_EQ(fast->adjacency_matrix, slow->adjacency_matrix);
@@ -77,7 +82,11 @@ INSTANTIATE_TEST_SUITE_P(Shapes, DecisionAgreesWithLiteralSteps,
                          ::testing::Values(HalfCase{"cubic", HalfShape::Cubic, 1500},
                                            HalfCase{"sparse", HalfShape::Sparse, 1500},
                                            HalfCase{"dense", HalfShape::Dense, 600},
-                                           HalfCase{"empty_rows", HalfShape::EmptyRows, 1500}),
+                                           HalfCase{"empty_rows", HalfShape::EmptyRows, 1500},
+                                           // Up to 64 rows the walks run on words of bits,
+                                           // beyond on lists: both sides and the change.
+                                           HalfCase{"word_boundary", HalfShape::Cubic, 300, 60, 70},
+                                           HalfCase{"sparse_large", HalfShape::Sparse, 100, 65, 130}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
