@@ -150,9 +150,21 @@ bool InputStream::readLine(std::string& line) {
       ++position_;
       break;
     }
+    reserveForLongLine(line);
   }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return any;
+}
+
+// A line longer than the buffer (a graph6 line of a large graph is megabytes) would otherwise
+// grow by doubling, copying and faulting in its memory a dozen times: in a regular file it can
+// be no longer than what is left, so room for that (up to a bound) is taken at once.
+void InputStream::reserveForLongLine(std::string& line) const {
+  constexpr std::int64_t kMaxReserve = std::int64_t{1} << 26;
+  if (gzip_ || totalBytes_ <= 0) return;
+  const std::int64_t left = std::min(totalBytes_ - bytesRead_, kMaxReserve);
+  const std::size_t wanted = line.size() + static_cast<std::size_t>(std::max<std::int64_t>(left, 0));
+  if (line.capacity() < wanted) line.reserve(wanted);
 }
 
 void InputStream::unreadLine(std::string&& line) {

@@ -42,6 +42,7 @@ class InputStream final : public ByteReader {
 
  private:
   bool fill();
+  void reserveForLongLine(std::string& line) const;
   std::ptrdiff_t readRaw(unsigned char* into, std::size_t room);
   std::ptrdiff_t readInflated(unsigned char* into, std::size_t room);
 
