@@ -6,6 +6,8 @@
 //   splice N SEED COUNT FILE        COUNT copies of FILE's graph minus a vertex, each spliced through
 //                                   its own 3-edge cut into one random host; N vertices in all
 //   splice-random N SEED COUNT P    the same with pieces cut from random P-vertex graphs
+//   insert N SEED COUNT FILE        COUNT copies of FILE's graph minus an edge's two ends, each in
+//                                   place of an edge's two ends of a random host (4-edge cuts)
 //   check [--cuts]                  reads graph6 on standard input; per graph prints n, cubic,
 //                                   bipartite, connected and (--cuts) whether a cyclic edge cut of
 //                                   at most 3 edges exists; exit 1 if any graph is not a connected
@@ -328,7 +330,7 @@ int checkGraphs(bool withCuts) {
 int usage() {
   std::fputs(
       "usage: bicubic-compose random N SEED | nested N SEED FILE | splice N SEED COUNT FILE |\n"
-      "       splice-random N SEED COUNT P | check [--cuts]\n",
+      "       splice-random N SEED COUNT P | insert N SEED COUNT FILE | check [--cuts]\n",
       stderr);
   return 2;
 }
@@ -370,6 +372,13 @@ int main(int argc, char** argv) {
         pieces.push_back(kind == "splice" ? readFirstGraph(argv[5])
                                           : randomCubicBipartite(static_cast<int>(number(argv[5])), rng));
       g = spliceTo(n, count, static_cast<long>(pieces.front().size()), pieces, rng);
+    } else if (kind == "insert" && argc == 6) {
+      const long count = number(argv[4]);
+      const Adjacency base = readFirstGraph(argv[5]);
+      const long hostOrder = n - count * (static_cast<long>(base.size()) - 4);
+      if (count < 1 || hostOrder < 6 || hostOrder % 2 != 0) throw std::runtime_error("no even host order fits N");
+      g = randomCubicBipartite(static_cast<int>(hostOrder), rng);
+      for (long i = 0; i < count; ++i) g = nestOnce(g, base, rng);
     } else {
       return usage();
     }

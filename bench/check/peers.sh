@@ -117,6 +117,11 @@ build_instances() {
     add splice "1 x EH78-v in random, 4998" "$work/splice-eh78x1.g6" non-H
     make_file "$work/splice-random90x30.g6" "$compose" splice-random 4998 90 30 90
     add splice "30 x random90-v in random, 4998" "$work/splice-random90x30.g6" -
+    make_file "$work/splice-random90x1.g6" "$compose" splice-random 4998 1 1 90
+    add splice "1 x random90-v in random, 4998" "$work/splice-random90x1.g6" -
+    # Through 4-edge cuts: EH54 without an edge's two ends in place of a host edge's two ends.
+    make_file "$work/insert-eh54x30.g6" "$compose" insert 4998 1 30 "$graphs/ellingham-horton-54.g6"
+    add splice "30 x EH54-e in random, 4998" "$work/insert-eh54x30.g6" -
   fi
   if wanted known; then
     add known "Ellingham-Horton 54" "$graphs/ellingham-horton-54.g6" non-H
