@@ -1,5 +1,6 @@
 #include "driver/method.h"
 
+#include <algorithm>
 #include <new>
 
 #include "bipartite/half_graph.h"
@@ -74,6 +75,11 @@ Verdict MethodRunner::runOnEdges(std::int32_t order, std::span<const Edge> edges
 }
 
 Verdict MethodRunner::verdictOnEdges(std::int32_t order, std::span<const Edge> edges) {
+  if (order < 1 || order > kMaxVertices) return Verdict::OutOfMemory;
+  const bool plain = std::all_of(edges.begin(), edges.end(), [&](const Edge& e) {
+    return e.u != e.v && e.u >= 0 && e.v >= 0 && e.u < order && e.v < order;
+  });
+  if (plain) return edgeListVerdict(order, edges, *workspace_);
   return load(order, edges) ? pipelineVerdict(*graph_, *workspace_) : Verdict::OutOfMemory;
 }
 

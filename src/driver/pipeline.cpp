@@ -82,6 +82,85 @@ Verdict pipelineVerdict(Graph& graph, VerdictWorkspace& workspace) {
   }
 }
 
+namespace {
+
+// Neighbour lists of the edges, as offsets into one array.
+void listNeighbours(std::int32_t order, std::span<const MethodRunner::Edge> edges, VerdictWorkspace& w) {
+  const auto n = static_cast<std::size_t>(order);
+  w.firstNeighbour.assign(n + 1, 0);
+  for (const MethodRunner::Edge& e : edges) {
+    ++w.firstNeighbour[static_cast<std::size_t>(e.u) + 1];
+    ++w.firstNeighbour[static_cast<std::size_t>(e.v) + 1];
+  }
+  for (std::size_t v = 0; v < n; ++v) w.firstNeighbour[v + 1] += w.firstNeighbour[v];
+  w.neighbours.resize(2 * edges.size());
+  w.queue.assign(w.firstNeighbour.begin(), w.firstNeighbour.end() - 1);  // next free slot of each
+  for (const MethodRunner::Edge& e : edges) {
+    w.neighbours[static_cast<std::size_t>(w.queue[static_cast<std::size_t>(e.u)]++)] = e.v;
+    w.neighbours[static_cast<std::size_t>(w.queue[static_cast<std::size_t>(e.v)]++)] = e.u;
+  }
+}
+
+// Colours the component of vertex 0 from red by breadth-first search; false on a clash.
+bool colourFromZero(std::int32_t order, VerdictWorkspace& w) {
+  w.colour.assign(static_cast<std::size_t>(order), 0);
+  w.colour[0] = kRed;
+  w.queue.assign(1, 0);
+  for (std::size_t head = 0; head < w.queue.size(); ++head) {
+    const auto v = static_cast<std::size_t>(w.queue[head]);
+    const char other = w.colour[v] == kRed ? kBlue : kRed;
+    for (std::int32_t k = w.firstNeighbour[v]; k < w.firstNeighbour[v + 1]; ++k) {
+      const std::int32_t u = w.neighbours[static_cast<std::size_t>(k)];
+      char& c = w.colour[static_cast<std::size_t>(u)];
+      if (c == 0) {
+        c = other;
+        w.queue.push_back(u);
+      } else if (c != other) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+Verdict edgeListVerdict(std::int32_t order, std::span<const MethodRunner::Edge> edges, VerdictWorkspace& workspace) {
+  OutputSink quiet = OutputSink::discarding();
+  try {
+    listNeighbours(order, edges, workspace);
+    if (!colourFromZero(order, workspace)) return Verdict::NotBipartite;
+    if (workspace.queue.size() != static_cast<std::size_t>(order)) return Verdict::NotConnected;
+    std::int32_t reds = 0;
+    bool cubic = true;
+    workspace.indexInClass.resize(static_cast<std::size_t>(order));
+    for (std::size_t v = 0; v < workspace.colour.size(); ++v) {
+      const bool red = workspace.colour[v] == kRed;
+      workspace.indexInClass[v] = red ? reds : static_cast<std::int32_t>(v) - reds;
+      reds += red ? 1 : 0;
+      cubic = cubic && workspace.firstNeighbour[v + 1] - workspace.firstNeighbour[v] == 3;
+    }
+    if (2 * reds != order) return Verdict::Unbalanced;
+    HalfGraph& half = workspace.half;
+    half.resize(order / 2);
+    half.redVertexOfRow.clear();
+    half.blueVertexOfColumn.clear();
+    for (std::int32_t v = 0; v < order; ++v) {
+      (workspace.colour[static_cast<std::size_t>(v)] == kRed ? half.redVertexOfRow : half.blueVertexOfColumn).push_back(v);
+    }
+    for (const MethodRunner::Edge& e : edges) {
+      const bool uRed = workspace.colour[static_cast<std::size_t>(e.u)] == kRed;
+      const std::int32_t red = uRed ? e.u : e.v, blue = uRed ? e.v : e.u;
+      half.setEdge(workspace.indexInClass[static_cast<std::size_t>(red)],
+                   workspace.indexInClass[static_cast<std::size_t>(blue)], 1);
+    }
+    half.setParentStatus(cubic ? kStatusCubic : kStatusBalanced);
+    return fromDecision(decideHamiltonian(half, quiet, workspace.decision));
+  } catch (const std::bad_alloc&) {
+    return Verdict::OutOfMemory;
+  }
+}
+
 int runTool(int argc, const char* const* argv, OutputSink& out) {
   printBanner(out);
   if (argc < 2) {

@@ -26,12 +26,22 @@ struct VerdictWorkspace {
   HalfGraph half;
   DecisionWorkspace decision;
   ColourStack colourStack;
+  // edgeListVerdict's neighbour lists (offsets and targets), colours and half-graph indices.
+  std::vector<std::int32_t> firstNeighbour, neighbours, indexInClass, queue;
+  std::vector<char> colour;
 };
 
 // The verdict runPipeline would print, printing nothing: the same stages on the same graph,
 // except the first assignment, whose pairs are only printed and never read again, so it cannot
 // change the verdict. Nothing an earlier graph left in the workspace reaches the verdict.
 Verdict pipelineVerdict(Graph& graph, VerdictWorkspace& workspace);
+
+// The same verdict for the graph of `order` vertices with these edges (each unordered pair once,
+// no loop, ends below order), without the order x order matrix: the colouring, connectivity,
+// balance and degree tests read neighbour lists (a connected bipartite graph has one colouring
+// with vertex 0 red, whatever the search order), and the half graph is filled from the edges.
+// On a 4998-vertex graph the matrix is 100 MB, whose zeroing alone outweighs the exact search.
+Verdict edgeListVerdict(std::int32_t order, std::span<const MethodRunner::Edge> edges, VerdictWorkspace& workspace);
 
 // The whole tool: banner, usage or read, the timed pipeline and the tick line. Always 0.
 int runTool(int argc, const char* const* argv, OutputSink& out);
