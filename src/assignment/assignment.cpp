@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "assignment/augment.h"
 #include "assignment/small_solver.h"
 #include "graph/row_scan.h"
 
@@ -306,29 +307,7 @@ class AssignmentWorkspace::Solver {
   // Step 5: prime, star in its column, prime in that star's row, ... ; stars on the path are
   // removed and its primes become stars. The path is kept in the graph's path store.
   void augmentPath(std::size_t row, std::size_t col) {
-    std::size_t length = 0;
-    auto append = [&](std::size_t r, std::size_t c) {
-      path_[2 * length] = static_cast<std::int32_t>(r);
-      path_[2 * length + 1] = static_cast<std::int32_t>(c);
-      ++length;
-    };
-    append(row, col);
-    for (;;) {
-      const std::int32_t starRow = starOfCol_[col];
-      if (starRow < 0) break;
-      row = static_cast<std::size_t>(starRow);
-      append(row, col);
-      col = static_cast<std::size_t>(primeOfRow_[row]);
-      append(row, col);
-    }
-    for (std::size_t k = 1; k < length; k += 2) {
-      starOfRow_[static_cast<std::size_t>(path_[2 * k])] = -1;
-      starOfCol_[static_cast<std::size_t>(path_[2 * k + 1])] = -1;
-    }
-    for (std::size_t k = 0; k < length; k += 2) {
-      starOfRow_[static_cast<std::size_t>(path_[2 * k])] = path_[2 * k + 1];
-      starOfCol_[static_cast<std::size_t>(path_[2 * k + 1])] = path_[2 * k];
-    }
+    flipAugmentingPath(row, col, starOfRow_, starOfCol_, primeOfRow_, path_);
     for (std::size_t r : primedRows_) primeOfRow_[r] = -1;
     primedRows_.clear();
   }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <limits>
 
+#include "assignment/augment.h"
 #include "graph/row_scan.h"
 
 namespace bicubic {
@@ -185,27 +186,7 @@ void AssignmentWorkspace::SmallSolver::uncoverColumn(std::size_t c) {
 }
 
 void AssignmentWorkspace::SmallSolver::augmentPath(std::size_t row, std::size_t col) {
-  std::size_t length = 0;
-  auto append = [&](std::size_t r, std::size_t c) {
-    path_[2 * length] = static_cast<std::int32_t>(r);
-    path_[2 * length + 1] = static_cast<std::int32_t>(c);
-    ++length;
-  };
-  append(row, col);
-  for (std::int32_t starRow = starOfCol_[col]; starRow >= 0; starRow = starOfCol_[col]) {
-    row = static_cast<std::size_t>(starRow);
-    append(row, col);
-    col = static_cast<std::size_t>(primeOfRow_[row]);
-    append(row, col);
-  }
-  for (std::size_t k = 1; k < length; k += 2) {
-    starOfRow_[static_cast<std::size_t>(path_[2 * k])] = -1;
-    starOfCol_[static_cast<std::size_t>(path_[2 * k + 1])] = -1;
-  }
-  for (std::size_t k = 0; k < length; k += 2) {
-    starOfRow_[static_cast<std::size_t>(path_[2 * k])] = path_[2 * k + 1];
-    starOfCol_[static_cast<std::size_t>(path_[2 * k + 1])] = path_[2 * k];
-  }
+  flipAugmentingPath(row, col, starOfRow_, starOfCol_, primeOfRow_, path_);
   for (Mask primed = primedRows_; primed != 0; primed &= primed - 1) primeOfRow_[lowest(primed)] = -1;
   primedRows_ = 0;
 }
