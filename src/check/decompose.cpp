@@ -402,15 +402,6 @@ void CutReducer::planGadget(const EdgeCut& cut, std::int32_t gadgetIndex, const 
   };
   auto outside = [&](std::int32_t p) { return newOf[at(cut.crossing[at(p)].second)]; };
   auto inside = [&](std::int32_t p) { return cut.crossing[at(p)].first; };
-  std::array<std::int32_t, kMaxPorts> pairsAt{};
-  std::int32_t pairs = 0, p1 = 0, q1 = 0;
-  for (std::int32_t p = 0; p < gadget.ports; ++p) {
-    for (std::int32_t q = p + 1; q < gadget.ports; ++q) {
-      if (gadget.paths[pairIndex(p, q)].empty()) continue;
-      ++pairs, ++pairsAt[at(p)], ++pairsAt[at(q)];
-      p1 = p, q1 = q;
-    }
-  }
   auto chain = [&](std::int32_t from, std::int32_t length, std::int32_t to, std::vector<std::int32_t>* ids = nullptr) {
     for (std::int32_t k = 0; k < length; ++k) {
       const std::int32_t v = addVertex();
@@ -423,6 +414,16 @@ void CutReducer::planGadget(const EdgeCut& cut, std::int32_t gadgetIndex, const 
   if (!gadget.chains.empty()) {
     for (Chain& c : gadget.chains) chain(outside(c.p), pathStandIns(colour, inside(c.p), inside(c.q)), outside(c.q), &c.vertices);
     return;
+  }
+  // A 2- or 3-edge cut's gadget (paths holds one entry for each pair of its ports).
+  std::array<std::int32_t, kMaxPorts> pairsAt{};
+  std::int32_t pairs = 0, p1 = 0, q1 = 0;
+  for (std::int32_t p = 0; p < gadget.ports; ++p) {
+    for (std::int32_t q = p + 1; q < gadget.ports; ++q) {
+      if (gadget.paths[pairIndex(p, q)].empty()) continue;
+      ++pairs, ++pairsAt[at(p)], ++pairsAt[at(q)];
+      p1 = p, q1 = q;
+    }
   }
   if (pairs == 1) {
     chain(outside(p1), pathStandIns(colour, inside(p1), inside(q1)), outside(q1));
