@@ -1,5 +1,7 @@
 #include "check_support.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <utility>
 
@@ -106,6 +108,15 @@ SimpleGraph cube() {
     }
   }
   return fromEdges(8, e);
+}
+
+void solveAndCompare(ExactSolver& tried, ExactSolver& reference, const SimpleGraph& g, double seconds, int index,
+                     ExactResult& a, ExactResult& b) {
+  a = tried.solve(g, Deadline::after(seconds));
+  b = reference.solve(g, Deadline::after(seconds));
+  ASSERT_NE(a.answer, Answer::Unknown) << index;
+  ASSERT_EQ(a.answer, b.answer) << "graph " << index;
+  ASSERT_TRUE(a.answer != Answer::Hamiltonian || isHamiltonianCycle(g, a.cycle)) << index;
 }
 
 SimpleGraph smallestNonHamiltonianCubicBipartite() {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "check/exact.h"
 #include "check/simple_graph.h"
 #include "support/process.h"
 
@@ -29,6 +30,12 @@ using ToolRun = bicubic::testing::ProcessRun;
 ToolRun runShell(const std::string& commandLine);
 // Runs the built bicubic-check with the arguments (passed as given) and stdinText as its input.
 ToolRun runCheckTool(const std::vector<std::string>& arguments, const std::string& stdinText = "");
+
+// Solves graph `index` g with `tried` and with `reference`, each within `seconds`, into a and b:
+// tried must decide, both must agree, and a cycle from tried must be one of g (fatal failures;
+// wrap the call in ASSERT_NO_FATAL_FAILURE).
+void solveAndCompare(ExactSolver& tried, ExactSolver& reference, const SimpleGraph& g, double seconds, int index,
+                     ExactResult& a, ExactResult& b);
 
 SimpleGraph petersen();
 SimpleGraph heawood();
