@@ -14,12 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "check/backtrack.h"
-#include "check/families.h"
+#include "exact/backtrack.h"
+#include "families/families.h"
 #include "check/formats.h"
 #include "check/report.h"
 
 using namespace bicubic::check;
+using namespace bicubic::exact;
 using Clock = std::chrono::steady_clock;
 
 namespace {

@@ -26,12 +26,12 @@
 #include <utility>
 #include <vector>
 
-#include "check/rng.h"
+#include "exact/rng.h"
 #include "graph6_io.h"
 
 namespace {
 
-using bicubic::check::Rng;
+using bicubic::exact::Rng;
 using bench::Adjacency;
 using bench::decodeGraph6;
 using bench::encodeGraph6;

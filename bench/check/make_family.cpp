@@ -9,10 +9,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "check/families.h"
+#include "families/families.h"
 #include "check/formats.h"
 
 using namespace bicubic::check;
+using namespace bicubic::exact;
 
 int main(int argc, char** argv) {
   auto usage = [] {

@@ -13,13 +13,14 @@
 #include <vector>
 
 #include "check/app.h"
-#include "check/exact.h"
+#include "exact/exact.h"
 #include "check/formats.h"
-#include "check/frontier.h"
+#include "exact/frontier.h"
 #include "check/input_stream.h"
 #include "check/report.h"
 
 using namespace bicubic::check;
+using namespace bicubic::exact;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -38,7 +39,7 @@ constexpr const char* kUsage =
     "  --frontier-only  run the frontier programme alone: index  n  answer  ms  width= states=\n"
     "The last line gives the number of graphs, the total and the worst exact ms.\n";
 
-struct Options {
+struct TimingOptions {
   bool method = true;
   bool frontierOnly = false;
   double timeLimit = 1e18;  // seconds per graph
@@ -46,7 +47,7 @@ struct Options {
 };
 
 // Times one graph; returns its exact-search milliseconds.
-double timeGraph(const SimpleGraph& g, long index, const Options& options, ExactSolver& solver,
+double timeGraph(const SimpleGraph& g, long index, const TimingOptions& options, ExactSolver& solver,
                  FrontierSearch& frontier, bicubic::MethodRunner& methodRunner,
                  std::vector<bicubic::MethodRunner::Edge>& edges) {
   const auto t0 = Clock::now();
@@ -90,7 +91,7 @@ double timeGraph(const SimpleGraph& g, long index, const Options& options, Exact
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
+  TimingOptions options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {

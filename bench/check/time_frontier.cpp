@@ -16,15 +16,16 @@
 #include <string>
 #include <vector>
 
-#include "check/cuts.h"
-#include "check/families.h"
+#include "exact/cuts.h"
+#include "families/families.h"
 #include "check/formats.h"
-#include "check/frontier.h"
-#include "check/index.h"
+#include "exact/frontier.h"
+#include "exact/index.h"
 #include "check/report.h"
-#include "check/vertex_order.h"
+#include "exact/vertex_order.h"
 
 using namespace bicubic::check;
+using namespace bicubic::exact;
 using Clock = std::chrono::steady_clock;
 
 namespace {

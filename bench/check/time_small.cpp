@@ -18,9 +18,10 @@
 
 #include "check/formats.h"
 #include "check/report.h"
-#include "check/small_search.h"
+#include "exact/small_search.h"
 
 using namespace bicubic::check;
+using namespace bicubic::exact;
 
 namespace {
 

@@ -12,13 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "check/exact.h"
+#include "exact/exact.h"
 #include "check/formats.h"
 #include "check/options.h"
 #include "check/report.h"
-#include "check/rng.h"
+#include "exact/rng.h"
 
 namespace bicubic::check {
+
+using exact::ExactResult;
+using exact::ExactSolver;
 
 namespace {
 

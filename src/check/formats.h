@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "check/input_stream.h"
-#include "check/simple_graph.h"
+#include "check/engine.h"
 #include "driver/method.h"
 
 namespace bicubic::check {

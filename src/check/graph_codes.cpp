@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "check/formats.h"
-#include "check/index.h"
+#include "exact/index.h"
 
 namespace bicubic::check {
 

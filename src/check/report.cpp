@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "check/index.h"
+#include "exact/index.h"
 
 namespace bicubic::check {
 

@@ -12,8 +12,7 @@
 
 #include <optional>
 
-#include "check/answer.h"
-#include "check/simple_graph.h"
+#include "check/engine.h"
 #include "driver/method.h"
 
 namespace bicubic::check {

@@ -8,9 +8,12 @@
 #include "support/test_support.h"
 
 #include "check/formats.h"
-#include "check/index.h"
+#include "exact/index.h"
 
-namespace bicubic::check::testing {
+namespace bicubic::testing {
+
+using namespace bicubic::exact;
+using check::decodeGraph6;
 
 namespace {
 
@@ -133,4 +136,4 @@ SimpleGraph ellinghamHorton54() {
   return g;
 }
 
-}  // namespace bicubic::check::testing
+}  // namespace bicubic::testing

@@ -9,11 +9,15 @@
 #include <utility>
 #include <vector>
 
-#include "check/exact.h"
-#include "check/simple_graph.h"
+#include "exact/exact.h"
+#include "exact/simple_graph.h"
 #include "support/process.h"
 
-namespace bicubic::check::testing {
+namespace bicubic::testing {
+
+using exact::ExactResult;
+using exact::ExactSolver;
+using exact::SimpleGraph;
 
 using EdgeList = std::vector<std::pair<std::int32_t, std::int32_t>>;
 
@@ -47,4 +51,4 @@ SimpleGraph smallestNonHamiltonianCubicBipartite();
 // Hamiltonian cycle, and without a nontrivial 3-edge cut.
 SimpleGraph ellinghamHorton54();
 
-}  // namespace bicubic::check::testing
+}  // namespace bicubic::testing

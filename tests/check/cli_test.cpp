@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "check/families.h"
+#include "families/families.h"
 #include "check/formats.h"
 #include "check/report.h"
 #include "check_support.h"

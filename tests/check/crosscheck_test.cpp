@@ -5,13 +5,17 @@
 // frontier programme deciding every piece in place of the backtracking.
 #include <gtest/gtest.h>
 
-#include "check/exact.h"
+#include "exact/exact.h"
 #include "check/formats.h"
 #include "check/report.h"
 #include "check_support.h"
 
 namespace bicubic::check {
 namespace {
+
+using exact::ExactResult;
+using exact::ExactSolver;
+using exact::FrontierSearch;
 
 struct Family {
   std::string command;

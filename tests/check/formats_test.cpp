@@ -5,9 +5,9 @@
 
 #include <fstream>
 
-#include "check/families.h"
+#include "families/families.h"
 #include "check/formats.h"
-#include "check/rng.h"
+#include "exact/rng.h"
 #include "check_support.h"
 #include "support/test_support.h"
 

@@ -1,0 +1,154 @@
+// CutReducer: shrinks a graph along its 2-, 3- and 4-edge cuts, smallest sides first. Each side (a
+// "piece") is decided once for each way a cycle can pass its crossing edges and replaced by a
+// gadget of at most four vertices that admits exactly the same ways, so the reduced graph has a
+// Hamiltonian cycle exactly when the input has; the pieces' paths are kept to expand a cycle of the
+// reduced graph back into one of the input. A 4-edge cut piece is replaced only when it admits at
+// most one way (one pair of crossing edges, or one pairing of all four). Cost per round: one cut
+// search (cuts.h) and O(n + m) to rebuild, plus the piece decisions; rounds repeat while one
+// replaces a piece (at most maxRounds). Memory O(n + m): only the current graph and the kept paths.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <span>
+#include <vector>
+
+#include "exact/answer.h"
+#include "exact/cuts.h"
+#include "exact/deadline.h"
+#include "exact/rng.h"
+#include "exact/simple_graph.h"
+
+namespace bicubic::exact {
+
+// Necessary conditions, each an exact argument: a Hamiltonian cycle needs n >= 3, degree >= 2
+// everywhere, a connected graph without cut vertex, and equal colour classes when the graph is
+// bipartite (colour as twoColouring returns it, empty when not bipartite).
+// Edges up to which the necessary conditions cost well under a millisecond.
+inline constexpr std::int64_t kCheapConditionsEdges = 10'000;
+
+bool passesNecessaryConditions(const SimpleGraph& g, const std::vector<std::int8_t>& colour);
+
+class CutReducer {
+ public:
+  // Decides whether a graph has a Hamiltonian cycle; on Hamiltonian, cycle holds it.
+  using Decider = std::function<Answer(const SimpleGraph&, std::vector<std::int32_t>&)>;
+  enum class Outcome { Reduced, NonHamiltonian, Unknown };
+
+  struct Options {
+    CutSearch search;
+    // Each round reduces the pieces that do not overlap; a piece nested in another waits for
+    // the next round. Past this many rounds the rest is left to the caller's search.
+    std::int32_t maxRounds = 1024;
+    // 4-edge cuts are looked for, on graphs of degree at most 3, when no smaller cut is left.
+    bool fourEdgeCuts = true;
+    FourCutSearch fourSearch;
+    // Past this many kept 4-edge cut pieces, or half the input's order if more (each cost up to
+    // nine decisions), no more are tried.
+    std::int32_t maxFourCutPiecesKept = 64;
+  };
+  struct Stats {
+    std::int32_t rounds = 0;
+    std::int32_t piecesDecided = 0;   // replaced by a gadget, or the one that admitted no pair
+    std::int32_t pieceDecisions = 0;  // decider calls, one per piece and pair of crossing edges
+    // Sides of 3-edge cuts by the number of pairs of crossing edges they admit (0 to 3).
+    std::array<std::int32_t, 4> threeCutPiecesByPairs{};
+    std::int32_t fourCutPiecesReplaced = 0;
+    std::int32_t fourCutPiecesKept = 0;  // admitted more than one way, or a decision was unknown
+  };
+
+  CutReducer() = default;
+  explicit CutReducer(const Options& options) : options_(options) {}
+
+  // Reduces g. NonHamiltonian: a piece admits no pair, or a reduced graph fails a necessary
+  // condition (an exhaustive argument either way). Unknown: the decider said so or the deadline
+  // passed. Reduced: core() has a Hamiltonian cycle exactly when g has.
+  Outcome reduce(const SimpleGraph& g, const Decider& decide, Rng& rng, const Deadline& deadline);
+  // Goes on reducing core() with another cut search (a wider one, or one with the 4-edge cuts,
+  // when core() resisted).
+  Outcome reduceFurther(const CutSearch& search, bool fourEdgeCuts, const Decider& decide, Rng& rng,
+                        const Deadline& deadline);
+  const SimpleGraph& core() const { return graph_; }
+  // A Hamiltonian cycle of g from one of core(); empty if the given cycle does not fit the gadgets.
+  std::vector<std::int32_t> expand(std::span<const std::int32_t> coreCycle) const;
+  const Stats& stats() const { return stats_; }
+
+ private:
+  static constexpr std::int32_t kMaxPorts = static_cast<std::int32_t>(kMaxCutEdges);
+  static constexpr std::size_t kThreePortPairs = 3;
+  // A path of stand-ins between the outside ends of ports p and q, for the piece's path between
+  // their inside ends.
+  struct Chain {
+    std::int32_t p = 0, q = 0;
+    std::vector<std::int32_t> path;      // ids, from p's inside end to q's
+    std::vector<std::int32_t> vertices;  // ids of the stand-ins
+  };
+  // What replaced a piece. Vertex numbers are ids: the input's vertices keep theirs, gadget
+  // vertices get new ones from the input's order on.
+  struct Gadget {
+    std::int32_t ports = 0;
+    std::array<std::int32_t, kMaxPorts> outer{};  // id of each crossing edge's end outside
+    std::array<std::int32_t, kMaxPorts> inner{};  // id of its end in the piece
+    // 2- and 3-edge cuts: the piece's path for each admissible pair (pairIndex), from the lower
+    // port's inner end.
+    std::array<std::vector<std::int32_t>, kThreePortPairs> paths;
+    // 4-edge cuts: the chains every cycle runs through (one or two).
+    std::vector<Chain> chains;
+    std::vector<std::int32_t> vertices;  // ids of the gadget's own vertices
+  };
+  // A stand-in path of `count` new vertices between two vertices of a piece.
+  struct StandIn {
+    std::int32_t a = 0, b = 0, count = 1;
+  };
+  enum class FourPiece { Replace, NonHamiltonian, Keep };
+
+  Outcome runRounds(const Decider& decide, Rng& rng, const Deadline& deadline);
+  Outcome round(const Decider& decide, Rng& rng, const Deadline& deadline, bool& progress);
+  std::vector<const EdgeCut*> chooseDisjoint(const std::vector<EdgeCut>& cuts) const;
+  Outcome decidePiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour, const Decider& decide,
+                      Gadget& gadget);
+  Outcome fourCutRound(const Decider& decide, const Deadline& deadline, const std::vector<std::int8_t>& colour,
+                       Rng& rng, const std::vector<EdgeCut>* threeCuts, bool& progress);
+  FourPiece decideFourPiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour, const Decider& decide,
+                            Gadget& gadget);
+  FourPiece decideFourPairings(const EdgeCut& cut, const std::vector<std::int8_t>& colour, const Decider& decide,
+                               Gadget& gadget, std::int32_t& ways);
+  static bool chainsOf(const Gadget& gadget, std::vector<std::vector<std::int32_t>>& paths, std::vector<Chain>& chains);
+  Answer askPiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour, std::span<const std::int32_t> ports,
+                  const Decider& decide, std::vector<std::vector<std::int32_t>>& paths);
+  void setPorts(const EdgeCut& cut, Gadget& gadget);
+  SimpleGraph pieceGraph(const EdgeCut& cut, std::span<const StandIn> standIns) const;
+  std::vector<std::vector<std::int32_t>> piecePaths(const EdgeCut& cut, std::vector<std::int32_t> cycle) const;
+  void planGadget(const EdgeCut& cut, std::int32_t gadgetIndex, const std::vector<std::int8_t>& colour,
+                  const std::vector<std::int32_t>& newOf, Gadget& gadget, std::vector<std::int32_t>& newIds,
+                  std::vector<std::pair<std::int32_t, std::int32_t>>& edges);
+  // Returns the new number of each old vertex (-1 for those replaced).
+  std::vector<std::int32_t> rebuild(const std::vector<const EdgeCut*>& chosen, std::vector<Gadget>& made,
+                                    const std::vector<std::int8_t>& colour);
+  static void keepHints(CutHints& hints, const std::vector<EdgeCut>* fresh, const std::vector<std::int32_t>& newOf,
+                        std::int32_t oldOrder, std::int32_t newOrder);
+  std::int32_t newId(std::int32_t gadgetIndex);
+  bool expandGadget(std::size_t j, std::vector<std::int32_t>& next, std::vector<std::int32_t>& prev) const;
+  bool expandChains(std::size_t j, std::vector<std::int32_t>& next, std::vector<std::int32_t>& prev) const;
+  KnownCut idsOf(const EdgeCut& cut) const;
+
+  Options options_;
+  SimpleGraph graph_;
+  std::vector<std::int32_t> idOf_;      // id of each core() vertex
+  std::vector<std::int32_t> localOf_;   // scratch: piece number of each core() vertex, else -1
+  std::vector<std::int32_t> gadgetOf_;  // gadget index of each id, -1 for the input's vertices
+  std::vector<Gadget> gadgets_;
+  CutHints hints_;  // for the next round's cut search
+  bool hintsValid_ = false;
+  CutHints fourHints_;  // the same for the 4-edge cut search
+  bool fourHintsValid_ = false;
+  std::int32_t wholeGraphSearches_ = 0;  // for 4-edge cuts: at most two a reduction
+  std::int32_t fourCutKeptBudget_ = 0;
+  std::set<KnownCut> keptFour_;  // 4-edge cuts (by ids) whose piece stays: not decided again
+  std::int32_t inputOrder_ = 0;
+  Stats stats_;
+};
+
+}  // namespace bicubic::exact

@@ -1,0 +1,100 @@
+// The exact engine's one public header: decides whether a simple undirected graph has a
+// Hamiltonian cycle. "Hamiltonian" always comes with a cycle checked against the input edges,
+// "non-Hamiltonian" only from an exhaustive argument, "unknown" only when a limit stopped the
+// search. Most graphs cost near-linear time; the worst case is exponential, bounded by the time
+// limit or the stop flag. Includes only standard headers.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace bicubic::exact {
+
+enum class Answer { Hamiltonian, NonHamiltonian, Unknown };
+
+// The stage of the pipeline that settled a graph, in the order the pipeline runs them.
+enum class Stage {
+  None,          // not settled (Unknown)
+  Conditions,    // a necessary condition failed: degree, connectivity, balance, cut vertex
+  SmallSearch,   // the fixed-size search of small subcubic graphs
+  CutReduction,  // the reduction along 2-, 3- and 4-edge cuts answered, or left a core a stage decided
+  Rotations,     // rotation-extension found a cycle
+  Frontier,      // the frontier dynamic programme
+  Backtracking,  // the backtracking search
+};
+inline constexpr int kStageCount = static_cast<int>(Stage::Backtracking) + 1;
+// "conditions", "small-search", "cuts", "rotations", "frontier", "backtracking" ("-" for None).
+std::string_view stageName(Stage stage);
+
+// One tuning number of the engine: its name, default, accepted range and meaning.
+struct SettingInfo {
+  std::string_view name;
+  std::int64_t defaultValue;
+  std::int64_t min;
+  std::int64_t max;
+  std::string_view meaning;
+};
+// Every tuning number, one row each, in a fixed order.
+std::span<const SettingInfo> settingsTable();
+
+class Options {
+ public:
+  Options();
+  // Seconds the search may take; 0 or less is no limit. The answer is then Unknown.
+  double timeLimitSeconds = 0;
+  // Another thread may set *stop to end the search early (Unknown); polled as the time limit is.
+  const std::atomic<bool>* stop = nullptr;
+  // Sets the setting NAME to the decimal integer VALUE. Returns an empty string when done, else
+  // why not (unknown name, not an integer, out of range); the options are then unchanged.
+  std::string set(std::string_view name, std::string_view value);
+  std::int64_t get(std::string_view name) const;  // the setting's value (0 for an unknown name)
+  std::span<const std::int64_t> values() const { return values_; }  // by settingsTable() row
+
+ private:
+  std::vector<std::int64_t> values_;
+};
+
+// The work of one stage during one solve: how often it ran and its own measure of work (nodes,
+// states, rotation steps, pieces).
+struct StageWork {
+  std::int64_t runs = 0;
+  std::int64_t work = 0;
+};
+
+struct Result {
+  Answer answer = Answer::Unknown;
+  std::vector<std::int32_t> cycle;  // every vertex once, in cycle order, when Hamiltonian
+  Stage decidedBy = Stage::None;
+  std::vector<StageWork> stages = std::vector<StageWork>(kStageCount);  // indexed by Stage
+};
+
+using Edge = std::pair<std::int32_t, std::int32_t>;
+
+// Decides the graph on vertices 0..order-1 with the given edges. Loops and repeated edges are
+// ignored; an end outside 0..order-1 throws std::invalid_argument.
+Result findHamiltonianCycle(std::int32_t order, std::span<const Edge> edges, const Options& options = Options());
+
+// The same for many graphs: buffers are kept between calls, so a family of small graphs costs
+// no allocation per graph. Each graph gets the same work wherever it stands in the stream.
+class HamiltonianSolver {
+ public:
+  explicit HamiltonianSolver(const Options& options = Options());
+  ~HamiltonianSolver();
+  HamiltonianSolver(HamiltonianSolver&&) noexcept;
+  HamiltonianSolver& operator=(HamiltonianSolver&&) noexcept;
+
+  Result solve(std::int32_t order, std::span<const Edge> edges);
+  const Options& options() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace bicubic::exact

@@ -1,0 +1,21 @@
+// Rotation-extension search for a Hamiltonian cycle: grow a path greedily at both ends, and when
+// both are stuck, rotate the path at a neighbour of one end so that a new vertex becomes that
+// end. It can only ever find cycles (which the caller verifies); failing proves nothing. A step
+// costs the degrees of the two ends plus the reversed stretch of path; the clock is polled by
+// work done, so the deadline holds to about a millisecond even on complete graphs.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "exact/deadline.h"
+#include "exact/rng.h"
+#include "exact/simple_graph.h"
+
+namespace bicubic::exact {
+
+// Tries for at most maxSteps rotations; on success cycle holds the vertices in cycle order.
+bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rng, const Deadline& deadline,
+                            std::vector<std::int32_t>& cycle);
+
+}  // namespace bicubic::exact

@@ -1,0 +1,191 @@
+#include "exact/simple_graph.h"
+
+#include <algorithm>
+
+#include "exact/index.h"
+#include "exact/rng.h"
+
+namespace bicubic::exact {
+
+namespace {
+}  // namespace
+
+void SimpleGraph::reset(std::int32_t n) {
+  if (adj_.size() < at(n)) adj_.resize(at(n));
+  for (std::int32_t v = 0; v < n; ++v) adj_[at(v)].clear();
+  // Lists beyond n keep their memory but must not be read; shrink the logical size only.
+  n_ = n;
+  edges_ = 0;
+}
+
+bool SimpleGraph::addEdge(std::int32_t u, std::int32_t v) {
+  if (u == v || hasEdge(u, v)) return false;
+  addNewEdge(u, v);
+  return true;
+}
+
+void SimpleGraph::addNewEdge(std::int32_t u, std::int32_t v) {
+  adj_[at(u)].push_back(v);
+  adj_[at(v)].push_back(u);
+  ++edges_;
+}
+
+bool SimpleGraph::hasEdge(std::int32_t u, std::int32_t v) const {
+  const auto& a = adj_[at(u)];
+  const auto& b = adj_[at(v)];
+  if (a.size() <= b.size()) return std::find(a.begin(), a.end(), v) != a.end();
+  return std::find(b.begin(), b.end(), u) != b.end();
+}
+
+std::vector<std::int8_t> twoColouring(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  std::vector<std::int8_t> colour(at(n), -1);
+  std::vector<std::int32_t> stack;
+  for (std::int32_t s = 0; s < n; ++s) {
+    if (colour[at(s)] >= 0) continue;
+    colour[at(s)] = 0;
+    stack.push_back(s);
+    while (!stack.empty()) {
+      const std::int32_t v = stack.back();
+      stack.pop_back();
+      for (std::int32_t w : g.neighbours(v)) {
+        if (colour[at(w)] < 0) {
+          colour[at(w)] = static_cast<std::int8_t>(1 - colour[at(v)]);
+          stack.push_back(w);
+        } else if (colour[at(w)] == colour[at(v)]) {
+          return {};
+        }
+      }
+    }
+  }
+  return colour;
+}
+
+bool isConnected(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  if (n == 0) return true;
+  std::vector<char> seen(at(n), 0);
+  std::vector<std::int32_t> stack{0};
+  seen[0] = 1;
+  std::int32_t reached = 1;
+  while (!stack.empty()) {
+    const std::int32_t v = stack.back();
+    stack.pop_back();
+    for (std::int32_t w : g.neighbours(v)) {
+      if (!seen[at(w)]) {
+        seen[at(w)] = 1;
+        ++reached;
+        stack.push_back(w);
+      }
+    }
+  }
+  return reached == n;
+}
+
+bool hasCutVertex(const SimpleGraph& g) {
+  const std::int32_t n = g.order();
+  if (n < 3) return false;
+  // Iterative low-point search from vertex 0.
+  std::vector<std::int32_t> disc(at(n), -1), low(at(n), 0), parent(at(n), -1), next(at(n), 0);
+  std::vector<std::int32_t> stack{0};
+  disc[0] = low[0] = 0;
+  std::int32_t time = 1;
+  std::int32_t rootChildren = 0;
+  while (!stack.empty()) {
+    const std::int32_t v = stack.back();
+    auto nb = g.neighbours(v);
+    if (next[at(v)] < static_cast<std::int32_t>(nb.size())) {
+      const std::int32_t w = nb[at(next[at(v)]++)];
+      if (disc[at(w)] < 0) {
+        parent[at(w)] = v;
+        disc[at(w)] = low[at(w)] = time++;
+        if (v == 0) ++rootChildren;
+        stack.push_back(w);
+      } else if (w != parent[at(v)]) {
+        low[at(v)] = std::min(low[at(v)], disc[at(w)]);
+      }
+      continue;
+    }
+    stack.pop_back();
+    const std::int32_t p = parent[at(v)];
+    if (p >= 0) {
+      low[at(p)] = std::min(low[at(p)], low[at(v)]);
+      if (p != 0 && low[at(v)] >= disc[at(p)]) return true;
+    }
+  }
+  return rootChildren > 1;
+}
+
+void indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,
+                std::vector<std::int32_t>& start, std::vector<std::int32_t>& edgeOf,
+                std::vector<std::int32_t>& slot) {
+  indexEdges(g, first, second, start, edgeOf, slot, Deadline());
+}
+
+bool indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,
+                std::vector<std::int32_t>& start, std::vector<std::int32_t>& edgeOf,
+                std::vector<std::int32_t>& slot, const Deadline& deadline) {
+  // Clock polls about every 64k edges.
+  constexpr std::int64_t kPollEdges = 1 << 16;
+  std::int64_t sincePoll = 0;
+  const std::int32_t n = g.order();
+  first.clear();
+  second.clear();
+  first.reserve(at(g.edgeCount()));
+  second.reserve(at(g.edgeCount()));
+  start.assign(at(n) + 1, 0);
+  for (std::int32_t v = 0; v < n; ++v) start[at(v) + 1] = start[at(v)] + g.degree(v);
+  edgeOf.resize(at(start[at(n)]));
+  slot.assign(start.begin(), start.end() - 1);
+  // One pass: the lower end's list fills in order, the higher end's as its edges come.
+  for (std::int32_t v = 0; v < n; ++v) {
+    sincePoll += g.degree(v);
+    if (sincePoll >= kPollEdges) {
+      sincePoll = 0;
+      if (deadline.expired()) return false;
+    }
+    for (std::int32_t w : g.neighbours(v)) {
+      if (v > w) continue;
+      const auto e = static_cast<std::int32_t>(first.size());
+      first.push_back(v);
+      second.push_back(w);
+      edgeOf[at(slot[at(v)]++)] = e;
+      edgeOf[at(slot[at(w)]++)] = e;
+    }
+  }
+  return true;
+}
+
+bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle) {
+  const std::int32_t n = g.order();
+  if (n < 3 || static_cast<std::int64_t>(cycle.size()) != n) return false;
+  std::vector<char> seen(at(n), 0);
+  for (std::int32_t v : cycle) {
+    if (v < 0 || v >= n || seen[at(v)]) return false;
+    seen[at(v)] = 1;
+  }
+  for (std::size_t k = 0; k < cycle.size(); ++k) {
+    if (!g.hasEdge(cycle[k], cycle[(k + 1) % cycle.size()])) return false;
+  }
+  return true;
+}
+
+void normaliseCycle(std::vector<std::int32_t>& cycle) {
+  if (cycle.size() < 3) return;
+  const auto zero = std::find(cycle.begin(), cycle.end(), 0);
+  if (zero == cycle.end()) return;
+  std::rotate(cycle.begin(), zero, cycle.end());
+  if (cycle.back() < cycle[1]) std::reverse(cycle.begin() + 1, cycle.end());
+}
+
+std::uint64_t graphSeed(const SimpleGraph& g) {
+  std::uint64_t h = Rng(static_cast<std::uint64_t>(g.order()) ^ (static_cast<std::uint64_t>(g.edgeCount()) << 32)).next();
+  for (std::int32_t v = 0; v < g.order(); ++v) {
+    for (std::int32_t w : g.neighbours(v)) {
+      if (v < w) h = Rng(h ^ (static_cast<std::uint64_t>(v) << 32 | static_cast<std::uint32_t>(w))).next();
+    }
+  }
+  return h;
+}
+
+}  // namespace bicubic::exact

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "families/families.h"
+#include "check/report.h"
+#include "exact/rotation.h"
+#include "check/check_support.h"
+
+namespace bicubic::exact {
+namespace {
+
+SimpleGraph prism(std::int32_t k) {
+  SimpleGraph g(2 * k);
+  for (std::int32_t i = 0; i < k; ++i) {
+    g.addNewEdge(i, (i + 1) % k);
+    g.addNewEdge(k + i, k + (i + 1) % k);
+    g.addNewEdge(i, k + i);
+  }
+  return g;
+}
+
+SimpleGraph complete(std::int32_t n) {
+  SimpleGraph g(n);
+  for (std::int32_t u = 0; u < n; ++u) {
+    for (std::int32_t v = u + 1; v < n; ++v) g.addNewEdge(u, v);
+  }
+  return g;
+}
+
+SimpleGraph randomCubicBipartiteGraph(std::int32_t n, std::uint64_t seed) {
+  Rng rng(seed);
+  return shuffled(randomCubicBipartite(n / 2, rng), rng);
+}
+
+struct RotationCase {
+  std::string name;
+  SimpleGraph g;
+  std::int64_t maxSteps;
+  double seconds;  // < 0: no deadline; 0: already expired
+  bool mayFind;    // false where finding a cycle is impossible or the limits forbid it
+};
+
+TEST(RotationExtension, FindsOnlyValidCyclesAndHonoursItsLimits) {
+  const std::vector<RotationCase> cases = {
+      {"prism 5", prism(5), 10000, -1, true},
+      {"prism 50", prism(50), 100000, -1, true},
+      {"cube", testing::cube(), 10000, -1, true},
+      {"heawood", testing::heawood(), 10000, -1, true},
+      {"random cubic bipartite 100", randomCubicBipartiteGraph(100, 1), 100000, -1, true},
+      {"random cubic bipartite 400", randomCubicBipartiteGraph(400, 2), 400000, -1, true},
+      {"complete 3", complete(3), 100, -1, true},
+      {"complete 60", complete(60), 10000, -1, true},
+      {"petersen", testing::petersen(), 100000, -1, false},
+      {"flower snark 5", flowerSnark(5), 100000, -1, false},
+      {"20-vertex cubic bipartite", testing::smallestNonHamiltonianCubicBipartite(), 100000, -1, false},
+      {"too few steps", randomCubicBipartiteGraph(400, 3), 50, -1, false},
+      {"expired deadline", complete(60), 10000, 0, false},
+  };
+  for (const RotationCase& c : cases) {
+    Rng rng(99);
+    std::vector<std::int32_t> cycle{7};
+    const Deadline deadline = c.seconds < 0 ? Deadline() : Deadline::after(c.seconds);
+    const bool found = rotationExtensionCycle(c.g, c.maxSteps, rng, deadline, cycle);
+    EXPECT_EQ(found, c.mayFind) << c.name;
+    if (found) {
+      EXPECT_TRUE(isHamiltonianCycle(c.g, cycle)) << c.name;
+    } else {
+      EXPECT_TRUE(cycle.empty()) << c.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace bicubic::exact
