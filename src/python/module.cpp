@@ -1,0 +1,243 @@
+// The Python module's native half (bicubic._native): a Checker decides batches of graphs with the
+// exact engine and, when asked, the method, on a worker thread with the GIL released, while the
+// calling thread polls Python for signals so that Ctrl-C stops a long search within ~50 ms.
+// Graphs arrive as graph6/sparse6 text or as (order, flat edge list, labels) from the Python half.
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "driver/method.h"
+#include "exact/hamiltonian.h"
+#include "python/graph_text.h"
+
+namespace py = pybind11;
+
+namespace bicubic::python {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kSignalPoll = std::chrono::milliseconds(50);
+
+// The method's verdicts under the names bicubic-check prints in its method column.
+const char* verdictName(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::BicubicH: return "H";
+    case Verdict::NotH: return "not-H";
+    case Verdict::MaybeH: return "may-be-H";
+    case Verdict::NotBipartite: return "not-bipartite";
+    case Verdict::Unbalanced: return "unbalanced";
+    case Verdict::NotConnected: return "not-connected";
+    case Verdict::OutOfMemory: break;
+  }
+  return "out-of-memory";
+}
+
+const char* answerName(exact::Answer answer) {
+  switch (answer) {
+    case exact::Answer::Hamiltonian: return "hamiltonian";
+    case exact::Answer::NonHamiltonian: return "non-hamiltonian";
+    case exact::Answer::Unknown: break;
+  }
+  return "unknown";
+}
+
+// One graph of a batch: what the worker needs, and why it cannot run when it cannot.
+struct Item {
+  std::int32_t order = 0;
+  std::vector<exact::Edge> edges;
+  std::string error;
+};
+
+struct Outcome {
+  exact::Result result;
+  std::optional<Verdict> method;
+  double seconds = 0;
+};
+
+std::string vertexName(const py::object& labels, std::int32_t v) {
+  if (labels.is_none()) return std::to_string(v);
+  return py::repr(labels[py::int_(v)]).cast<std::string>();
+}
+
+// Why the engine should not be asked about this graph, or "" when it may. A graph without
+// vertices, a loop or a vertex without edges almost always means the input is not what the
+// caller meant, so these are refused rather than answered "non-Hamiltonian".
+std::string invalidReason(const Item& item, const py::object& labels) {
+  if (item.order <= 0) return "the graph has no vertices";
+  for (const auto& [u, v] : item.edges) {
+    if (u < 0 || v < 0 || u >= item.order || v >= item.order) return "an edge has an end outside the graph";
+    if (u == v) return "loop at vertex " + vertexName(labels, u);
+  }
+  // Only the first 2m+1 vertices can all have edges, so a huge order with few edges costs no more.
+  const std::size_t seen = std::min(static_cast<std::size_t>(item.order), 2 * item.edges.size() + 1);
+  std::vector<bool> touched(seen, false);
+  for (const auto& [u, v] : item.edges) {
+    if (static_cast<std::size_t>(u) < seen) touched[static_cast<std::size_t>(u)] = true;
+    if (static_cast<std::size_t>(v) < seen) touched[static_cast<std::size_t>(v)] = true;
+  }
+  const auto isolated = std::find(touched.begin(), touched.end(), false);
+  if (isolated != touched.end()) {
+    return "vertex " + vertexName(labels, static_cast<std::int32_t>(isolated - touched.begin())) +
+           " has degree 0";
+  }
+  return {};
+}
+
+// A graph6/sparse6 string or bytes, or a tuple (order, [u0, v0, u1, v1, ...], labels).
+Item makeItem(const py::handle& graph) {
+  Item item;
+  py::object labels = py::none();
+  if (py::isinstance<py::str>(graph) || py::isinstance<py::bytes>(graph)) {
+    const std::string text = py::isinstance<py::str>(graph) ? graph.cast<std::string>()
+                                                            : std::string(graph.cast<py::bytes>());
+    DecodedGraph decoded = decodeGraphText(text);
+    if (!decoded.error.empty()) {
+      item.error = "malformed graph6/sparse6 text: " + decoded.error;
+      return item;
+    }
+    item.order = static_cast<std::int32_t>(decoded.order);
+    item.edges = std::move(decoded.edges);
+  } else {
+    const auto parts = graph.cast<py::tuple>();
+    item.order = parts[0].cast<std::int32_t>();
+    const auto ends = parts[1].cast<std::vector<std::int32_t>>();
+    labels = parts[2];
+    for (std::size_t i = 0; i + 1 < ends.size(); i += 2) {
+      item.edges.emplace_back(std::min(ends[i], ends[i + 1]), std::max(ends[i], ends[i + 1]));
+    }
+    // The method takes each edge once; a multigraph's repeats and (v, u) after (u, v) go.
+    std::sort(item.edges.begin(), item.edges.end());
+    item.edges.erase(std::unique(item.edges.begin(), item.edges.end()), item.edges.end());
+  }
+  item.error = invalidReason(item, labels);
+  return item;
+}
+
+// Runs work on a new thread with the GIL released. The calling thread wakes every kSignalPoll
+// to let Python run its signal handlers; when one raises (KeyboardInterrupt), stop is set, the
+// worker joined and the exception raised here.
+void runInterruptibly(const std::function<void()>& work, std::atomic<bool>& stop) {
+  std::exception_ptr failure;
+  bool interrupted = false;
+  {
+    py::gil_scoped_release release;
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread worker([&] {
+      try {
+        work();
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      const std::lock_guard<std::mutex> lock(mutex);
+      done = true;
+      finished.notify_one();
+    });
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!finished.wait_for(lock, kSignalPoll, [&] { return done; }) && !interrupted) {
+      lock.unlock();
+      {
+        py::gil_scoped_acquire gil;
+        interrupted = PyErr_CheckSignals() != 0;
+      }
+      if (interrupted) stop = true;
+      lock.lock();
+    }
+    finished.wait(lock, [&] { return done; });
+    lock.unlock();
+    worker.join();
+  }
+  if (interrupted) throw py::error_already_set();
+  if (failure) std::rethrow_exception(failure);
+}
+
+exact::Options engineOptions(std::optional<double> timeLimit, const std::atomic<bool>* stop) {
+  exact::Options options;
+  options.timeLimitSeconds = timeLimit.value_or(0);
+  options.stop = stop;
+  return options;
+}
+
+// Decides graph after graph with one engine and one method runner, so a family of small graphs
+// allocates nothing per graph once the buffers have grown.
+class Checker {
+ public:
+  Checker(std::optional<double> timeLimit, bool exact, bool method)
+      : solver_(engineOptions(timeLimit, &stop_)), exact_(exact), method_(method) {}
+
+  // One tuple per graph: (order, answer, cycle, stage, method, seconds, error).
+  py::list run(const py::sequence& graphs) {
+    std::vector<Item> items;
+    items.reserve(graphs.size());
+    for (const py::handle graph : graphs) items.push_back(makeItem(graph));
+    std::vector<Outcome> outcomes(items.size());
+    stop_ = false;
+    runInterruptibly([&] { decideAll(items, outcomes); }, stop_);
+    py::list rows;
+    for (std::size_t i = 0; i < items.size(); ++i) rows.append(row(items[i], outcomes[i]));
+    return rows;
+  }
+
+ private:
+  void decideAll(const std::vector<Item>& items, std::vector<Outcome>& outcomes) {
+    for (std::size_t i = 0; i < items.size() && !stop_; ++i) {
+      if (!items[i].error.empty()) continue;
+      const auto start = Clock::now();
+      if (method_) outcomes[i].method = verdict(items[i]);
+      if (exact_) outcomes[i].result = solver_.solve(items[i].order, items[i].edges);
+      outcomes[i].seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    }
+  }
+
+  std::optional<Verdict> verdict(const Item& item) {
+    if (item.order > methodMaxOrder()) return std::nullopt;
+    methodEdges_.clear();
+    for (const auto& [u, v] : item.edges) methodEdges_.push_back({u, v});
+    return runner_.verdictOnEdges(item.order, methodEdges_);
+  }
+
+  static py::tuple row(const Item& item, const Outcome& outcome) {
+    if (!item.error.empty()) return py::make_tuple(item.order, py::none(), py::none(), py::none(), py::none(), 0.0, item.error);
+    const exact::Result& result = outcome.result;
+    py::object cycle = py::none();
+    if (result.answer == exact::Answer::Hamiltonian) cycle = py::cast(result.cycle);
+    py::object method = outcome.method ? py::str(verdictName(*outcome.method)) : py::object(py::none());
+    return py::make_tuple(item.order, answerName(result.answer), cycle, std::string(exact::stageName(result.decidedBy)),
+                          method, outcome.seconds, py::none());
+  }
+
+  std::atomic<bool> stop_{false};
+  exact::HamiltonianSolver solver_;
+  MethodRunner runner_;
+  std::vector<MethodRunner::Edge> methodEdges_;
+  bool exact_;
+  bool method_;
+};
+
+}  // namespace
+
+}  // namespace bicubic::python
+
+PYBIND11_MODULE(_native, m) {
+  using bicubic::python::Checker;
+  m.doc() = "Native half of the bicubic module: batches of graphs decided off the GIL.";
+  m.attr("METHOD_MAX_ORDER") = bicubic::methodMaxOrder();
+  py::class_<Checker>(m, "Checker")
+      .def(py::init<std::optional<double>, bool, bool>(), py::arg("time_limit"), py::arg("exact"), py::arg("method"))
+      .def("run", &Checker::run, py::arg("graphs"),
+           "Decides each graph; one tuple (order, answer, cycle, stage, method, seconds, error) each.");
+}
