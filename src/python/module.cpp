@@ -126,44 +126,72 @@ Item makeItem(const py::handle& graph) {
   return item;
 }
 
-// Runs work on a new thread with the GIL released. The calling thread wakes every kSignalPoll
-// to let Python run its signal handlers; when one raises (KeyboardInterrupt), stop is set, the
-// worker joined and the exception raised here.
-void runInterruptibly(const std::function<void()>& work, std::atomic<bool>& stop) {
-  std::exception_ptr failure;
-  bool interrupted = false;
-  {
-    py::gil_scoped_release release;
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::thread worker([&] {
-      try {
-        work();
-      } catch (...) {
-        failure = std::current_exception();
-      }
-      const std::lock_guard<std::mutex> lock(mutex);
-      done = true;
-      finished.notify_one();
-    });
-    std::unique_lock<std::mutex> lock(mutex);
-    while (!finished.wait_for(lock, kSignalPoll, [&] { return done; }) && !interrupted) {
-      lock.unlock();
-      {
-        py::gil_scoped_acquire gil;
-        interrupted = PyErr_CheckSignals() != 0;
-      }
-      if (interrupted) stop = true;
-      lock.lock();
+// A thread kept for the searches of one Checker (starting a thread per graph would cost more
+// than deciding a small graph). run() hands it one task and waits with the GIL released, waking
+// every kSignalPoll to let Python run its signal handlers; when one raises (KeyboardInterrupt),
+// stop is set so the task ends early, and the exception is raised once the task has returned.
+class Worker {
+ public:
+  Worker() : thread_([this] { serve(); }) {}
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+  ~Worker() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
     }
-    finished.wait(lock, [&] { return done; });
-    lock.unlock();
-    worker.join();
+    wake_.notify_one();
+    thread_.join();
   }
-  if (interrupted) throw py::error_already_set();
-  if (failure) std::rethrow_exception(failure);
-}
+
+  void run(std::function<void()> task, std::atomic<bool>& stop) {
+    bool interrupted = false;
+    {
+      py::gil_scoped_release release;
+      std::unique_lock<std::mutex> lock(mutex_);
+      task_ = std::move(task);
+      failure_ = nullptr;
+      wake_.notify_one();
+      while (!finished_.wait_for(lock, kSignalPoll, [&] { return !task_; }) && !interrupted) {
+        lock.unlock();
+        {
+          py::gil_scoped_acquire gil;
+          interrupted = PyErr_CheckSignals() != 0;
+        }
+        if (interrupted) stop = true;
+        lock.lock();
+      }
+      finished_.wait(lock, [&] { return !task_; });
+    }
+    if (interrupted) throw py::error_already_set();
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  void serve() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [&] { return quit_ || task_; });
+      if (!task_) return;
+      lock.unlock();
+      try {
+        task_();
+      } catch (...) {
+        failure_ = std::current_exception();
+      }
+      lock.lock();
+      task_ = nullptr;
+      finished_.notify_one();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_, finished_;
+  std::function<void()> task_;  // set while a task waits or runs
+  std::exception_ptr failure_;
+  bool quit_ = false;
+  std::thread thread_;  // last: it starts once the members it uses exist
+};
 
 exact::Options engineOptions(std::optional<double> timeLimit, const std::atomic<bool>* stop) {
   exact::Options options;
@@ -186,7 +214,7 @@ class Checker {
     for (const py::handle graph : graphs) items.push_back(makeItem(graph));
     std::vector<Outcome> outcomes(items.size());
     stop_ = false;
-    runInterruptibly([&] { decideAll(items, outcomes); }, stop_);
+    worker_.run([&] { decideAll(items, outcomes); }, stop_);
     py::list rows;
     for (std::size_t i = 0; i < items.size(); ++i) rows.append(row(items[i], outcomes[i]));
     return rows;
@@ -226,6 +254,7 @@ class Checker {
   std::vector<MethodRunner::Edge> methodEdges_;
   bool exact_;
   bool method_;
+  Worker worker_;  // last: destroyed (joined) first
 };
 
 }  // namespace

@@ -151,7 +151,7 @@ def test_family_9_9_matches_the_command_line_tool(tmp_path):
     rows = [line.split("\t") for line in table.stdout.splitlines()[1:]]
     lines = family.read_bytes().splitlines()
     assert len(rows) == len(lines) == 215
-    results = list(bicubic.check_graphs(lines))
+    results = list(bicubic.check_graphs(lines, method=True))
     assert [r.index for r in results] == list(range(215))
     for row, result, line in zip(rows, results, lines):
         assert (result.order, result.method) == (int(row[2]), row[3])
@@ -219,7 +219,7 @@ def test_method_verdict():
     assert bicubic.method_verdict(nx.complete_bipartite_graph(2, 3)) == "unbalanced"
     with pytest.raises(ValueError, match="at most 4999 vertices"):
         bicubic.method_verdict(nx.cycle_graph(5000))
-    result = next(bicubic.check_graphs([nx.cycle_graph(5000)]))
+    result = next(bicubic.check_graphs([nx.cycle_graph(5000)], method=True))
     assert result.method is None and result.hamiltonian
 
 
