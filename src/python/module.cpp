@@ -1,6 +1,6 @@
 // The Python module's native half (bicubic._native): a Checker decides batches of graphs with the
-// exact engine and, when asked, the method, on a worker thread with the GIL released, while the
-// calling thread polls Python for signals so that Ctrl-C stops a long search within ~50 ms.
+// exact engine and, when asked, the method, with the GIL released; a long search runs on a worker
+// thread while the calling thread polls Python for signals, so Ctrl-C stops it within ~50 ms.
 // Graphs arrive as graph6/sparse6 text or as (order, flat edge list, labels) from the Python half.
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -126,10 +127,17 @@ Item makeItem(const py::handle& graph) {
   return item;
 }
 
-// A thread kept for the searches of one Checker (starting a thread per graph would cost more
-// than deciding a small graph). run() hands it one task and waits with the GIL released, waking
-// every kSignalPoll to let Python run its signal handlers; when one raises (KeyboardInterrupt),
-// stop is set so the task ends early, and the exception is raised once the task has returned.
+// True when Python has a signal handler to run that raises (Ctrl-C): the exception is then set.
+// Called with the GIL released; takes it for the check only.
+bool signalRaised() {
+  py::gil_scoped_acquire gil;
+  return PyErr_CheckSignals() != 0;
+}
+
+// A thread kept for one Checker's long searches. run() is called with the GIL released; it hands
+// the thread one task and waits, checking for signals every kSignalPoll. On a raised one
+// (KeyboardInterrupt) stop is set so that the task ends early, and run() returns true once the
+// task has returned; the Python exception stays set for the caller to raise.
 class Worker {
  public:
   Worker() : thread_([this] { serve(); }) {}
@@ -144,27 +152,21 @@ class Worker {
     thread_.join();
   }
 
-  void run(std::function<void()> task, std::atomic<bool>& stop) {
+  bool run(std::function<void()> task, std::atomic<bool>& stop) {
     bool interrupted = false;
-    {
-      py::gil_scoped_release release;
-      std::unique_lock<std::mutex> lock(mutex_);
-      task_ = std::move(task);
-      failure_ = nullptr;
-      wake_.notify_one();
-      while (!finished_.wait_for(lock, kSignalPoll, [&] { return !task_; }) && !interrupted) {
-        lock.unlock();
-        {
-          py::gil_scoped_acquire gil;
-          interrupted = PyErr_CheckSignals() != 0;
-        }
-        if (interrupted) stop = true;
-        lock.lock();
-      }
-      finished_.wait(lock, [&] { return !task_; });
+    std::unique_lock<std::mutex> lock(mutex_);
+    task_ = std::move(task);
+    failure_ = nullptr;
+    wake_.notify_one();
+    while (!finished_.wait_for(lock, kSignalPoll, [&] { return !task_; }) && !interrupted) {
+      lock.unlock();
+      interrupted = signalRaised();
+      if (interrupted) stop = true;
+      lock.lock();
     }
-    if (interrupted) throw py::error_already_set();
+    finished_.wait(lock, [&] { return !task_; });
     if (failure_) std::rethrow_exception(failure_);
+    return interrupted;
   }
 
  private:
@@ -200,12 +202,20 @@ exact::Options engineOptions(std::optional<double> timeLimit, const std::atomic<
   return options;
 }
 
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
 // Decides graph after graph with one engine and one method runner, so a family of small graphs
-// allocates nothing per graph once the buffers have grown.
+// allocates nothing per graph once the buffers have grown. Each search first runs on the calling
+// thread for at most kSignalPoll (most graphs end there, without waking another thread, which
+// on a loaded machine can cost milliseconds); a graph that needs longer is searched again from
+// the start on the worker, while this thread watches for Ctrl-C.
 class Checker {
  public:
   Checker(std::optional<double> timeLimit, bool exact, bool method)
-      : solver_(engineOptions(timeLimit, &stop_)), exact_(exact), method_(method) {}
+      : timeLimit_(timeLimit),
+        quick_(engineOptions(quickLimit(timeLimit), nullptr)),
+        exact_(exact),
+        method_(method) {}
 
   // One tuple per graph: (order, answer, cycle, stage, method, seconds, error).
   py::list run(const py::sequence& graphs) {
@@ -213,22 +223,54 @@ class Checker {
     items.reserve(graphs.size());
     for (const py::handle graph : graphs) items.push_back(makeItem(graph));
     std::vector<Outcome> outcomes(items.size());
-    stop_ = false;
-    worker_.run([&] { decideAll(items, outcomes); }, stop_);
+    if (decideAll(items, outcomes)) throw py::error_already_set();
     py::list rows;
     for (std::size_t i = 0; i < items.size(); ++i) rows.append(row(items[i], outcomes[i]));
     return rows;
   }
 
  private:
-  void decideAll(const std::vector<Item>& items, std::vector<Outcome>& outcomes) {
-    for (std::size_t i = 0; i < items.size() && !stop_; ++i) {
+  static double quickLimit(std::optional<double> timeLimit) {
+    const double slice = std::chrono::duration<double>(kSignalPoll).count();
+    return timeLimit ? std::min(*timeLimit, slice) : slice;
+  }
+
+  // True when interrupted (the Python exception is then set).
+  bool decideAll(const std::vector<Item>& items, std::vector<Outcome>& outcomes) {
+    py::gil_scoped_release release;
+    auto lastCheck = Clock::now();
+    for (std::size_t i = 0; i < items.size(); ++i) {
       if (!items[i].error.empty()) continue;
-      const auto start = Clock::now();
-      if (method_) outcomes[i].method = verdict(items[i]);
-      if (exact_) outcomes[i].result = solver_.solve(items[i].order, items[i].edges);
-      outcomes[i].seconds = std::chrono::duration<double>(Clock::now() - start).count();
+      if (decide(items[i], outcomes[i])) return true;
+      if (Clock::now() - lastCheck >= kSignalPoll) {
+        if (signalRaised()) return true;
+        lastCheck = Clock::now();
+      }
     }
+    return false;
+  }
+
+  bool decide(const Item& item, Outcome& outcome) {
+    const auto start = Clock::now();
+    if (method_) outcome.method = verdict(item);
+    bool interrupted = false;
+    if (exact_) {
+      outcome.result = quick_.solve(item.order, item.edges);
+      const bool quickWasCut = !timeLimit_ || *timeLimit_ > quickLimit(timeLimit_);
+      if (outcome.result.answer == exact::Answer::Unknown && quickWasCut) {
+        interrupted = searchOnWorker(item, outcome, timeLimit_ ? std::optional(*timeLimit_ - secondsSince(start)) : std::nullopt);
+      }
+    }
+    outcome.seconds = secondsSince(start);
+    return interrupted;
+  }
+
+  bool searchOnWorker(const Item& item, Outcome& outcome, std::optional<double> remaining) {
+    if (remaining && *remaining <= 0) return false;
+    if (!worker_) worker_ = std::make_unique<Worker>();
+    stop_ = false;
+    exact::HamiltonianSolver solver(engineOptions(remaining, &stop_));
+    return worker_->run([&] { outcome.result = solver.solve(item.order, item.edges); }, stop_);
   }
 
   std::optional<Verdict> verdict(const Item& item) {
@@ -248,13 +290,14 @@ class Checker {
                           method, outcome.seconds, py::none());
   }
 
+  std::optional<double> timeLimit_;
   std::atomic<bool> stop_{false};
-  exact::HamiltonianSolver solver_;
+  exact::HamiltonianSolver quick_;
   MethodRunner runner_;
   std::vector<MethodRunner::Edge> methodEdges_;
   bool exact_;
   bool method_;
-  Worker worker_;  // last: destroyed (joined) first
+  std::unique_ptr<Worker> worker_;  // started by the first graph that needs it; last: joined first
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 # The Python module, installed into a venv in the build folder and tested with pytest; skipped
-# (status 77) when the system Python lacks venv, pybind11, setuptools, wheel, pytest or networkx.
+# (status 77) when the system Python lacks venv, pybind11, wheel, pytest, networkx or Python.h.
 # setuptools compiles the module without the sanitizers, so a sanitized build has nothing new to
 # run it against and leaves it out.
 if(NOT BICUBIC_SANITIZE)

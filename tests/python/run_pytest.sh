@@ -7,17 +7,21 @@
 set -euo pipefail
 source_dir=$1 build_dir=$2 check=$3
 python=/usr/bin/python3
-packages="python3-dev python3-venv python3-pybind11 pybind11-dev python3-setuptools python3-wheel python3-pytest python3-networkx"
+packages="python3-dev python3-venv python3-pybind11 python3-wheel python3-pytest python3-networkx"
 if [ ! -x "$python" ]; then
   echo "skipped: no $python (apt-get install $packages)"
   exit 77
 fi
-for module in venv ensurepip pybind11 setuptools wheel pytest networkx; do
+for module in venv ensurepip pybind11 wheel pytest networkx; do
   if ! "$python" -c "import $module" 2>/dev/null; then
     echo "skipped: $python cannot import $module (apt-get install $packages)"
     exit 77
   fi
 done
+if ! "$python" -c 'import os, sysconfig; assert os.path.exists(os.path.join(sysconfig.get_paths()["include"], "Python.h"))' 2>/dev/null; then
+  echo "skipped: no Python.h for $python (apt-get install $packages)"
+  exit 77
+fi
 venv=$build_dir/python-venv
 [ -x "$venv/bin/python" ] || "$python" -m venv --system-site-packages "$venv"
 # Objects stay in the build folder; an unchanged tree is not compiled again.
