@@ -403,6 +403,9 @@ TEST(GraphSource, HcpNeverDropsSilently) {
        {"line 6: loop 2-2 ignored", "line 7: repeated edge 2-1 ignored"}},
       {"adjacencyBothEnds", adjacency + "1 2 3 -1\n2 1 -1\n3 1 -1\n-1\nEOF\n", {2}, nullptr, {}},
       {"adjacencyRepeat", adjacency + "1 2 2 -1\n-1\n", {1}, nullptr, {"line 5: repeated edge 1-2 ignored"}},
+      {"adjacencyHeadOutOfRange", adjacency + "9 -1\n-1\n", {}, "line 5: vertex 9 is outside 1..3", {}},
+      {"eofBeforeClosing", head + "EDGE_DATA_SECTION\n1 2\nEOF\n", {}, "line 6: EOF before the closing -1", {}},
+      {"inputEndsInSection", head + "EDGE_DATA_SECTION\n1 2\n2 3\n", {}, "line 6: the input ends inside", {}},
   };
   for (const auto& c : cases) {
     const ReadResult r = readAll(bicubic::testing::writeScratchFile("case.hcp", c.text));
@@ -413,6 +416,42 @@ TEST(GraphSource, HcpNeverDropsSilently) {
     ASSERT_EQ(r.errors.size(), c.error ? 1u : 0u) << c.name << ": " << (r.errors.empty() ? "" : r.errors[0]);
     if (c.error) { EXPECT_EQ(r.errors[0].rfind(c.error, 0), 0u) << c.name << ": " << r.errors[0]; }
     EXPECT_EQ(r.warnings, c.warnings) << c.name;
+  }
+}
+
+// A deadline that passes while a graph is read stops the reading of that graph (its order known,
+// its edges not all there) and the source goes on with the next graph: the time limit holds on
+// graphs whose reading alone is long.
+TEST(GraphSource, DeadlineStopsTheReadingAndTheNextGraphFollows) {
+  SimpleGraph k1500(1500), k200(200);
+  for (std::int32_t v = 0; v < 1500; ++v) {
+    for (std::int32_t w = v + 1; w < 1500; ++w) k1500.addNewEdge(v, w);
+  }
+  std::string hcp = "NAME : k200\nTYPE : HCP\nDIMENSION : 200\nEDGE_DATA_SECTION\n";
+  for (std::int32_t v = 0; v < 200; ++v) {
+    for (std::int32_t w = v + 1; w < 200; ++w) k200.addNewEdge(v, w), hcp += std::to_string(v + 1) + " " + std::to_string(w + 1) + "\n";
+  }
+  hcp += "-1\nEOF\nNAME : t\nDIMENSION : 3\nEDGE_DATA_SECTION\n1 2 2 3 3 1\n-1\nEOF\n";
+  const struct {
+    const char* name;
+    std::string text;
+    std::int32_t order;
+  } cases[] = {{"graph6", encodeGraph6(k1500) + "\nBw\n", 1500},
+               {"sparse6", encodeSparse6(k1500) + "\n:Bf\n", 1500},
+               {"hcp", hcp, 200}};
+  for (const auto& c : cases) {
+    MethodRunner method;
+    GraphSource source(bicubic::testing::writeScratchFile("dense.txt", c.text), method);
+    std::string error;
+    ASSERT_TRUE(source.open(error)) << c.name << ": " << error;
+    SimpleGraph g;
+    const Deadline passed = Deadline::after(1e-9);
+    ASSERT_EQ(source.next(g, error, passed), GraphSource::Status::OutOfTime) << c.name << ": " << error;
+    EXPECT_EQ(g.order(), c.order) << c.name;
+    EXPECT_LT(g.edgeCount(), std::int64_t{c.order} * (c.order - 1) / 2) << c.name;
+    ASSERT_EQ(source.next(g, error), GraphSource::Status::Graph) << c.name << ": " << error;
+    EXPECT_EQ(g.order(), 3) << c.name;
+    EXPECT_EQ(source.next(g, error), GraphSource::Status::End) << c.name;
   }
 }
 
