@@ -5,7 +5,8 @@
 #
 #   check-family.sh [options] K MOD              nauty-genbg -c -d3:3 -D3:3 K K RES/MOD
 #   check-family.sh [options] --gen CMD MOD      CMD RES/MOD (any generator taking res/mod last)
-#   check-family.sh [options] --file FILE MOD    lines RES+1, RES+1+MOD, ... of FILE (graph6/sparse6, may be gzipped)
+#   check-family.sh [options] --file FILE MOD    graph lines RES+1, RES+1+MOD, ... of FILE (graph6/sparse6,
+#                                                may be gzipped; a header alone on line 1 is not counted)
 #   check-family.sh [options] --part RES ...     run only part RES here (one batch array task)
 #   check-family.sh --join DIR                   join the parts already in DIR
 #
@@ -50,7 +51,9 @@ die() { echo "check-family: $*" >&2; exit "$exit_failed"; }
 read -r -d '' part_code <<'EOF'
 res=$1 mod=$2 name=$3 file=$4 check=$5; shift 5
 if [ -n "$file" ]; then
-  gzip -cdf -- "$file" | awk -v m="$mod" -v r="$res" '(NR - 1) % m == r' | "$check" --source "$name:$res/$mod" "$@"
+  # A header alone on the first line is no graph: graph lines are counted after it.
+  gzip -cdf -- "$file" | awk -v m="$mod" -v r="$res" 'NR == 1 && /^>>(graph6|sparse6)<<[[:space:]]*\r?$/ { next }
+    (k++) % m == r' | "$check" --source "$name:$res/$mod" "$@"
 else
   $gen "$res/$mod" | "$check" --source "$name:$res/$mod" "$@"
 fi
