@@ -56,6 +56,8 @@ struct HcpHeader {
   // How the instance ended: at its EOF line (another instance may follow) or its closing -1.
   bool sawEof = false;
   bool closed = false;
+  // The EDGE_DATA_SECTION line goes on beyond what line_ holds.
+  bool sectionLineCut = false;
 };
 
 struct HcpNumber {
@@ -67,6 +69,12 @@ namespace {
 
 // Numbers between two looks at the clock while a section is read.
 constexpr std::int64_t kNumbersPerDeadlineCheck = 4096;
+// A section is read in pieces of this many bytes; a number longer than kLongestNumber is no
+// vertex number, so it is never carried from one piece to the next.
+constexpr std::size_t kSectionPiece = std::size_t{1} << 16;
+constexpr std::size_t kLongestNumber = 20;
+// Of a keyword line only this much is kept (a NAME or COMMENT may be any length).
+constexpr std::size_t kKeywordLineKept = 4096;
 
 std::uint64_t pairKey(std::int32_t a, std::int32_t b) {
   return static_cast<std::uint64_t>(static_cast<std::uint32_t>(a)) << 32 | static_cast<std::uint32_t>(b);
@@ -158,8 +166,12 @@ GraphSource::Status GraphSource::readHcp(SimpleGraph& g, std::string& error, con
 // Keyword lines up to and including EDGE_DATA_SECTION, which is left in line_ (it may hold
 // numbers already); stops early at EOF or the end of the input.
 bool GraphSource::readHcpHeader(HcpHeader& header, std::string& error) {
-  while (input_.readLine(line_)) {
+  for (;;) {
+    line_.clear();
+    const InputStream::LinePart part = input_.readLinePart(line_, kKeywordLineKept);
+    if (part == InputStream::LinePart::None) break;
     ++lineNumber_;
+    const bool cut = part == InputStream::LinePart::Cut;
     const std::string_view view = trim(line_);
     if (view.empty()) continue;
     header.anyLine = true;
@@ -171,8 +183,10 @@ bool GraphSource::readHcpHeader(HcpHeader& header, std::string& error) {
     }
     if (key == "EDGE_DATA_SECTION") {
       header.sectionOpened = true;
+      header.sectionLineCut = cut;
       return true;
     }
+    if (cut) input_.skipLine();
     if (key == "TYPE" && value != "HCP") {
       error = atLine(lineNumber_) + "TYPE is " + quotedForMessage(value) + ", only HCP is read";
       return false;
@@ -207,67 +221,90 @@ bool GraphSource::readHcpHeader(HcpHeader& header, std::string& error) {
 // edge list closes at its first -1, an adjacency list at a -1 where a vertex would start). A
 // section that ends any other way (EOF, the end of the input) is cut short: an error, since the
 // edges read so far are some other graph. Numbers after the closing -1 on its line are an error.
+// Lines are read in pieces of kSectionPiece bytes, a number cut between two pieces carried over,
+// so a section written on one line of gigabytes needs no more memory than one of many lines.
 bool GraphSource::readHcpSection(HcpHeader& header, SimpleGraph& g, std::string& error, const Deadline& deadline,
                                  bool& outOfTime) {
   HcpEdgeSink edges(header, g, *this);
-  std::string_view key, rest;
-  splitKeyword(trim(line_), key, rest);
   std::optional<HcpNumber> pending;  // an edge's first end, or the vertex whose list is open
   std::int64_t sinceCheck = 0;
+  // One number of the section; false when it ends the reading (closed, or an error).
+  auto take = [&](std::string_view token) {
+    HcpNumber number{0, lineNumber_};
+    if (!parseInt(token, number.value)) {
+      error = atLine(lineNumber_) + "'" + quotedForMessage(token) + "' is not a vertex number";
+      return false;
+    }
+    if (++sinceCheck == kNumbersPerDeadlineCheck) {
+      sinceCheck = 0;
+      if (edges.keeping() && deadline.expired()) {
+        edges.stopKeeping();
+        outOfTime = true;
+      }
+    }
+    if (number.value == -1 && (!header.adjacencyList || !pending)) {
+      if (pending) error = atLine(lineNumber_) + "EDGE_DATA_SECTION ends inside an edge";
+      header.closed = !pending;
+      return false;
+    }
+    if (number.value == -1) {
+      pending.reset();  // the end of a vertex's list
+    } else if (!pending) {
+      if (header.adjacencyList && !edges.inRange(number, error)) return false;
+      pending = number;
+    } else {
+      if (!edges.add(*pending, number, error)) return false;
+      if (!header.adjacencyList) pending.reset();
+    }
+    return true;
+  };
+  std::string_view key, rest;
+  splitKeyword(trim(line_), key, rest);
+  bool cut = header.sectionLineCut;  // line_ holds only a piece of its line
+  bool lineStart = true;
+  std::string carried;  // the start of a number cut at the end of the last piece
   for (;;) {
-    if (rest == "EOF") {
+    if (lineStart && rest == "EOF" && !cut) {
       error = atLine(lineNumber_) + "EOF before the closing -1 of EDGE_DATA_SECTION";
       return false;
     }
     while (!rest.empty()) {
       std::size_t stop = 0;
       while (stop < rest.size() && !std::isspace(static_cast<unsigned char>(rest[stop]))) ++stop;
+      // A piece that ends in a blank ends its last number too (rest may have lost that blank).
+      const bool pieceEndsInNumber = !std::isspace(static_cast<unsigned char>(line_.back()));
+      if (stop == rest.size() && cut && pieceEndsInNumber && stop <= kLongestNumber) {
+        carried.assign(rest);  // the number may go on in the next piece
+        break;
+      }
       const std::string_view token = rest.substr(0, stop);
       rest = trim(rest.substr(stop));
-      if (header.closed && token == "EOF" && rest.empty()) {
-        header.sawEof = true;
-        return true;
-      }
       if (header.closed) {
+        if (token == "EOF" && rest.empty() && !cut) {
+          header.sawEof = true;
+          return true;
+        }
         error = atLine(lineNumber_) + quotedForMessage(token) + " after the closing -1";
         return false;
       }
-      HcpNumber number{0, lineNumber_};
-      if (!parseInt(token, number.value)) {
-        error = atLine(lineNumber_) + "'" + quotedForMessage(token) + "' is not a vertex number";
-        return false;
-      }
-      if (++sinceCheck == kNumbersPerDeadlineCheck) {
-        sinceCheck = 0;
-        if (edges.keeping() && deadline.expired()) {
-          edges.stopKeeping();
-          outOfTime = true;
-        }
-      }
-      if (number.value == -1 && (!header.adjacencyList || !pending)) {
-        if (pending) {
-          error = atLine(lineNumber_) + "EDGE_DATA_SECTION ends inside an edge";
-          return false;
-        }
-        header.closed = true;
-      } else if (number.value == -1) {
-        pending.reset();  // the end of a vertex's list
-      } else if (header.adjacencyList && !pending) {
-        if (!edges.inRange(number, error)) return false;
-        pending = number;
-      } else if (header.adjacencyList) {
-        if (!edges.add(*pending, number, error)) return false;
-      } else if (!pending) {
-        pending = number;
-      } else {
-        if (!edges.add(*pending, number, error)) return false;
-        pending.reset();
-      }
+      if (!take(token) && !header.closed) return false;
     }
-    if (header.closed) return true;
-    if (!input_.readLine(line_)) break;
-    ++lineNumber_;
-    rest = trim(line_);
+    if (header.closed && !cut) return true;
+    if (cut) {
+      line_ = carried;
+      carried.clear();
+      cut = input_.readLinePart(line_, line_.size() + kSectionPiece) == InputStream::LinePart::Cut;
+      lineStart = false;
+    } else {
+      line_.clear();
+      const InputStream::LinePart part = input_.readLinePart(line_, kSectionPiece);
+      if (part == InputStream::LinePart::None) break;
+      ++lineNumber_;
+      cut = part == InputStream::LinePart::Cut;
+      lineStart = true;
+    }
+    rest = cut ? std::string_view(line_) : trim(line_);
+    while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front()))) rest.remove_prefix(1);
   }
   if (input_.failed()) {
     error = inputError();
@@ -279,7 +316,11 @@ bool GraphSource::readHcpSection(HcpHeader& header, SimpleGraph& g, std::string&
 
 // After the closing -1: blank lines, then EOF or the end of the input.
 bool GraphSource::skipHcpTail(HcpHeader& header, std::string& error) {
-  while (input_.readLine(line_)) {
+  for (;;) {
+    line_.clear();
+    const InputStream::LinePart part = input_.readLinePart(line_, kKeywordLineKept);
+    if (part == InputStream::LinePart::None) break;
+    if (part == InputStream::LinePart::Cut) input_.skipLine();
     ++lineNumber_;
     const std::string_view view = trim(line_);
     if (view.empty()) continue;

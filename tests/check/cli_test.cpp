@@ -354,6 +354,10 @@ TEST(CheckTool, HostileInputIsReadWholeOrRefused) {
       {"gzipCutInMember", gz + " | head -c 1500 | \"$CHECK\"", 1, -1, "truncated gzip input"},
       {"gzipNoTrailer", gz + " | head -c -8 | \"$CHECK\"", 1, -1, "truncated gzip input"},
       {"gzipSecondMemberCut", "{ " + gz + "; " + gz + " | head -c -4; } | \"$CHECK\"", 1, -1, "truncated gzip input"},
+      // Cut right after a sync-flush point: every line inflated so far is whole.
+      {"gzipCutAtSyncFlush", "python3 -c 'import sys, zlib; c = zlib.compressobj(wbits=31); "
+           "sys.stdout.buffer.write(c.compress(open(sys.argv[1], \"rb\").read()) + c.flush(zlib.Z_SYNC_FLUSH))' '" +
+           familyFile + "' | \"$CHECK\"", 1, 300, "truncated gzip input"},
       {"gzipWhole", "{ " + gz + "; " + gz + "; } | \"$CHECK\"", 0, 600, nullptr},
       {"dotIsStandardInput", "cp '" + familyFile + "' in.g6 && \"$CHECK\" --dot in.g6 < in.g6; s=$?; cmp -s in.g6 '" +
            familyFile + "' || s=99; exit $s", 2, 0, "--dot in.g6 is also standard input"},

@@ -384,6 +384,12 @@ TEST(GraphSource, JunkSourcesGetOneError) {
 // edge from both ends.
 TEST(GraphSource, HcpNeverDropsSilently) {
   const std::string head = "NAME : x\nTYPE : HCP\nDIMENSION : 3\n";
+  // A 30000-cycle written on the section's own line, after a comment of a megabyte: read in
+  // pieces, numbers cut between pieces carried over.
+  std::string longLine = "NAME : c\nCOMMENT : ";
+  longLine.append(1 << 20, 'c').append("\nDIMENSION : 30000\nEDGE_DATA_SECTION");
+  for (int v = 1; v <= 30000; ++v) longLine.append(" ").append(std::to_string(v)).append(" ").append(std::to_string(v % 30000 + 1));
+  longLine += " -1\nEOF\n";
   const std::string adjacency = "NAME : x\nDIMENSION : 3\nEDGE_DATA_FORMAT : ADJ_LIST\nEDGE_DATA_SECTION\n";
   const struct {
     const char* name;
@@ -406,6 +412,7 @@ TEST(GraphSource, HcpNeverDropsSilently) {
       {"adjacencyHeadOutOfRange", adjacency + "9 -1\n-1\n", {}, "line 5: vertex 9 is outside 1..3", {}},
       {"eofBeforeClosing", head + "EDGE_DATA_SECTION\n1 2\nEOF\n", {}, "line 6: EOF before the closing -1", {}},
       {"inputEndsInSection", head + "EDGE_DATA_SECTION\n1 2\n2 3\n", {}, "line 6: the input ends inside", {}},
+      {"oneLongLine", longLine, {30000}, nullptr, {}},
   };
   for (const auto& c : cases) {
     const ReadResult r = readAll(bicubic::testing::writeScratchFile("case.hcp", c.text));
