@@ -53,9 +53,11 @@ std::size_t graphTextStart(std::string_view line) {
 }
 
 // Hands the tool's matrix reader the bytes of one matrix and no more: it counts the values the
-// reader's scanner would see (an optional sign and digits, blanks between), and once the count
-// line and its n*n values have passed, gives the rest back to the stream, which then reads as
-// end of input. A malformed count or value is passed on untouched: the reader refuses it.
+// reader's scanner would see (runs of digits, each ending a value; a sign only leads one), and
+// once the count line and its n*n values have passed, gives the rest back to the stream, which
+// then reads as end of input. A bad count is passed on untouched (the reader refuses it and
+// reads no further), and so is any other byte: where the reader would refuse a value, it is
+// handed that value before the cut.
 class MatrixExtent final : public ByteReader {
  public:
   explicit MatrixExtent(InputStream& input) : input_(input) {}
@@ -66,63 +68,69 @@ class MatrixExtent final : public ByteReader {
     if (got <= 0) return got;
     const auto size = static_cast<std::size_t>(got);
     std::size_t k = 0;
+    for (; k < size && values_ == 0; ++k) step(into[k], k);
+    // Past the count: a quick count of the values the block ends, then a careful walk only
+    // through the block that holds the matrix's last value.
+    if (target_ > 0 && k < size) {
+      const unsigned char* rest = into + k;
+      const std::size_t count = size - k;
+      const bool endsInDigits = isDigit(rest[count - 1]);
+      const std::int64_t ends = valueEnds(rest, count, inDigits_);
+      if (values_ + ends + (endsInDigits ? 1 : 0) < target_) {
+        values_ += ends;
+        lineEnds_ += std::count(rest, rest + count, '\n');
+        inDigits_ = endsInDigits;
+        k = size;
+      }
+    }
     for (; k < size && !done_; ++k) step(into[k], k);
-    std::size_t kept = done_ ? cut_ : size;
+    const std::size_t kept = done_ ? cut_ : size;
     input_.unread(std::string_view(reinterpret_cast<const char*>(into) + kept, size - kept));
-    lineEnds_ += std::count(into, into + kept, '\n');
     return static_cast<std::ptrdiff_t>(kept);
   }
   std::int64_t lineEnds() const { return lineEnds_; }
 
  private:
-  enum class State { Blank, Sign, Digits, Untracked };
+  static bool isDigit(unsigned char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
-  void step(unsigned char c, std::size_t at) {
-    const bool digit = c >= '0' && c <= '9';
-    if (state_ == State::Digits) {
-      if (digit) {
-        if (values_ == 0 && count_ <= kCountCap) count_ = count_ * 10 + (c - '0');
-        return;
-      }
-      endValue();
-      if (values_ == target_) {
-        done_ = true;
-        cut_ = at;
-        return;
-      }
-      state_ = State::Blank;
+  // How many values end within bytes[0..size): a digit followed by a non-digit (the byte before
+  // the first one a digit when digitBefore). Written pairwise, without a value carried from
+  // byte to byte, so that the compiler can vectorise it.
+  static std::int64_t valueEnds(const unsigned char* bytes, std::size_t size, bool digitBefore) {
+    std::uint32_t ends = digitBefore && !isDigit(bytes[0]) ? 1 : 0;
+    for (std::size_t k = 0; k + 1 < size; ++k) {
+      ends += static_cast<std::uint32_t>(isDigit(bytes[k])) & static_cast<std::uint32_t>(!isDigit(bytes[k + 1]));
     }
-    if (state_ == State::Untracked) return;
-    if (state_ == State::Sign) {
-      state_ = digit ? State::Digits : State::Untracked;
-      if (digit && values_ == 0) count_ = c - '0';
-      return;
-    }
-    if (isBlank(c)) return;
-    if (c == '+' || c == '-') {
-      state_ = State::Sign;
-      negative_ = values_ == 0 && c == '-';
-    } else if (digit) {
-      state_ = State::Digits;
-      if (values_ == 0) count_ = c - '0';
-    } else {
-      state_ = State::Untracked;
-    }
+    return ends;
   }
 
-  void endValue() {
-    if (++values_ != 1) return;
-    const std::int64_t n = negative_ ? -count_ : count_;
-    if (n < 1 || n > methodMaxOrder()) {
-      state_ = State::Untracked;  // the reader refuses the count and reads no further
+  // Byte `at` of the block being read.
+  void step(unsigned char c, std::size_t at) {
+    const bool digit = isDigit(c);
+    if (inDigits_ && !digit && endValue()) {
+      done_ = true;
+      cut_ = at;
       return;
     }
-    target_ = 1 + n * n;
+    if (digit && values_ == 0 && count_ <= kCountCap) count_ = count_ * 10 + (c - '0');
+    if (!inDigits_ && !digit && values_ == 0) negative_ = c == '-';
+    inDigits_ = digit;
+    lineEnds_ += c == '\n';
+  }
+
+  // One more value has ended; true when it was the matrix's last.
+  bool endValue() {
+    if (++values_ == 1) {
+      const std::int64_t n = negative_ ? -count_ : count_;
+      // A count the reader refuses: it reads no further, so nothing needs cutting.
+      target_ = n >= 1 && n <= methodMaxOrder() ? 1 + n * n : -1;
+    }
+    return values_ == target_;
   }
 
   static constexpr std::int64_t kCountCap = std::int64_t{1} << 40;
   InputStream& input_;
-  State state_ = State::Blank;
+  bool inDigits_ = false;
   bool negative_ = false;
   bool done_ = false;
   std::size_t cut_ = 0;
