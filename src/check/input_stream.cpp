@@ -158,7 +158,7 @@ InputStream::LinePart InputStream::readLinePart(std::string& line, std::size_t l
       lineEnded_ = true;
       return LinePart::Whole;
     }
-    if (limit == std::string::npos) reserveForLongLine(line);
+    reserveForLongLine(line, limit);
   }
   // A read error cuts the line at some arbitrary byte: nothing of it may pass as a line.
   if (failed()) return LinePart::None;
@@ -197,12 +197,14 @@ std::int64_t InputStream::skipLine() {
 
 // A line longer than the buffer (a graph6 line of a large graph is megabytes) would otherwise
 // grow by doubling, copying and faulting in its memory a dozen times: in a regular file it can
-// be no longer than what is left, so room for that (up to a bound) is taken at once.
-void InputStream::reserveForLongLine(std::string& line) const {
+// be no longer than what is left (nor than its limit), so room for that (up to a bound) is taken
+// at once.
+void InputStream::reserveForLongLine(std::string& line, std::size_t limit) const {
   constexpr std::int64_t kMaxReserve = std::int64_t{1} << 26;
-  if (gzip_ || totalBytes_ <= 0) return;
+  if (gzip_ || totalBytes_ <= 0 || line.size() >= limit) return;
   const std::int64_t left = std::min(totalBytes_ - bytesRead_, kMaxReserve);
-  const std::size_t wanted = line.size() + static_cast<std::size_t>(std::max<std::int64_t>(left, 0));
+  const std::size_t wanted =
+      line.size() + std::min(limit - line.size(), static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
   if (line.capacity() < wanted) line.reserve(wanted);
 }
 

@@ -53,7 +53,7 @@ class InputStream final : public ByteReader {
  private:
   bool fill();
   bool inputFailed(std::string message);
-  void reserveForLongLine(std::string& line) const;
+  void reserveForLongLine(std::string& line, std::size_t limit) const;
   std::ptrdiff_t readRaw(unsigned char* into, std::size_t room);
   std::ptrdiff_t readInflated(unsigned char* into, std::size_t room);
 
