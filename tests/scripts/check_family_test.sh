@@ -76,7 +76,7 @@ refuse_case "other command" 'sed -i "s/^command\t.*/command\tother/" broken/part
 # A folder never mixes commands: another family, or other options after --, into the same -o
 # folder is refused and leaves the parts there as they were.
 "$family" --check "$check" -o mixed 6 3 2>/dev/null
-for case in "other family:6 3 -- --no-method" "other options:8 3"; do
+for case in "other options:6 3 -- --no-method" "other family:8 3"; do
   read -r -a args <<<"${case#*:}"
   "$family" --check "$check" -o mixed "${args[@]}" 2>mixed.err
   expect "${case%%:*}: refused" [ $? = 1 ]
