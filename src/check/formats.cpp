@@ -267,6 +267,12 @@ GraphSource::Status GraphSource::nextLineGraph(SimpleGraph& g, std::string& erro
 // announces can reach: a longer line is skipped to its end unread (its bytes only counted) and
 // refused, so a line of gigabytes costs no memory.
 bool GraphSource::readBoundedLine(std::string& error) {
+  // Blanks (and a header) before the graph text may run on for any length: dropped a piece at a
+  // time until the text starts.
+  while (graphTextStart(line_) == line_.size()) {
+    line_.clear();
+    if (input_.readLinePart(line_, kLineProbe) != InputStream::LinePart::Cut) return true;
+  }
   const std::size_t start = graphTextStart(line_);
   const std::string_view text = std::string_view(line_).substr(start);
   const std::int64_t bound = graphTextBound(text);
@@ -276,7 +282,7 @@ bool GraphSource::readBoundedLine(std::string& error) {
     if (input_.readLinePart(line_, limit) == InputStream::LinePart::Whole) return true;
   }
   const std::int64_t length = static_cast<std::int64_t>(line_.size()) + input_.skipLine();
-  const bool junk = !anyLineSeen_ && (text.empty() || !isPrintableAscii(static_cast<unsigned char>(text.front())));
+  const bool junk = !anyLineSeen_ && !isPrintableAscii(static_cast<unsigned char>(text.front()));
   anyLineSeen_ = true;
   if (bound < 0 || junk) {
     done_ = done_ || junk;

@@ -364,6 +364,9 @@ TEST(GraphSource, JunkSourcesGetOneError) {
       {"latin1", "\xe9t\xe9\nC~\n", true, 0, {"not a graph file: line 1"}},
       {"badMiddleLine", "C~\n\xff\xfe\nBw\n", true, 2, {"line 2: "}},
       {"badFirstPrintable", "Bw?\nBw\n", true, 1, {"line 1: "}},
+      // Lines longer than the reader's first look: blanks before a graph, and junk.
+      {"longBlankRun", "C~\n" + std::string(5000, ' ') + ">>graph6<<Bw\n", true, 2, {}},
+      {"longJunkLine", std::string(5000, '\x80') + "\nC~\n", true, 0, {"not a graph file: line 1: a line of 5000 bytes"}},
   };
   for (const auto& c : cases) {
     const ReadResult r = readAll(bicubic::testing::writeScratchFile("junk.bin", c.text));
