@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <numeric>
 #include <span>
 #include <string>
@@ -29,6 +30,13 @@ using Clock = std::chrono::steady_clock;
 
 double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The processor time of the whole process so far, all threads.
+double processCpuMilliseconds() {
+  timespec t{};
+  if (::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t) != 0) return 0;
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 // Pending rows reach standard output at least this often, and before any graph that may be slow,
@@ -132,6 +140,7 @@ class CheckRun {
   std::string row_;
   bool readFailure_ = false;
   std::int64_t graphsDone_ = 0;
+  double searchMs_ = 0;  // the rows' times added up, printed or not
   Clock::time_point lastFlush_ = Clock::now();
 };
 
@@ -171,7 +180,7 @@ int CheckRun::run() {
     error("--dot", "there is no graph " + std::to_string(options_.dotIndex) + " to draw");
   }
   flushRows();
-  if (!options_.quiet) err_ << tally_.summary(millisecondsSince(runStart));
+  if (!options_.quiet) err_ << tally_.summary({millisecondsSince(runStart), searchMs_, processCpuMilliseconds()});
   if (out_.writeFailed()) {
     err_ << "bicubic-check: cannot write standard output: " << std::strerror(out_.writeError()) << "\n";
     return 1;
@@ -269,6 +278,8 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index) {
   line.relabelRuns = options_.relabel;
   if (graph_.order() > kQuickOrder) flushRows();
   const ExactResult result = decide(source.name(), index);
+  const double graphMs = millisecondsSince(graphStart);
+  searchMs_ += graphMs;
   ++graphsDone_;
   tally_.add(verdict, result.answer);
   if (options_.dotFile && graphsDone_ == options_.dotIndex) writeDot(shownName, result.cycle);
@@ -281,7 +292,7 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index) {
       line.n = graph_.order();
       line.method = verdict;
       line.exact = result.answer;
-      line.milliseconds = millisecondsSince(graphStart);
+      line.milliseconds = graphMs;
       line.cycle = options_.cycle ? &result.cycle : nullptr;
       row_.clear();
       appendLine(row_, line, columns_);

@@ -163,7 +163,7 @@ std::int64_t Tally::unknown() const {
   return sum;
 }
 
-std::string Tally::summary(double totalMilliseconds) const {
+std::string Tally::summary(Times times) const {
   // The verdicts in the order users read them: the decision's three, then the early stops.
   static constexpr MethodResult kRowOrder[] = {Verdict::BicubicH,     Verdict::NotH,       Verdict::MaybeH,
                                                Verdict::NotBipartite, Verdict::Unbalanced, Verdict::NotConnected,
@@ -187,7 +187,9 @@ std::string Tally::summary(double totalMilliseconds) const {
   text += "# agree-yes\t" + std::to_string(agree) + "\n";
   text += "# agree-no\t" + std::to_string(disagree) + "\n";
   text += "# graphs\t" + std::to_string(total()) + "\n";
-  text += "# ms\t" + milliseconds(totalMilliseconds) + "\n";
+  text += "# ms\t" + milliseconds(times.wallMs) + "\n";
+  text += "# search-ms\t" + milliseconds(times.searchMs) + "\n";
+  text += "# cpu-ms\t" + milliseconds(times.cpuMs) + "\n";
   return text;
 }
 

@@ -59,8 +59,15 @@ class Tally {
     return counts_[slot(method)][static_cast<std::size_t>(exact)];
   }
   std::int64_t unknown() const;
-  // The summary: a count table and totals, each line a key and numbers only.
-  std::string summary(double totalMilliseconds) const;
+  // The summary: a count table and totals, each line a key and numbers only. The times: the
+  // run's wall time (in a pipe it includes waiting for the writer), the sum of the rows' times,
+  // and the process's CPU time.
+  struct Times {
+    double wallMs = 0;
+    double searchMs = 0;
+    double cpuMs = 0;
+  };
+  std::string summary(Times times) const;
 
  private:
   // One row per verdict and a last one for "not run".
