@@ -1,0 +1,14 @@
+# The commands of README.md and docs/*.md run in a scratch clone against this build; the blocks
+# marked long (whole 12+12 families) run under the label `long`. Skipped without git or nauty.
+foreach(mode quick long)
+  if(mode STREQUAL "long")
+    set(args --long)
+    set(props LABELS long TIMEOUT 1800)
+  else()
+    set(args "")
+    set(props LABELS docs TIMEOUT 300)
+  endif()
+  add_test(NAME docs.${mode}
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/docs_test.sh ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${args})
+  set_tests_properties(docs.${mode} PROPERTIES SKIP_RETURN_CODE 77 ${props})
+endforeach()
