@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "exact/exact.h"
+#include "check/drawing.h"
 #include "check/formats.h"
 #include "check/options.h"
 #include "check/report.h"
@@ -122,7 +123,9 @@ class CheckRun {
   std::int32_t relabelledHamiltonian();
   ExactResult decide(std::string_view name, std::int64_t index);
   void writeGraph(const GraphSource& source);
-  void writeDot(std::string_view name, const std::vector<std::int32_t>& cycle);
+  void writePlanarCode(const GraphSource& source);
+  void writeDrawings(std::string_view name, const ExactResult& result);
+  bool drawingWanted() const { return options_.dotFile || options_.svgFile || options_.pngFile; }
   void flushRows();
   void error(std::string_view name, const std::string& message);
   bool tableOnStdout() const { return options_.emit == Emit::Report && options_.dotFile != "-"; }
@@ -140,6 +143,7 @@ class CheckRun {
   std::string row_;
   bool readFailure_ = false;
   std::int64_t graphsDone_ = 0;
+  bool planarHeaderWritten_ = false;
   double searchMs_ = 0;  // the rows' times added up, printed or not
   Clock::time_point lastFlush_ = Clock::now();
 };
@@ -156,12 +160,16 @@ void CheckRun::flushRows() {
 }
 
 bool CheckRun::dotPathIsUsable() {
-  if (!options_.dotFile || *options_.dotFile == "-") return true;
-  for (const std::string& source : options_.sources) {
-    if (source == *options_.dotFile || (source != "-" && sameExistingFile(source, *options_.dotFile))) {
-      err_ << "bicubic-check: --dot " << quotedForMessage(*options_.dotFile, kNameQuoteLength)
-           << " is also a source; refusing to overwrite it\n";
-      return false;
+  const std::pair<const char*, const std::optional<std::string>&> outputs[] = {
+      {"--dot", options_.dotFile}, {"--svg", options_.svgFile}, {"--png", options_.pngFile}};
+  for (const auto& [option, path] : outputs) {
+    if (!path || *path == "-") continue;
+    for (const std::string& source : options_.sources) {
+      if (source == *path || (source != "-" && sameExistingFile(source, *path))) {
+        err_ << "bicubic-check: " << option << " " << quotedForMessage(*path, kNameQuoteLength)
+             << " is also a source; refusing to overwrite it\n";
+        return false;
+      }
     }
   }
   return true;
@@ -176,8 +184,8 @@ int CheckRun::run() {
     if (out_.writeFailed()) break;
   }
   progress_.finish();
-  if (options_.dotFile && graphsDone_ < options_.dotIndex) {
-    error("--dot", "there is no graph " + std::to_string(options_.dotIndex) + " to draw");
+  if (drawingWanted() && graphsDone_ < options_.dotIndex) {
+    error(options_.dotFile ? "--dot" : options_.svgFile ? "--svg" : "--png", "there is no graph " + std::to_string(options_.dotIndex) + " to draw");
   }
   flushRows();
   if (!options_.quiet) err_ << tally_.summary({millisecondsSince(runStart), searchMs_, processCpuMilliseconds()});
@@ -191,6 +199,7 @@ int CheckRun::run() {
 
 void CheckRun::runSource(const std::string& name) {
   GraphSource source(name, method_);
+  source.readDuals(options_.dual);
   std::string message;
   if (!source.open(message)) return error(name, message);
   for (std::int64_t index = 1;; ++index) {
@@ -282,7 +291,7 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index) {
   searchMs_ += graphMs;
   ++graphsDone_;
   tally_.add(verdict, result.answer);
-  if (options_.dotFile && graphsDone_ == options_.dotIndex) writeDot(shownName, result.cycle);
+  if (drawingWanted() && graphsDone_ == options_.dotIndex) writeDrawings(shownName, result);
   if (!options_.select || isSelected(*options_.select, verdict, result.answer)) {
     if (options_.emit != Emit::Report) {
       writeGraph(source);
@@ -313,13 +322,33 @@ void CheckRun::writeGraph(const GraphSource& source) {
     out_ << encodeGraph6(graph_) << "\n";
   } else if (options_.emit == Emit::Sparse6) {
     out_ << encodeSparse6(graph_) << "\n";
+  } else if (options_.emit == Emit::PlanarCode) {
+    writePlanarCode(source);
   } else {
     out_ << matrixText(graph_);
   }
 }
 
-void CheckRun::writeDot(std::string_view name, const std::vector<std::int32_t>& cycle) {
-  const std::string text = dotText(graph_, cycle, name);
+// Planar code carries an embedding, which only a planar code source has: the stream's header
+// goes out once, before its first graph.
+void CheckRun::writePlanarCode(const GraphSource& source) {
+  const PlaneGraph* plane = source.lastPlaneGraph();
+  if (plane == nullptr) {
+    return error(source.name(), "graph " + std::to_string(graphsDone_) +
+                                    ": --emit planar-code needs planar code input, which holds the embedding "
+                                    "(nauty-planarg -p embeds planar graph6 files)");
+  }
+  if (!planarHeaderWritten_) out_ << kPlanarCodeHeader;
+  planarHeaderWritten_ = true;
+  out_ << encodePlanarCode(*plane);
+}
+
+void CheckRun::writeDrawings(std::string_view name, const ExactResult& result) {
+  const std::string text = drawingDot(graph_, result.cycle, result.answer, name);
+  std::string problem;
+  if (options_.svgFile && !renderDrawing(text, ImageFormat::Svg, *options_.svgFile, problem)) error("--svg", problem);
+  if (options_.pngFile && !renderDrawing(text, ImageFormat::Png, *options_.pngFile, problem)) error("--png", problem);
+  if (!options_.dotFile) return;
   if (*options_.dotFile == "-") {
     out_ << text;
     return;

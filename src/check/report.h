@@ -1,6 +1,6 @@
 // What bicubic-check prints: the method's verdict names, the agreement rule, the per-graph line,
-// the closing count table, the cycle certificate check and the DOT drawing. Nothing here decides
-// anything; it only checks and formats what the searches and the pipeline returned.
+// the closing count table and the cycle certificate check (drawings: drawing.h). Nothing here
+// decides anything; it only checks and formats what the searches and the pipeline returned.
 #pragma once
 
 #include <array>
@@ -77,8 +77,5 @@ class Tally {
   }
   std::array<std::array<std::int64_t, kAnswerCount>, kRows> counts_{};
 };
-
-// Graphviz DOT text of g with the cycle's edges drawn bold; vertices numbered from 1.
-std::string dotText(const SimpleGraph& g, std::span<const std::int32_t> cycle, std::string_view name);
 
 }  // namespace bicubic::check
