@@ -168,8 +168,19 @@ void underlyingGraph(const PlaneGraph& plane, SimpleGraph& g, IgnoredEdges& igno
 
 bool dualGraph(const PlaneGraph& plane, PlaneGraph& dual, std::string& error) {
   // Darts (v, k): the k-th entry of v's rotation. Each dart's twin is the entry of v in the
-  // rotation of its head; a repeated pair is matched in order, the i-th copy to the i-th copy.
+  // rotation of its head.
   const std::int32_t n = plane.order();
+  for (std::int32_t v = 0; v < n; ++v) {
+    std::vector<std::int32_t> sorted = plane.rotation[static_cast<std::size_t>(v)];
+    std::sort(sorted.begin(), sorted.end());
+    const bool loop = std::binary_search(sorted.begin(), sorted.end(), v);
+    if (loop || std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
+      // Planar code does not say which copies of a repeated pair are the two ends of one edge.
+      error = "vertex " + std::to_string(v + 1) + " has " + (loop ? "a loop" : "parallel edges") +
+              ": the dual is taken only of plane graphs without them";
+      return false;
+    }
+  }
   std::vector<std::int64_t> start(static_cast<std::size_t>(n) + 1, 0);
   for (std::int32_t v = 0; v < n; ++v) {
     start[static_cast<std::size_t>(v) + 1] = start[static_cast<std::size_t>(v)] + static_cast<std::int64_t>(plane.rotation[static_cast<std::size_t>(v)].size());

@@ -64,7 +64,8 @@ void underlyingGraph(const PlaneGraph& plane, SimpleGraph& g, IgnoredEdges& igno
 // The dual plane graph: one vertex per face of the embedding (faces traced by taking, at the end
 // of each edge, the next neighbour clockwise), one edge across each edge. The dual of a plane
 // triangulation is cubic; of an Eulerian one, bipartite as well. False (with the reason) when
-// the rotation system is not consistent (an edge listed at one end only).
+// the rotation system is not consistent (an edge listed at one end only) or has a loop or
+// parallel edges (planar code does not pair their ends). The dual itself may have both.
 bool dualGraph(const PlaneGraph& plane, PlaneGraph& dual, std::string& error);
 
 // One graph in planar code (no header): 1-byte entries up to kPlanarCodeOneByteMaxOrder
