@@ -12,3 +12,7 @@ foreach(mode quick long)
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/docs_test.sh ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${args})
   set_tests_properties(docs.${mode} PROPERTIES SKIP_RETURN_CODE 77 ${props})
 endforeach()
+# The docs test on made-up documents: it must fail on a failing or unmarked block.
+add_test(NAME docs.selftest
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/docs_selftest.sh ${CMAKE_CURRENT_LIST_DIR}/docs_test.sh ${PROJECT_BINARY_DIR})
+set_tests_properties(docs.selftest PROPERTIES LABELS docs SKIP_RETURN_CODE 77 TIMEOUT 120)
