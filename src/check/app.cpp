@@ -144,6 +144,7 @@ class CheckRun {
   bool readFailure_ = false;
   std::int64_t graphsDone_ = 0;
   bool planarHeaderWritten_ = false;
+  bool planarRefused_ = false;
   double searchMs_ = 0;  // the rows' times added up, printed or not
   Clock::time_point lastFlush_ = Clock::now();
 };
@@ -185,7 +186,8 @@ int CheckRun::run() {
   }
   progress_.finish();
   if (drawingWanted() && graphsDone_ < options_.dotIndex) {
-    error(options_.dotFile ? "--dot" : options_.svgFile ? "--svg" : "--png", "there is no graph " + std::to_string(options_.dotIndex) + " to draw");
+    const char* option = options_.dotFile ? "--dot" : options_.svgFile ? "--svg" : "--png";
+    error(option, "there is no graph " + std::to_string(options_.dotIndex) + " to draw");
   }
   flushRows();
   if (!options_.quiet) err_ << tally_.summary({millisecondsSince(runStart), searchMs_, processCpuMilliseconds()});
@@ -334,9 +336,14 @@ void CheckRun::writeGraph(const GraphSource& source) {
 void CheckRun::writePlanarCode(const GraphSource& source) {
   const PlaneGraph* plane = source.lastPlaneGraph();
   if (plane == nullptr) {
-    return error(source.name(), "graph " + std::to_string(graphsDone_) +
-                                    ": --emit planar-code needs planar code input, which holds the embedding "
-                                    "(nauty-planarg -p embeds planar graph6 files)");
+    // Said once: a whole family in graph6 would otherwise give a line per graph.
+    if (!planarRefused_) {
+      error(source.name(), "graph " + std::to_string(graphsDone_) +
+                               " and the graphs after it are left out: --emit planar-code needs planar code "
+                               "input, which holds the embedding (nauty-planarg -p embeds planar graph6 files)");
+    }
+    planarRefused_ = true;
+    return;
   }
   if (!planarHeaderWritten_) out_ << kPlanarCodeHeader;
   planarHeaderWritten_ = true;

@@ -48,13 +48,21 @@ bool looksLikePlanarCode(std::string_view head) {
     k = 3;
   }
   if (n == 0) return false;
+  // Binary junk can pass the range test by chance, so the lists seen must also be those of a
+  // simple graph (no loop, no neighbour twice): generators write simple graphs without a header.
   std::uint32_t closed = 0;
+  std::vector<std::uint32_t> list;
   for (; k + width <= head.size() && closed < n; k += width) {
     const std::uint32_t entry = twoBytes ? (byte(k) << 8 | byte(k + 1)) : byte(k);
-    if (entry > n) return false;
-    if (entry == 0) ++closed;
+    if (entry > n || entry == closed + 1 || std::find(list.begin(), list.end(), entry) != list.end()) return false;
+    if (entry == 0) {
+      ++closed;
+      list.clear();
+    } else {
+      list.push_back(entry);
+    }
   }
-  return closed > 0;
+  return closed >= std::min<std::uint32_t>(n, 2);
 }
 
 bool PlanarCodeReader::fill() {

@@ -28,8 +28,8 @@ struct PlaneGraph {
 };
 
 // Whether a source's first bytes are planar code: its header (">>planar_code<<", or with " le"
-// or " be" before "<<"), or, headerless, a start that decodes as the beginning of a graph with
-// at least one closed neighbour list. Text never holds the 0 bytes that close the lists.
+// or " be" before "<<"), or, headerless, a start that decodes as the beginning of a simple
+// graph with at least two closed neighbour lists (text never holds the 0 bytes that close them).
 bool looksLikePlanarCode(std::string_view head);
 
 // Reads graph after graph from a byte stream (its header, if any, is skipped at the start).

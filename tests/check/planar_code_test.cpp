@@ -51,6 +51,7 @@ TEST(PlanarCode, EveryFormRoundTrips) {
     std::vector<const PlaneGraph*> expected;
   } cases[] = {
       {"headerless", smallCode + smallCode, {&small, &small}},
+      {"headerless 2-byte", largeCode, {&large}},
       {"header", std::string(kPlanarCodeHeader) + smallCode + largeCode + smallCode, {&small, &large, &small}},
       {"big-endian header", ">>planar_code be<<" + largeCode, {&large}},
       {"little-endian header", ">>planar_code le<<" + std::string(1, '\0') + swapEntryBytes(largeCode.substr(1)), {&large}},
