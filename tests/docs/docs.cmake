@@ -11,6 +11,10 @@ foreach(mode quick long)
   add_test(NAME docs.${mode}
     COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/docs_test.sh ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${args})
   set_tests_properties(docs.${mode} PROPERTIES SKIP_RETURN_CODE 77 ${props})
+  # The Python examples run in the venv that the module's test installs.
+  if(TEST python.module)
+    set_tests_properties(docs.${mode} PROPERTIES DEPENDS python.module)
+  endif()
 endforeach()
 # The docs test on made-up documents: it must fail on a failing or unmarked block.
 add_test(NAME docs.selftest

@@ -3,7 +3,9 @@
 # can stop working unnoticed.
 #   docs_test.sh SOURCE_DIR BUILD_DIR [--long]
 # Every fenced block needs a language: `text` for file contents, synopses and listings; `sh` or
-# `console` (only its `$ ` lines are commands) for commands. The last non-blank line before a
+# `console` (only its `$ ` lines are commands) for commands; `python` for Python examples, run by
+# the interpreter of the venv that the Python module's test installs in BUILD_DIR/python-venv
+# (not run when there is none). The last non-blank line before a
 # command block must be one of
 #   <!-- run -->              run here, within 60 s
 #   <!-- run: long -->        run only with --long (ctest label `long`), within 600 s
@@ -29,6 +31,7 @@ clone=$work/clone
 git clone -q "$source_dir" "$clone" || exit 1
 ln -s "$build_dir" "$clone/build"
 export PATH=$clone/build/src/check:$clone/build:$PATH
+python=$build_dir/python-venv/bin/python
 
 # Splits one document into $work/blocks/DOC-NNN.{cmd,meta}; meta is "LINE LANG MARKER".
 # Markers and fences are matched at the start of a line (indented ones too).
@@ -56,7 +59,11 @@ fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
 run_block() {
   local cmd=$1 lang=$2 limit=$3 script=$work/script.sh
   if [ "$lang" = console ]; then sed -n 's/^\$ //p' "$cmd" >"$script"; else cp "$cmd" "$script"; fi
-  (cd "$clone" && timeout "$limit" bash -eo pipefail "$script") >"$work/out.txt" 2>&1
+  if [ "$lang" = python ]; then
+    (cd "$clone" && timeout "$limit" "$python" "$script") >"$work/out.txt" 2>&1
+  else
+    (cd "$clone" && timeout "$limit" bash -eo pipefail "$script") >"$work/out.txt" 2>&1
+  fi
 }
 
 mkdir -p "$work/blocks"
@@ -71,9 +78,9 @@ for doc in "${docs[@]}"; do
     where="$doc:$line"
     case $lang in
       text) continue ;;
-      sh|console) ;;
-      -) fail "$where: a fenced block without a language (sh or console for commands, text otherwise)"; continue ;;
-      *) fail "$where: unknown block language '$lang' (sh, console or text)"; continue ;;
+      sh|console|python) ;;
+      -) fail "$where: a fenced block without a language (sh, console or python for commands, text otherwise)"; continue ;;
+      *) fail "$where: unknown block language '$lang' (sh, console, python or text)"; continue ;;
     esac
     case $marker in
       '<!-- run -->') limit=60 ;;
@@ -81,6 +88,10 @@ for doc in "${docs[@]}"; do
       '<!-- not run: '?*' -->') skipped=$((skipped + 1)); continue ;;
       *) fail "$where: a command block needs <!-- run -->, <!-- run: long --> or <!-- not run: REASON --> on the line before"; continue ;;
     esac
+    # Python examples run in the venv the Python module's test installs into the build folder.
+    if [ "$lang" = python ] && [ ! -x "$python" ]; then
+      echo "$where: not run, no Python module installed in $python"; skipped=$((skipped + 1)); continue
+    fi
     start=$(date +%s)
     run_block "${meta%.meta}.cmd" "$lang" "$limit"
     rc=$?
