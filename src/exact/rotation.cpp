@@ -23,6 +23,7 @@ class RotationSearch {
   }
 
   bool run(std::int64_t maxSteps, std::vector<std::int32_t>& cycle);
+  std::int64_t steps() const { return steps_; }
 
  private:
   struct Option {
@@ -62,6 +63,7 @@ class RotationSearch {
   std::int64_t work_ = 0;
   std::int64_t nextPoll_ = 0;
   bool expired_ = false;
+  std::int64_t steps_ = 0;
 };
 
 bool RotationSearch::run(std::int64_t maxSteps, std::vector<std::int32_t>& cycle) {
@@ -72,7 +74,7 @@ bool RotationSearch::run(std::int64_t maxSteps, std::vector<std::int32_t>& cycle
   }
   place(start, tail_++);
   take(start);
-  for (std::int64_t step = 0; step < maxSteps; ++step) {
+  for (; steps_ < maxSteps; ++steps_) {
     if (outOfTime(1)) return false;
     if (extend()) continue;
     const std::int32_t back = buf_[at(tail_ - 1)];
@@ -165,11 +167,14 @@ void RotationSearch::rotate() {
 }  // namespace
 
 bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rng, const Deadline& deadline,
-                            std::vector<std::int32_t>& cycle) {
+                            std::vector<std::int32_t>& cycle, std::int64_t* steps) {
   cycle.clear();
+  if (steps != nullptr) *steps = 0;
   if (g.order() < 3 || deadline.expired()) return false;
   RotationSearch search(g, rng, deadline);
-  return search.run(maxSteps, cycle);
+  const bool found = search.run(maxSteps, cycle);
+  if (steps != nullptr) *steps = search.steps();
+  return found;
 }
 
 }  // namespace bicubic::exact
