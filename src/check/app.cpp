@@ -7,21 +7,19 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <numeric>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "exact/exact.h"
 #include "check/formats.h"
 #include "check/options.h"
 #include "check/report.h"
-#include "exact/rng.h"
+#include "exact/hamiltonian.h"
 
 namespace bicubic::check {
 
-using exact::ExactResult;
-using exact::ExactSolver;
+using exact::HamiltonianSolver;
+using exact::Result;
 
 namespace {
 
@@ -112,7 +110,7 @@ class CheckRun {
   MethodResult methodVerdict(const GraphSource& source);
   void collectEdges(std::span<const std::int32_t> label);
   std::int32_t relabelledHamiltonian();
-  ExactResult decide(std::string_view name, std::int64_t index);
+  void decide(std::string_view name, std::int64_t index);
   void writeGraph(const GraphSource& source);
   void writeDot(std::string_view name, const std::vector<std::int32_t>& cycle);
   void flushRows();
@@ -123,8 +121,10 @@ class CheckRun {
   OutputSink& out_;
   OutputSink& err_;
   Progress progress_;
-  TableColumns columns_{options_.cycle, options_.relabel > 0};
-  ExactSolver solver_;
+  TableColumns columns_{options_.cycle, options_.relabel > 0, options_.stats};
+  HamiltonianSolver solver_{engineOptions(options_)};
+  Result result_;
+  StageTally stages_;
   MethodRunner method_;
   std::vector<MethodRunner::Edge> edges_;
   SimpleGraph graph_;
@@ -172,6 +172,7 @@ int CheckRun::run() {
   }
   flushRows();
   if (!options_.quiet) err_ << tally_.summary(millisecondsSince(runStart));
+  if (options_.stats) err_ << stages_.summary();
   if (out_.writeFailed()) {
     err_ << "bicubic-check: cannot write standard output: " << std::strerror(out_.writeError()) << "\n";
     return 1;
@@ -229,32 +230,26 @@ void CheckRun::collectEdges(std::span<const std::int32_t> label) {
 std::int32_t CheckRun::relabelledHamiltonian() {
   const std::int32_t n = graph_.order();
   if (n < 1 || n > methodMaxOrder()) return -1;
-  Rng rng(graphSeed(graph_));
+  exact::Renumbering numbering(graph_);
   std::vector<std::int32_t> label(static_cast<std::size_t>(n));
   std::int32_t hamiltonian = 0;
   for (std::int32_t run = 0; run < options_.relabel; ++run) {
-    std::iota(label.begin(), label.end(), 0);
-    shuffle(label.begin(), label.end(), rng);
+    numbering.next(label);
     collectEdges(label);
     if (claimsHamiltonian(method_.verdictOnEdges(n, edges_))) ++hamiltonian;
   }
   return hamiltonian;
 }
 
-ExactResult CheckRun::decide(std::string_view name, std::int64_t index) {
-  const Deadline deadline = options_.timeLimit > 0 ? Deadline::after(options_.timeLimit) : Deadline();
-  ExactResult result = solver_.solve(graph_, deadline);
-  if (result.answer == Answer::Hamiltonian) {
-    // The certificate is checked against the graph as read before anything is printed.
-    normaliseCycle(result.cycle);
-    if (!isHamiltonianCycle(graph_, result.cycle)) {
-      error(name, "internal error: the cycle found for graph " + std::to_string(index) +
-                      " does not check; reported as unknown");
-      result.answer = Answer::Unknown;
-      result.cycle.clear();
-    }
+// The solver checks every certificate against the graph as read before it is handed out.
+void CheckRun::decide(std::string_view name, std::int64_t index) {
+  solver_.solve(graph_, result_);
+  if (result_.cycleRejected) {
+    error(name, "internal error: the cycle found for graph " + std::to_string(index) +
+                    " does not check; reported as unknown");
   }
-  return result;
+  if (result_.answer == Answer::Hamiltonian) exact::normaliseCycle(result_.cycle);
+  if (options_.stats) stages_.add(result_);
 }
 
 void CheckRun::runGraph(const GraphSource& source, std::int64_t index) {
@@ -268,7 +263,8 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index) {
   line.relabelHamiltonian = options_.relabel > 0 ? relabelledHamiltonian() : -1;
   line.relabelRuns = options_.relabel;
   if (graph_.order() > kQuickOrder) flushRows();
-  const ExactResult result = decide(source.name(), index);
+  decide(source.name(), index);
+  const Result& result = result_;
   ++graphsDone_;
   tally_.add(verdict, result.answer);
   if (options_.dotFile && graphsDone_ == options_.dotIndex) writeDot(shownName, result.cycle);
@@ -283,6 +279,7 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index) {
       line.exact = result.answer;
       line.milliseconds = millisecondsSince(graphStart);
       line.cycle = options_.cycle ? &result.cycle : nullptr;
+      line.stage = result.decidedBy;
       row_.clear();
       appendLine(row_, line, columns_);
       out_ << row_;

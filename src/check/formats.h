@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "check/input_stream.h"
-#include "check/engine.h"
 #include "driver/method.h"
+#include "exact/hamiltonian.h"
 
 namespace bicubic::check {
+
+using exact::SimpleGraph;
 
 // The largest vertex count any reader accepts; past it the graph would not fit in memory anyway.
 constexpr std::int64_t kMaxGraphOrder = 1 << 20;

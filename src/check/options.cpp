@@ -12,7 +12,8 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: bicubic-check [-q] [--no-method] [--time-limit SECONDS] [--cycle] [--source NAME]\n"
     "                     [--select WHICH] [--emit graph6|sparse6|matrix] [--relabel K]\n"
-    "                     [--dot FILE|-] [--index K] [FILE ...]\n";
+    "                     [--dot FILE|-] [--index K] [--stats] [--set NAME=VALUE]\n"
+    "                     [--list-settings] [FILE ...]\n";
 
 constexpr std::string_view kHelp =
     "Decides exactly whether each graph has a Hamiltonian cycle and prints it beside the\n"
@@ -37,6 +38,10 @@ constexpr std::string_view kHelp =
     "                         how many of them said the graph is Hamiltonian\n"
     "  --dot FILE             draw graph K (--index, default 1) in Graphviz DOT, cycle bold;\n"
     "                         \"-\" writes it to standard output instead of the report\n"
+    "  --stats                add a stage column (the search stage that decided the graph)\n"
+    "                         and a per-stage summary on standard error\n"
+    "  --set NAME=VALUE       change one of the search's tuning settings (repeatable)\n"
+    "  --list-settings        list the settings with their defaults, ranges and meanings\n"
     "  --help, --version      this text; the version\n"
     "\n"
     "Output: a tab-separated table with one header row: source, index, n, method, exact,\n"
@@ -96,6 +101,11 @@ std::string applyValue(std::string_view name, const std::string& value, CheckOpt
   } else if (name == "--select") {
     options.select = lookup(value, kSelections);
     if (!options.select) return "--select takes hamiltonian, non-hamiltonian, unknown, method-wrong or method-right";
+  } else if (name == "--set") {
+    const std::size_t equals = value.find('=');
+    if (equals == std::string::npos) return "--set takes NAME=VALUE";
+    std::string problem = options.engine.set(std::string_view(value).substr(0, equals), std::string_view(value).substr(equals + 1));
+    if (!problem.empty()) return "--set: " + problem;
   } else if (name == "--emit") {
     const std::optional<Emit> emit = lookup(value, kEmits);
     if (!emit) return "--emit takes graph6, sparse6 or matrix";
@@ -105,7 +115,16 @@ std::string applyValue(std::string_view name, const std::string& value, CheckOpt
 }
 
 constexpr std::string_view kValueOptions[] = {"--time-limit", "--dot", "--index", "--source",
-                                              "--relabel",    "--select", "--emit"};
+                                              "--relabel",    "--select", "--emit",  "--set"};
+
+// The settings as a tab-separated table: name, default, min, max, meaning.
+void listSettings(OutputSink& out) {
+  out << "name\tdefault\tmin\tmax\tmeaning\n";
+  for (const exact::SettingInfo& row : exact::settingsTable()) {
+    out << row.name << "\t" << std::to_string(row.defaultValue) << "\t" << std::to_string(row.min) << "\t"
+        << std::to_string(row.max) << "\t" << row.meaning << "\n";
+  }
+}
 
 }  // namespace
 
@@ -124,6 +143,11 @@ std::optional<int> parseCheckOptions(int argc, const char* const* argv, CheckOpt
     } else if (arg == "--version") {
       out << "bicubic-check " << kCheckVersion << "\n";
       return 0;
+    } else if (arg == "--list-settings") {
+      listSettings(out);
+      return 0;
+    } else if (arg == "--stats") {
+      options.stats = true;
     } else if (arg == "--cycle") {
       options.cycle = true;
     } else if (arg == "-q" || arg == "--quiet") {
@@ -146,6 +170,12 @@ std::optional<int> parseCheckOptions(int argc, const char* const* argv, CheckOpt
   }
   if (options.sources.empty()) options.sources.push_back("-");
   return std::nullopt;
+}
+
+exact::Options engineOptions(const CheckOptions& options) {
+  exact::Options engine = options.engine;
+  engine.timeLimitSeconds = options.timeLimit;
+  return engine;
 }
 
 }  // namespace bicubic::check

@@ -8,7 +8,6 @@
 namespace bicubic::exact {
 
 namespace {
-constexpr std::int32_t kFlowCheckOrder = 2000;
 constexpr std::uint64_t kCutLabelSeed = 0x5eed;
 // Edge-work units between two clock polls: a few tens of microseconds of work.
 constexpr std::int64_t kPollWork = 1 << 14;
@@ -46,6 +45,7 @@ Answer Backtracker::run(const SimpleGraph& g, const Deadline& deadline, std::vec
   nodes_ = 0;
   restarts_ = 0;
   deadline_ = &deadline;
+  flowCheckOrder_ = options.flowCheckOrder;
   deadlineHit_ = false;
   work_ = 0;
   nextPoll_ = 0;
@@ -83,7 +83,7 @@ bool Backtracker::setUp(const SimpleGraph& g) {
   // runs where some vertex has more than three neighbours, and not on huge graphs.
   std::int32_t maxDegree = 0;
   for (std::int32_t v = 0; v < n_; ++v) maxDegree = std::max(maxDegree, g.degree(v));
-  bipartite_ = !side_.empty() && n_ <= kFlowCheckOrder && maxDegree > 3;
+  bipartite_ = !side_.empty() && n_ <= flowCheckOrder_ && maxDegree > 3;
   flow_.assign(bipartite_ ? at(m_) : 0, 0);
   used_.assign(at(n_), 0);
   seen_.assign(at(n_), 0);

@@ -15,10 +15,11 @@
 #include <optional>
 #include <vector>
 
-#include "exact/answer.h"
+#include "exact/hamiltonian.h"
 #include "exact/cycle_space.h"
 #include "exact/deadline.h"
 #include "exact/rng.h"
+#include "exact/settings.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
@@ -29,7 +30,7 @@ class Backtracker {
   // on 18 vertices, cubic bipartite on 24 or connected graphs on 9 needs more than 119 nodes;
   // on random cubic bipartite graphs of 600 vertices 500 cut the tail further than 2000, and
   // it costs less on the proofs of "no" that need many nodes (Luby restarts cost a factor there).
-  static constexpr std::int64_t kDefaultRestartBase = 500;
+  static constexpr std::int64_t kDefaultRestartBase = settingDefault(Setting::RestartBase);
 
   struct Options {
     // Past this many search nodes over all restarts the run stops with Unknown.
@@ -39,6 +40,9 @@ class Backtracker {
     std::optional<std::uint64_t> seed;
     // Restart i (from 1) may visit restartBase * luby(i) nodes; 0 searches once, unrestarted.
     std::int64_t restartBase = kDefaultRestartBase;
+    // The 2-factor check runs on bipartite graphs up to this order (it costs O(n m) a node).
+    std::int32_t flowCheckOrder = settingDefault<std::int32_t>(Setting::FlowCheckOrder);
+    bool operator==(const Options&) const = default;
   };
 
   // Decides g; on Hamiltonian, cycle holds the vertices in cycle order starting at 0. Buffers are
@@ -106,6 +110,7 @@ class Backtracker {
   std::vector<std::int32_t> used_, seen_;
   std::int32_t seenStamp_ = 0;
   bool bipartite_ = false;
+  std::int32_t flowCheckOrder_ = 0;
   const Deadline* deadline_ = nullptr;
   bool aborted_ = false;      // the current search stopped: budget spent or deadline passed
   bool deadlineHit_ = false;

@@ -15,11 +15,12 @@
 #include <span>
 #include <vector>
 
-#include "exact/answer.h"
+#include "exact/hamiltonian.h"
 #include "exact/conditions.h"
 #include "exact/cuts.h"
 #include "exact/deadline.h"
 #include "exact/rng.h"
+#include "exact/settings.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
@@ -35,16 +36,17 @@ class CutReducer {
     CutSearch search;
     // Each round reduces the pieces that do not overlap; a piece nested in another waits for
     // the next round. Past this many rounds the rest is left to the caller's search.
-    std::int32_t maxRounds = 1024;
+    std::int32_t maxRounds = settingDefault<std::int32_t>(Setting::MaxRounds);
     // 4-edge cuts are looked for, on graphs of degree at most 3, when no smaller cut is left.
-    bool fourEdgeCuts = true;
+    bool fourEdgeCuts = settingDefault<bool>(Setting::FourEdgeCuts);
     FourCutSearch fourSearch;
     // Past this many kept 4-edge cut pieces, or half the input's order if more (each cost up to
     // nine decisions), no more are tried.
-    std::int32_t maxFourCutPiecesKept = 64;
+    std::int32_t maxFourCutPiecesKept = settingDefault<std::int32_t>(Setting::FourCutKept);
     // Past its time limit a round still checks the necessary conditions on graphs up to this many
     // edges (they cost well under a millisecond there), which may settle the question.
-    std::int64_t cheapConditionsEdges = 10'000;
+    std::int64_t cheapConditionsEdges = settingDefault<std::int64_t>(Setting::CheapConditionsEdges);
+    bool operator==(const Options&) const = default;
   };
   struct Stats {
     std::int32_t rounds = 0;

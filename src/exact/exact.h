@@ -11,12 +11,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "exact/answer.h"
+#include "exact/hamiltonian.h"
 #include "exact/backtrack.h"
 #include "exact/deadline.h"
 #include "exact/decompose.h"
 #include "exact/frontier.h"
 #include "exact/rng.h"
+#include "exact/settings.h"
 #include "exact/simple_graph.h"
 #include "exact/small_search.h"
 
@@ -32,39 +33,40 @@ class ExactSolver {
  public:
   struct Options {
     // Graphs up to this order go straight to the searches, without the cut reduction.
-    std::int32_t directSearchOrder = 40;
+    std::int32_t directSearchOrder = settingDefault<std::int32_t>(Setting::DirectSearchOrder);
     // Graphs of at most SmallSearch::kMaxOrder vertices and degree 3 go to the small-graph
     // search first: without limit up to directSearchOrder, above it for this many nodes.
-    bool smallSearch = true;
-    std::int64_t smallSearchNodes = 100'000;
+    bool smallSearch = settingDefault<bool>(Setting::SmallSearch);
+    std::int64_t smallSearchNodes = settingDefault<std::int64_t>(Setting::SmallSearchNodes);
     // Whether larger graphs are reduced along their small edge cuts first.
-    bool reduceCuts = true;
+    bool reduceCuts = settingDefault<bool>(Setting::ReduceCuts);
     CutReducer::Options cuts;
     // When the reduced graph has more than wideCutSearchOrder vertices and the rotations find no
     // cycle, every pair of edges is tried for 3-edge cuts (quadratic) on graphs up to this many
     // edges: a piece the near search missed is far cheaper to find than to search through.
-    std::int32_t wideCutSearchOrder = 600;
-    std::int64_t wideCutSearchEdges = 50000;
+    std::int32_t wideCutSearchOrder = settingDefault<std::int32_t>(Setting::WideCutSearchOrder);
+    std::int64_t wideCutSearchEdges = settingDefault<std::int64_t>(Setting::WideCutSearchEdges);
     // From this order on, a rotation-extension attempt comes before the exact searches, and with
     // rotationFirst a short one before the cut reduction too.
-    std::int32_t earlyRotationOrder = 200;
-    bool rotationFirst = true;
+    std::int32_t earlyRotationOrder = settingDefault<std::int32_t>(Setting::EarlyRotationOrder);
+    bool rotationFirst = settingDefault<bool>(Setting::RotationFirst);
     // Rotation steps per vertex in the attempt before the exact searches, and in the brief one
     // before the cut reduction (most Hamiltonian graphs end there).
-    std::int64_t rotationStepsPerVertex = 200;
-    std::int64_t briefRotationStepsPerVertex = 20;
+    std::int64_t rotationStepsPerVertex = settingDefault<std::int64_t>(Setting::RotationSteps);
+    std::int64_t briefRotationStepsPerVertex = settingDefault<std::int64_t>(Setting::BriefRotationSteps);
     // Graphs of this order up to frontierMaxOrder try the frontier dynamic programme before
     // the backtracking search (below it the backtracking is quicker than planning an order).
-    std::int32_t frontierMinOrder = 41;
-    std::int32_t frontierMaxOrder = 100'000;
+    std::int32_t frontierMinOrder = settingDefault<std::int32_t>(Setting::FrontierMinOrder);
+    std::int32_t frontierMaxOrder = settingDefault<std::int32_t>(Setting::FrontierMaxOrder);
     // There, a backtracking run of this many nodes comes first (it finds most cycles).
-    std::int64_t quickSearchNodes = 200;
+    std::int64_t quickSearchNodes = settingDefault<std::int64_t>(Setting::QuickSearchNodes);
     // The 4-edge cut reduction (see CutReducer::Options::fourEdgeCuts) runs on what the smaller
     // cuts leave only above this order (the small-graph search is quicker below) and only when
     // a short search of it found no cycle.
-    std::int32_t fourCutMinOrder = SmallSearch::kMaxOrder + 1;
+    std::int32_t fourCutMinOrder = settingDefault<std::int32_t>(Setting::FourCutMinOrder);
     FrontierSearch::Options frontier;
     Backtracker::Options backtrack;
+    bool operator==(const Options&) const = default;
   };
   ExactSolver() = default;
   explicit ExactSolver(const Options& options) : options_(options), frontier_(options.frontier) {}
@@ -140,5 +142,8 @@ class ExactSolver {
   const Deadline* deadline_ = nullptr;
   Stats stats_;
 };
+
+// The solver's options from the settings' values (indexed by settingsTable() row).
+ExactSolver::Options solverOptions(std::span<const std::int64_t> values);
 
 }  // namespace bicubic::exact

@@ -380,7 +380,7 @@ bool rebuildCycle(const Plan& plan, const Sweep& sweep, std::vector<std::int32_t
 
 VertexOrder FrontierSearch::planOrder(const SimpleGraph& g) const {
   OrderOptions order = options_.order;
-  order.improveMaxWidth = std::min(order.improveMaxWidth, options_.maxWidth + kImprovableExcess);
+  order.improveMaxWidth = std::min(order.improveMaxWidth, options_.maxWidth + options_.improvableExcess);
   return planVertexOrder(g, order);
 }
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exact/answer.h"
+#include "exact/hamiltonian.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {

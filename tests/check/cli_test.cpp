@@ -8,12 +8,15 @@
 #include "families/families.h"
 #include "check/formats.h"
 #include "check/report.h"
+#include "exact/rng.h"
 #include "check_support.h"
 #include "support/test_support.h"
 
 namespace bicubic::check {
 namespace {
 
+using exact::isHamiltonianCycle;
+using exact::Rng;
 using testing::runCheckTool;
 
 std::vector<std::string> split(const std::string& text, char separator) {
