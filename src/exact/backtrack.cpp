@@ -9,8 +9,6 @@ namespace bicubic::exact {
 
 namespace {
 constexpr std::uint64_t kCutLabelSeed = 0x5eed;
-// Edge-work units between two clock polls: a few tens of microseconds of work.
-constexpr std::int64_t kPollWork = 1 << 14;
 constexpr std::int32_t kNoEdge = -1;
 
 // 1, 1, 2, 1, 1, 2, 4, 1, 1, 2, 1, 1, 2, 4, 8, ... (i from 1): the restart schedule whose total
@@ -47,8 +45,7 @@ Answer Backtracker::run(const SimpleGraph& g, const Deadline& deadline, std::vec
   deadline_ = &deadline;
   flowCheckOrder_ = options.flowCheckOrder;
   deadlineHit_ = false;
-  work_ = 0;
-  nextPoll_ = 0;
+  poller_ = DeadlinePoller(deadline);
   n_ = g.order();
   if (n_ < 3) return Answer::NonHamiltonian;
   if (!setUp(g)) return Answer::Unknown;
@@ -126,15 +123,6 @@ Answer Backtracker::searchWithinBudget(std::int64_t budget) {
   budgetEnd_ = nodes_ + budget;
   if (propagate() && search()) return Answer::Hamiltonian;
   return aborted_ ? Answer::Unknown : Answer::NonHamiltonian;
-}
-
-bool Backtracker::pollDeadline() {
-  nextPoll_ = work_ + kPollWork;
-  if (deadline_->expired()) {
-    deadlineHit_ = true;
-    aborted_ = true;
-  }
-  return deadlineHit_;
 }
 
 // Walks the in-edges from vertex 0.

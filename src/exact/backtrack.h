@@ -83,13 +83,13 @@ class Backtracker {
   bool separates(std::int32_t e, std::int32_t f);
   bool augment(std::int32_t red);
   std::int32_t chooseEdge();
-  // Counts `steps` units of edge work and polls the clock every kPollWork of them, so that a
-  // node costing O(m) on a dense graph still notices the deadline within milliseconds.
+  // Counts `steps` units of edge work for the deadline poller, so that a node costing O(m) on a
+  // dense graph still notices the deadline within milliseconds; a hit stops the run.
   bool outOfTime(std::int64_t steps) {
-    work_ += steps;
-    return work_ >= nextPoll_ && pollDeadline();
+    if (!poller_.expired(steps)) return false;
+    deadlineHit_ = aborted_ = true;
+    return true;
   }
-  bool pollDeadline();
 
   std::int32_t n_ = 0;
   std::int32_t m_ = 0;
@@ -112,10 +112,9 @@ class Backtracker {
   bool bipartite_ = false;
   std::int32_t flowCheckOrder_ = 0;
   const Deadline* deadline_ = nullptr;
+  DeadlinePoller poller_{Deadline::never()};
   bool aborted_ = false;      // the current search stopped: budget spent or deadline passed
   bool deadlineHit_ = false;
-  std::int64_t work_ = 0;
-  std::int64_t nextPoll_ = 0;
   std::int64_t budgetEnd_ = 0;  // node count at which the current restart stops
   std::int64_t nodes_ = 0;
   std::int32_t restarts_ = 0;

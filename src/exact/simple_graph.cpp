@@ -125,9 +125,7 @@ void indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vec
 bool indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,
                 std::vector<std::int32_t>& start, std::vector<std::int32_t>& edgeOf,
                 std::vector<std::int32_t>& slot, const Deadline& deadline) {
-  // Clock polls about every 64k edges.
-  constexpr std::int64_t kPollEdges = 1 << 16;
-  std::int64_t sincePoll = 0;
+  DeadlinePoller poller(deadline);
   const std::int32_t n = g.order();
   first.clear();
   second.clear();
@@ -139,11 +137,7 @@ bool indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vec
   slot.assign(start.begin(), start.end() - 1);
   // One pass: the lower end's list fills in order, the higher end's as its edges come.
   for (std::int32_t v = 0; v < n; ++v) {
-    sincePoll += g.degree(v);
-    if (sincePoll >= kPollEdges) {
-      sincePoll = 0;
-      if (deadline.expired()) return false;
-    }
+    if (poller.expired(g.degree(v))) return false;
     for (std::int32_t w : g.neighbours(v)) {
       if (v > w) continue;
       const auto e = static_cast<std::int32_t>(first.size());
