@@ -14,13 +14,12 @@ ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
   stats_ = {};
   Pass pass;
   pass.graph = &g;
-  CutReducer reducer;
-  (void)(smallSearchFirst(pass) ||     // the small-graph search, on the graphs it takes whole
-         shortSearchFirst(pass) ||     // a short search for a cycle (rotations or backtracking)
-         conditions(pass) ||           // the necessary conditions
-         reduceCuts(pass, reducer) ||  // the reduction along small cuts
-         decide(pass));                // then rotations, frontier and backtracking on what is left
-  if (pass.graph != &g) expandCycle(g, reducer, pass);
+  (void)(smallSearchFirst(pass) ||  // the small-graph search, on the graphs it takes whole
+         shortSearchFirst(pass) ||  // a short search for a cycle (rotations or backtracking)
+         conditions(pass) ||        // the necessary conditions
+         reduceCuts(pass) ||        // the reduction along small cuts
+         decide(pass));             // then rotations, frontier and backtracking on what is left
+  if (pass.graph != &g) expandCycle(g, pass);
   ExactResult result;
   result.answer = pass.answer;
   result.decidedBy = pass.answer == Answer::Unknown ? Stage::None : pass.decidedBy;
@@ -98,14 +97,15 @@ CutReducer::Decider ExactSolver::pieceDecider() {
 
 // The reduction along 2- and 3-edge cuts, and further reductions where they may pay. From here
 // on the pass works on the reduced core.
-bool ExactSolver::reduceCuts(Pass& pass, CutReducer& reducer) {
+bool ExactSolver::reduceCuts(Pass& pass) {
   const SimpleGraph& g = *pass.graph;
   if (!options_.reduceCuts || g.order() <= options_.directSearchOrder) return false;
   CutReducer::Options first = options_.cuts;
   first.fourEdgeCuts = false;
-  reducer = CutReducer(first);
-  CutReducer::Outcome outcome = reducer.reduce(g, pieceDecider(), rng_, *deadline_, pass.conditionsChecked);
-  if (outcome == CutReducer::Outcome::Reduced) outcome = reduceFurther(pass, reducer);
+  reducer_ = CutReducer(first);
+  const CutReducer& reducer = reducer_;
+  CutReducer::Outcome outcome = reducer_.reduce(g, pieceDecider(), rng_, *deadline_, pass.conditionsChecked);
+  if (outcome == CutReducer::Outcome::Reduced) outcome = reduceFurther(pass);
   keepReductionStats(reducer);
   StageWork& work = stats_.stages[at(static_cast<std::int64_t>(Stage::CutReduction))];
   ++work.runs;
@@ -127,7 +127,8 @@ bool ExactSolver::reduceCuts(Pass& pass, CutReducer& reducer) {
 // the rotations, every pair of edges is tried (quadratic, but far cheaper than an exhaustive
 // search of a graph holding a piece without cycle). A short search that settles the core ends
 // the reduction (Reduced, with pass.answer set).
-CutReducer::Outcome ExactSolver::reduceFurther(Pass& pass, CutReducer& reducer) {
+CutReducer::Outcome ExactSolver::reduceFurther(Pass& pass) {
+  CutReducer& reducer = reducer_;
   // The short search already failed on the input, while the core is still the input.
   bool searched = pass.shortSearched && reducer.stats().piecesDecided == 0;
   std::int32_t piecesAtShortSearch = searched ? 0 : -1;
@@ -191,7 +192,8 @@ bool ExactSolver::decide(Pass& pass) {
 // The expansion follows the gadgets' bookkeeping; a cycle that does not fit is a fault, and is
 // answered Unknown rather than passed on as a certificate. A graph the reduction changed counts
 // as decided by it.
-void ExactSolver::expandCycle(const SimpleGraph& g, const CutReducer& reducer, Pass& pass) {
+void ExactSolver::expandCycle(const SimpleGraph& g, Pass& pass) {
+  const CutReducer& reducer = reducer_;
   if (reducer.stats().piecesDecided > 0) pass.decidedBy = Stage::CutReduction;
   if (pass.answer != Answer::Hamiltonian) return;
   pass.cycle = reducer.expand(pass.cycle);

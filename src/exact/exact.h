@@ -114,12 +114,12 @@ class ExactSolver {
   bool smallSearchFirst(Pass& pass);
   bool shortSearchFirst(Pass& pass);
   bool conditions(Pass& pass);
-  bool reduceCuts(Pass& pass, CutReducer& reducer);
-  CutReducer::Outcome reduceFurther(Pass& pass, CutReducer& reducer);
+  bool reduceCuts(Pass& pass);
+  CutReducer::Outcome reduceFurther(Pass& pass);
   CutReducer::Decider pieceDecider();
   // The stages after the cut reduction, on a piece or on what the reduction left.
   bool decide(Pass& pass);
-  void expandCycle(const SimpleGraph& g, const CutReducer& reducer, Pass& pass);
+  void expandCycle(const SimpleGraph& g, Pass& pass);
 
   // The searches themselves, each counted in its stage's work.
   Answer smallSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
@@ -138,6 +138,9 @@ class ExactSolver {
   Backtracker backtracker_;
   SmallSearch small_;
   FrontierSearch frontier_;
+  // The reduction of the graph being solved: made afresh for each graph it runs on (a family of
+  // small graphs never builds one), and holding the core the later stages work on.
+  CutReducer reducer_;
   Rng rng_;
   const Deadline* deadline_ = nullptr;
   Stats stats_;
