@@ -76,7 +76,8 @@ void HamiltonianSolver::solve(const SimpleGraph& g, Result& result) {
   result.cycle.swap(exact.cycle);
   result.cycleRejected = false;
   const auto& stages = impl_->solver.stats().stages;
-  result.stages.assign(stages.begin(), stages.end());
+  result.stages.resize(stages.size());
+  std::copy(stages.begin(), stages.end(), result.stages.begin());
   // A certificate is only handed out once it is checked against the caller's own edges.
   if (result.answer == Answer::Hamiltonian && !isHamiltonianCycle(g, result.cycle)) {
     result.answer = Answer::Unknown;

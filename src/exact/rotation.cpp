@@ -60,19 +60,25 @@ bool RotationSearch::run(std::int64_t maxSteps, std::vector<std::int32_t>& cycle
   }
   place(start, tail_++);
   take(start);
-  for (; steps_ < maxSteps; ++steps_) {
-    if (outOfTime(1)) return false;
+  // The count stays in a register during the walk and is kept only at the end.
+  std::int64_t step = 0;
+  const auto done = [&](bool found) {
+    steps_ = step;
+    return found;
+  };
+  for (; step < maxSteps; ++step) {
+    if (outOfTime(1)) return done(false);
     if (extend()) continue;
     const std::int32_t back = buf_[at(tail_ - 1)];
     const std::int32_t front = buf_[at(head_)];
     if (tail_ - head_ == n_ && g_.hasEdge(back, front)) {
       cycle.assign(buf_.begin() + head_, buf_.begin() + tail_);
-      return true;
+      return done(true);
     }
-    if (!collectRotations()) return false;  // both ends see only their path neighbour
+    if (!collectRotations()) return done(false);  // both ends see only their path neighbour
     rotate();
   }
-  return false;
+  return done(false);
 }
 
 // Grows the path by a free neighbour of the back end, else of the front end.

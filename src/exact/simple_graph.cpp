@@ -1,6 +1,7 @@
 #include "exact/simple_graph.h"
 
 #include <algorithm>
+#include <array>
 
 #include "exact/index.h"
 #include "exact/rng.h"
@@ -153,7 +154,12 @@ bool indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vec
 bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle) {
   const std::int32_t n = g.order();
   if (n < 3 || static_cast<std::int64_t>(cycle.size()) != n) return false;
-  std::vector<char> seen(at(n), 0);
+  // A family of small graphs checks each certificate without an allocation.
+  constexpr std::int32_t kStackOrder = 256;
+  std::array<char, kStackOrder> onStack;
+  std::vector<char> onHeap(n > kStackOrder ? at(n) : 0);
+  char* seen = n > kStackOrder ? onHeap.data() : onStack.data();
+  std::fill_n(seen, n, 0);
   for (std::int32_t v : cycle) {
     if (v < 0 || v >= n || seen[at(v)]) return false;
     seen[at(v)] = 1;
