@@ -5,7 +5,8 @@
 #
 #   check-family.sh [options] K MOD              nauty-genbg -c -d3:3 -D3:3 K K RES/MOD
 #   check-family.sh [options] --gen CMD MOD      CMD RES/MOD (any generator taking res/mod last)
-#   check-family.sh [options] --file FILE MOD    lines RES+1, RES+1+MOD, ... of FILE (graph6/sparse6, may be gzipped)
+#   check-family.sh [options] --file FILE MOD    graph lines RES+1, RES+1+MOD, ... of FILE (graph6/sparse6,
+#                                                may be gzipped; a header alone on line 1 is not counted)
 #   check-family.sh [options] --part RES ...     run only part RES here (one batch array task)
 #   check-family.sh --join DIR                   join the parts already in DIR
 #
@@ -23,9 +24,14 @@
 # family and part, index counts within the part) and DIR/family.summary (the parts' counts
 # added up; "# ms" is the sum of the parts' times). A part counts as done only when its run
 # ended with bicubic-check's status 0 or 3 and the generator's 0; a failed part's messages go
-# to DIR/failed/part-RES-of-MOD.log. Running the same command again runs only the parts that
-# are not done. The join refuses (exit 1, nothing written) while any part is missing, failed,
-# has no "# graphs" line in its summary, or has a row count that differs from that line.
+# to DIR/failed/part-RES-of-MOD.log. Each part records the command that made it (generator or
+# file, name, MOD and the options after --) and its line count in DIR/parts/part-RES-of-MOD.meta;
+# a folder holding parts of another command is refused, never mixed in. Running the same
+# command again runs only the parts that are not done. The join refuses (exit 1, nothing
+# written) while any part is missing, failed, made by another command, has no "# graphs" line
+# in its summary, or has lost or gained lines; a report part must hold its header and, unless
+# --select filtered it, one row per graph. Joins into one folder may run at once: each writes
+# its own temporary files and renames them into place.
 # Exit status: 0 all graphs decided, 3 some unknown, 1 a part failed or the join refused, 2 usage.
 set -uo pipefail
 
@@ -45,7 +51,9 @@ die() { echo "check-family: $*" >&2; exit "$exit_failed"; }
 read -r -d '' part_code <<'EOF'
 res=$1 mod=$2 name=$3 file=$4 check=$5; shift 5
 if [ -n "$file" ]; then
-  gzip -cdf -- "$file" | awk -v m="$mod" -v r="$res" '(NR - 1) % m == r' | "$check" --source "$name:$res/$mod" "$@"
+  # A header alone on the first line is no graph: graph lines are counted after it.
+  gzip -cdf -- "$file" | awk -v m="$mod" -v r="$res" 'NR == 1 && /^>>(graph6|sparse6)<<[[:space:]]*\r?$/ { next }
+    (k++) % m == r' | "$check" --source "$name:$res/$mod" "$@"
 else
   $gen "$res/$mod" | "$check" --source "$name:$res/$mod" "$@"
 fi
@@ -54,6 +62,12 @@ gen_status=0
 for s in "${status[@]:0:${#status[@]}-1}"; do [ "$s" = 0 ] || gen_status=$s; done
 printf '#status\t%s\t%s\n' "$gen_status" "${status[-1]}" >&2
 EOF
+
+# The command a part records: what made its graphs and the options that shaped its report.
+# Set in main; the checker's path is left out (the same checker may sit elsewhere on a host).
+identity=""
+# Reads KEY from a part's .meta file.
+meta_value() { awk -F'\t' -v k="$2" '$1 == k { sub(/^[^\t]*\t/, ""); print; exit }' "$1" 2>/dev/null; }
 
 # Moves a finished part's raw output into DIR/parts when its run succeeded, else its messages
 # into DIR/failed. Returns 0 when the part is done.
@@ -64,8 +78,10 @@ promote_part() {
   IFS=$'\t' read -r _ gen_status check_status <<<"$last"
   mkdir -p "$dir/parts" "$dir/failed"
   if [[ $last == '#status'* && $gen_status == 0 && ($check_status == 0 || $check_status == "$exit_unknown") ]]; then
-    sed '$d' "$raw_err" >"$dir/parts/$base.summary.tmp" &&
+    printf 'command\t%s\nlines\t%s\n' "$identity" "$(wc -l <"$raw_out")" >"$dir/parts/$base.meta.tmp" &&
+      sed '$d' "$raw_err" >"$dir/parts/$base.summary.tmp" &&
       mv -f "$raw_out" "$dir/parts/$base.tsv" &&
+      mv -f "$dir/parts/$base.meta.tmp" "$dir/parts/$base.meta" &&
       mv -f "$dir/parts/$base.summary.tmp" "$dir/parts/$base.summary" &&
       rm -f "$raw_err" "$dir/failed/$base.log"
     return
@@ -74,12 +90,22 @@ promote_part() {
     if [[ $last != '#status'* ]]; then echo "check-family: part $res/$mod did not finish"
     else echo "check-family: generator exit status $gen_status, bicubic-check exit status $check_status"; fi
   } >"$dir/failed/$base.log"
-  rm -f "$raw_out" "$raw_err" "$dir/parts/$base.tsv" "$dir/parts/$base.summary"
+  rm -f "$raw_out" "$raw_err" "$dir/parts/$base.tsv" "$dir/parts/$base.summary" "$dir/parts/$base.meta"
   echo "check-family: part $res/$mod failed, see $dir/failed/$base.log" >&2
   return 1
 }
 
 part_done() { grep -q $'^# graphs\t' "$1/parts/part-$2-of-$3.summary" 2>/dev/null; }
+
+# Refuses a folder that holds parts made by a command other than this one.
+check_folder_command() {
+  local dir=$1 f
+  for f in "$dir"/parts/part-*-of-*.meta; do
+    [[ -e $f ]] || continue
+    [[ $(meta_value "$f" command) == "$identity" ]] && continue
+    die "$dir holds parts of another command ($(meta_value "$f" command)); use another -o folder or remove $dir/parts"
+  done
+}
 
 # Joins DIR/parts/part-*-of-MOD.{tsv,summary} into DIR/family.tsv and DIR/family.summary.
 join_parts() {
@@ -90,16 +116,35 @@ join_parts() {
     elif [[ $mod != "${BASH_REMATCH[1]}" ]]; then die "$dir holds parts of different splits ($mod and ${BASH_REMATCH[1]})"; fi
   done
   [[ -n $mod ]] || die "no parts in $dir/parts"
+  local command="" first=""
   for ((res = 0; res < mod; res++)); do
-    local base="$dir/parts/part-$res-of-$mod" graphs rows
+    local base="$dir/parts/part-$res-of-$mod" graphs rows this emit=0 select=0
     if ! part_done "$dir" "$res" "$mod" || [[ ! -f $base.tsv ]]; then
       problems+=("part $res/$mod has no complete summary (missing, empty or failed run)")
       continue
     fi
+    if [[ ! -f $base.meta ]]; then
+      problems+=("part $res/$mod has no record of its command (made by an older check-family.sh?)")
+      continue
+    fi
+    this=$(meta_value "$base.meta" command)
+    if [[ -z $first ]]; then first=$res command=$this
+    elif [[ $this != "$command" ]]; then
+      problems+=("part $res/$mod was made by another command than part $first/$mod ($this)")
+    fi
+    [[ $(wc -l <"$base.tsv") == "$(meta_value "$base.meta" lines)" ]] ||
+      problems+=("part $res/$mod has $(wc -l <"$base.tsv") lines, not the $(meta_value "$base.meta" lines) its run wrote")
+    [[ " $this " == *" --emit "* || " $this " == *" --emit="* ]] && emit=1
+    [[ " $this " == *" --select "* || " $this " == *" --select="* ]] && select=1
+    ((emit)) && continue
     graphs=$(awk -F'\t' '$1 == "# graphs" { print $2 }' "$base.summary")
-    if head -n 1 "$base.tsv" | grep -q $'^source\t'; then
-      rows=$(($(wc -l <"$base.tsv") - 1))
-      [[ $rows == "$graphs" ]] || problems+=("part $res/$mod has $rows report rows but $graphs graphs in its summary")
+    if ! head -n 1 "$base.tsv" | grep -q $'^source\t'; then
+      problems+=("part $res/$mod has no report header (an empty or damaged report)")
+      continue
+    fi
+    rows=$(($(wc -l <"$base.tsv") - 1))
+    if ((select ? rows > graphs : rows != graphs)); then
+      problems+=("part $res/$mod has $rows report rows but $graphs graphs in its summary")
     fi
   done
   if ((${#problems[@]})); then
@@ -113,7 +158,12 @@ join_parts() {
   done
   # Report: the first header line once, then every row (with --emit the parts hold graph lines
   # and no header, and are simply concatenated).
-  awk 'FNR == 1 && /^source\t/ { if (!header++) print; next } { print }' "${parts_tsv[@]}" >"$dir/family.tsv.tmp" || die "cannot write $dir/family.tsv"
+  # Temporary files of their own, renamed into place: joins into one folder may run at once.
+  local tsv_tmp summary_tmp
+  tsv_tmp=$(mktemp "$dir/.family.tsv.XXXXXX") && summary_tmp=$(mktemp "$dir/.family.summary.XXXXXX") ||
+    die "cannot write in $dir"
+  trap 'rm -f "$tsv_tmp" "$summary_tmp"' EXIT
+  awk 'FNR == 1 && /^source\t/ { if (!header++) print; next } { print }' "${parts_tsv[@]}" >"$tsv_tmp" || die "cannot write $dir/family.tsv"
   # Summary: "# KEY<tab>numbers..." lines are added up column by column; other "# " lines (the
   # column header) are kept once; anything else (messages) is dropped. A key that only some
   # parts have (the "# -" row) goes after the key it follows in those parts.
@@ -141,9 +191,11 @@ join_parts() {
         for (i = 2; i <= width[key]; i++) line = line "\t" (decimal[key] ? sprintf("%.3f", sum[key, i]) : sprintf("%d", sum[key, i]))
         print line
       }
-    }' "${parts_summary[@]}" >"$dir/family.summary.tmp" || die "cannot write $dir/family.summary"
-  mv -f "$dir/family.tsv.tmp" "$dir/family.tsv" && mv -f "$dir/family.summary.tmp" "$dir/family.summary" ||
+    }' "${parts_summary[@]}" >"$summary_tmp" || die "cannot write $dir/family.summary"
+  chmod 644 "$tsv_tmp" "$summary_tmp"
+  mv -f "$tsv_tmp" "$dir/family.tsv" && mv -f "$summary_tmp" "$dir/family.summary" ||
     die "cannot write the joined files in $dir"
+  trap - EXIT
   local unknown
   unknown=$(awk -F'\t' '$1 ~ /^# / && $1 != "# method" && NF == 4 { u += $4 } END { print u + 0 }' "$dir/family.summary")
   echo "check-family: joined $mod parts into $dir/family.tsv and $dir/family.summary" >&2
@@ -189,6 +241,9 @@ main() {
   [[ -n $dir ]] || { [[ -n $k ]] && dir="family-$k" || dir=family-out; }
   [[ -z $file || -r $file ]] || die "cannot read $file"
   mkdir -p "$dir/parts" "$dir/failed" "$dir/run" || die "cannot create $dir"
+  identity=$(printf '%q ' "$gen" "$file" "$name" "$mod" "${check_opts[@]}")
+  identity=${identity% }
+  check_folder_command "$dir"
   local code="gen=$(printf '%q' "$gen")"$'\n'"$part_code"
 
   if [[ -n $part ]]; then

@@ -89,29 +89,46 @@ bool isSelected(Selection which, MethodResult method, Answer exact) {
   return false;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
 // Whether two paths name one file (the DOT output must never overwrite a source).
 bool sameExistingFile(const std::string& a, const std::string& b) {
   struct stat first {}, second {};
-  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && sameFile(first, second);
 }
+
+// Whether an open descriptor is the file at path (a regular file: /dev/null is no conflict).
+bool descriptorIsFile(int descriptor, const std::string& path) {
+  struct stat open {}, named {};
+  return descriptor >= 0 && ::fstat(descriptor, &open) == 0 && S_ISREG(open.st_mode) &&
+         ::stat(path.c_str(), &named) == 0 && sameFile(open, named);
+}
+
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 class CheckRun {
  public:
   CheckRun(const CheckOptions& options, CheckStreams streams)
-      : options_(options), out_(streams.out), err_(streams.err), progress_(streams.progress && !options.quiet, err_) {}
+      : options_(options),
+        out_(streams.out),
+        err_(streams.err),
+        progress_(streams.progress && !options.quiet, err_),
+        inDescriptor_(streams.inDescriptor),
+        outDescriptor_(streams.outDescriptor) {}
 
   int run();
 
  private:
   bool dotPathIsUsable();
   void runSource(const std::string& name);
-  void runGraph(const GraphSource& source, std::int64_t index);
+  void runGraph(const GraphSource& source, std::int64_t index, bool complete, double readSeconds);
   MethodResult methodVerdict(const GraphSource& source);
   void collectEdges(std::span<const std::int32_t> label);
   std::int32_t relabelledHamiltonian();
-  void decide(std::string_view name, std::int64_t index);
-  void writeGraph(const GraphSource& source);
+  void decide(std::string_view name, std::int64_t index, bool complete, double readSeconds);
+  Deadline readingDeadline() const;
+  bool brokenPipe() const { return out_.writeFailed() && out_.writeError() == EPIPE; }
+  void writeGraph(const GraphSource& source, std::int64_t index, bool complete);
   void writeDot(std::string_view name, const std::vector<std::int32_t>& cycle);
   void flushRows();
   void error(std::string_view name, const std::string& message);
@@ -121,6 +138,8 @@ class CheckRun {
   OutputSink& out_;
   OutputSink& err_;
   Progress progress_;
+  int inDescriptor_;
+  int outDescriptor_;
   TableColumns columns_{options_.cycle, options_.relabel > 0, options_.stats};
   HamiltonianSolver solver_{engineOptions(options_)};
   Result result_;
@@ -148,14 +167,20 @@ void CheckRun::flushRows() {
 
 bool CheckRun::dotPathIsUsable() {
   if (!options_.dotFile || *options_.dotFile == "-") return true;
+  const std::string& dot = *options_.dotFile;
+  const bool readsStdin = std::find(options_.sources.begin(), options_.sources.end(), "-") != options_.sources.end();
+  std::string_view clash;
   for (const std::string& source : options_.sources) {
-    if (source == *options_.dotFile || (source != "-" && sameExistingFile(source, *options_.dotFile))) {
-      err_ << "bicubic-check: --dot " << quotedForMessage(*options_.dotFile, kNameQuoteLength)
-           << " is also a source; refusing to overwrite it\n";
-      return false;
-    }
+    if (source == dot || (source != "-" && sameExistingFile(source, dot))) clash = "a source";
   }
-  return true;
+  // `--dot FILE < FILE` would empty the input while it is read; `--dot FILE > FILE` would have
+  // the report overwrite the drawing.
+  if (readsStdin && descriptorIsFile(inDescriptor_, dot)) clash = "standard input";
+  if (descriptorIsFile(outDescriptor_, dot)) clash = "standard output";
+  if (clash.empty()) return true;
+  err_ << "bicubic-check: --dot " << quotedForMessage(dot, kNameQuoteLength) << " is also " << clash
+       << "; refusing to overwrite it\n";
+  return false;
 }
 
 int CheckRun::run() {
@@ -167,6 +192,8 @@ int CheckRun::run() {
     if (out_.writeFailed()) break;
   }
   progress_.finish();
+  // The reader stopped reading (`| head`): nothing more is wanted, not even a message.
+  if (brokenPipe()) return kBrokenPipeStatus;
   if (options_.dotFile && graphsDone_ < options_.dotIndex) {
     error("--dot", "there is no graph " + std::to_string(options_.dotIndex) + " to draw");
   }
@@ -177,7 +204,8 @@ int CheckRun::run() {
     err_ << "bicubic-check: cannot write standard output: " << std::strerror(out_.writeError()) << "\n";
     return 1;
   }
-  if (readFailure_) return 1;
+  err_.flush();
+  if (readFailure_ || err_.writeFailed()) return 1;
   return tally_.unknown() > 0 ? 3 : 0;
 }
 
@@ -186,7 +214,8 @@ void CheckRun::runSource(const std::string& name) {
   std::string message;
   if (!source.open(message)) return error(name, message);
   for (std::int64_t index = 1;; ++index) {
-    const GraphSource::Status status = source.next(graph_, message);
+    const auto readStart = Clock::now();
+    const GraphSource::Status status = source.next(graph_, message, readingDeadline());
     for (const std::string& warning : source.warnings()) {
       err_ << "bicubic-check: " << quotedForMessage(name, kNameQuoteLength) << ": warning: " << warning << "\n";
     }
@@ -195,7 +224,7 @@ void CheckRun::runSource(const std::string& name) {
       error(name, message);
       continue;  // graph6 goes on with the next line; the others end here
     }
-    runGraph(source, index);
+    runGraph(source, index, status == GraphSource::Status::Graph, secondsSince(readStart));
     if (out_.writeFailed()) return;
     progress_.update(graphsDone_, source.bytesRead(), source.totalBytes());
   }
@@ -241,9 +270,20 @@ std::int32_t CheckRun::relabelledHamiltonian() {
   return hamiltonian;
 }
 
-// The solver checks every certificate against the graph as read before it is handed out.
-void CheckRun::decide(std::string_view name, std::int64_t index) {
-  solver_.solve(graph_, result_);
+// The time limit counts the reading too: a dense graph of gigabytes is stopped while it is read.
+Deadline CheckRun::readingDeadline() const {
+  return options_.timeLimit > 0 ? Deadline::after(options_.timeLimit) : Deadline();
+}
+
+// The solver checks every certificate against the graph as read before it is handed out. A graph
+// the time limit stopped while it was read is not searched: unknown.
+void CheckRun::decide(std::string_view name, std::int64_t index, bool complete, double readSeconds) {
+  if (!complete) {
+    result_ = Result();
+  } else {
+    const Deadline deadline = options_.timeLimit > 0 ? Deadline::after(options_.timeLimit - readSeconds) : Deadline();
+    solver_.solve(graph_, deadline, result_);
+  }
   if (result_.cycleRejected) {
     error(name, "internal error: the cycle found for graph " + std::to_string(index) +
                     " does not check; reported as unknown");
@@ -252,25 +292,33 @@ void CheckRun::decide(std::string_view name, std::int64_t index) {
   if (options_.stats) stages_.add(result_);
 }
 
-void CheckRun::runGraph(const GraphSource& source, std::int64_t index) {
+// A graph the time limit stopped while it was read (complete false) has only some of its edges:
+// nothing runs on it, and it is reported unknown.
+void CheckRun::runGraph(const GraphSource& source, std::int64_t index, bool complete, double readSeconds) {
   const auto graphStart = Clock::now();
   const std::string_view shownName = options_.sourceName ? std::string_view(*options_.sourceName) : source.name();
-  const MethodResult verdict = methodVerdict(source);
+  const MethodResult verdict = complete ? methodVerdict(source) : std::nullopt;
   if (verdict == Verdict::OutOfMemory) {
     return error(source.name(), "graph " + std::to_string(index) + ": not enough memory for the method");
   }
   ReportLine line;
-  line.relabelHamiltonian = options_.relabel > 0 ? relabelledHamiltonian() : -1;
+  line.relabelHamiltonian = options_.relabel > 0 && complete ? relabelledHamiltonian() : -1;
   line.relabelRuns = options_.relabel;
   if (graph_.order() > kQuickOrder) flushRows();
-  decide(source.name(), index);
+  decide(source.name(), index, complete, readSeconds);
   const Result& result = result_;
   ++graphsDone_;
   tally_.add(verdict, result.answer);
-  if (options_.dotFile && graphsDone_ == options_.dotIndex) writeDot(shownName, result.cycle);
+  if (options_.dotFile && graphsDone_ == options_.dotIndex) {
+    if (complete) {
+      writeDot(shownName, result.cycle);
+    } else {
+      error("--dot", "graph " + std::to_string(graphsDone_) + " was not read within the time limit; not drawn");
+    }
+  }
   if (!options_.select || isSelected(*options_.select, verdict, result.answer)) {
     if (options_.emit != Emit::Report) {
-      writeGraph(source);
+      writeGraph(source, index, complete);
     } else if (tableOnStdout()) {
       line.source = shownName;
       line.index = index;
@@ -288,19 +336,29 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index) {
   if (Clock::now() - lastFlush_ >= kFlushInterval || Clock::now() - graphStart >= kFlushInterval) flushRows();
 }
 
-void CheckRun::writeGraph(const GraphSource& source) {
+// Graphs are written as they are encoded, never held whole: a graph6 line of a large graph is
+// gigabytes.
+void CheckRun::writeGraph(const GraphSource& source, std::int64_t index, bool complete) {
   // graph6 and sparse6 lines go out exactly as they came in; other input is encoded.
   const bool lineBased = source.format() == Format::Graph6 || source.format() == Format::Sparse6;
   const bool asRead = lineBased && ((options_.emit == Emit::Graph6 && source.lastLineFormat() == Format::Graph6) ||
                                     (options_.emit == Emit::Sparse6 && source.lastLineFormat() == Format::Sparse6));
+  const std::string graph = "graph " + std::to_string(index) + ": ";
   if (asRead) {
     out_ << source.lastLine() << "\n";
+  } else if (!complete) {
+    error(source.name(), graph + "not read completely within the time limit; not written");
   } else if (options_.emit == Emit::Graph6) {
-    out_ << encodeGraph6(graph_) << "\n";
+    writeGraph6Line(graph_, out_);
   } else if (options_.emit == Emit::Sparse6) {
     out_ << encodeSparse6(graph_) << "\n";
+  } else if (graph_.order() > methodMaxOrder()) {
+    // Neither tool would read the file back.
+    error(source.name(), graph + "--emit matrix writes at most " + std::to_string(methodMaxOrder()) +
+                             " vertices (the matrix reader's limit); this graph has " +
+                             std::to_string(graph_.order()) + "; not written");
   } else {
-    out_ << matrixText(graph_);
+    writeMatrixText(graph_, out_);
   }
 }
 
@@ -325,7 +383,16 @@ void CheckRun::writeDot(std::string_view name, const std::vector<std::int32_t>& 
 int runCheck(int argc, const char* const* argv, CheckStreams streams) {
   CheckOptions options;
   if (const std::optional<int> status = parseCheckOptions(argc, argv, options, streams.out, streams.err)) {
-    return *status;
+    // --help and --version must reach their reader; a usage message its.
+    streams.out.flush();
+    streams.err.flush();
+    if (streams.out.writeFailed() && streams.out.writeError() == EPIPE) return kBrokenPipeStatus;
+    if (streams.out.writeFailed()) {
+      streams.err << "bicubic-check: cannot write standard output: " << std::strerror(streams.out.writeError()) << "\n";
+      streams.err.flush();
+      return 1;
+    }
+    return streams.err.writeFailed() && *status == 0 ? 1 : *status;
   }
   CheckRun run(options, streams);
   return run.run();

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <unordered_set>
 #include <vector>
+
+#include "check/line_text.h"
 
 namespace bicubic::check {
 
@@ -16,91 +17,15 @@ constexpr std::size_t kMaxWarnings = 20;
 // The start of a junk first line shown in the "not a graph file" message.
 constexpr std::size_t kJunkQuoteLength = 16;
 constexpr unsigned char kDelete = 0x7f;
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
-  return s;
-}
-
-bool isHcpKeyword(std::string_view word) {
-  static constexpr std::string_view kKeywords[] = {
-      "NAME", "TYPE", "COMMENT", "DIMENSION", "EDGE_DATA_FORMAT", "EDGE_DATA_SECTION", "EOF",
-      "EDGE_WEIGHT_TYPE", "NODE_COORD_TYPE", "DISPLAY_DATA_TYPE", "NODE_COORD_SECTION"};
-  for (std::string_view k : kKeywords) {
-    if (word == k) return true;
-  }
-  return false;
-}
-
-// Splits "KEY : value" (the colon and spaces optional around it) into key and value.
-void splitKeyword(std::string_view line, std::string_view& key, std::string_view& value) {
-  line = trim(line);
-  std::size_t stop = 0;
-  while (stop < line.size() && line[stop] != ':' && !std::isspace(static_cast<unsigned char>(line[stop]))) ++stop;
-  key = line.substr(0, stop);
-  std::string_view rest = trim(line.substr(stop));
-  if (!rest.empty() && rest.front() == ':') rest.remove_prefix(1);
-  value = trim(rest);
-}
-
-bool parseInt(std::string_view token, std::int64_t& value) {
-  if (token.empty() || token.size() > 18) return false;
-  std::size_t i = 0;
-  bool negative = false;
-  if (token[0] == '-' || token[0] == '+') {
-    negative = token[0] == '-';
-    i = 1;
-    if (token.size() == 1) return false;
-  }
-  std::int64_t v = 0;
-  for (; i < token.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(token[i]))) return false;
-    v = v * 10 + (token[i] - '0');
-  }
-  value = negative ? -v : v;
-  return true;
-}
+// How much of a line is read before its length is known: enough for any header, blanks and
+// vertex count, and for the keyword of an HCP line.
+constexpr std::size_t kLineProbe = 4096;
+// Blanks (and a carriage return) a graph6 or sparse6 line may carry after its text.
+constexpr std::int64_t kTrailingBlanks = 64;
 
 bool isControlByte(unsigned char c) { return (c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == kDelete; }
 bool isPrintableAscii(unsigned char c) { return c == '\t' || (c >= 0x20 && c < kDelete); }
-
-// Length of the valid UTF-8 sequence at the front of text (0 when it is none). Overlong forms,
-// surrogates and code points past U+10FFFF are invalid.
-std::size_t utf8SequenceLength(std::string_view text) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xbf;
-  if (lead >= 0xc2 && lead <= 0xdf) {
-    length = 2;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    length = 3;
-    if (lead == 0xe0) low = 0xa0;
-    if (lead == 0xed) high = 0x9f;
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    length = 4;
-    if (lead == 0xf0) low = 0x90;
-    if (lead == 0xf4) high = 0x8f;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t k = 2; k < length; ++k) {
-    if (byte(k) < 0x80 || byte(k) > 0xbf) return 0;
-  }
-  // C1 controls (U+0080..U+009F) are terminal commands too: escaped like the C0 ones.
-  if (lead == 0xc2 && byte(1) <= 0x9f) return 0;
-  return length;
-}
-
-void appendEscapedByte(unsigned char c, std::string& out) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  out += "\\x";
-  out += kHex[c >> 4];
-  out += kHex[c & 15];
-}
+bool isBlank(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The first line of a source's head, when it holds a control byte: binary, not a graph file.
 bool headIsBinary(std::string_view head, std::string& error) {
@@ -117,37 +42,105 @@ bool headIsBinary(std::string_view head, std::string& error) {
   return false;
 }
 
-std::string atLine(std::int64_t line) { return "line " + std::to_string(line) + ": "; }
+// Where the graph text of a graph6/sparse6 line starts: after blanks and any header.
+std::size_t graphTextStart(std::string_view line) {
+  std::size_t k = 0;
+  while (k < line.size() && isBlank(static_cast<unsigned char>(line[k]))) ++k;
+  const std::string_view rest = line.substr(k);
+  if (rest.starts_with(kGraph6Header)) return k + kGraph6Header.size();
+  if (rest.starts_with(kSparse6Header)) return k + kSparse6Header.size();
+  return k;
+}
+
+// Hands the tool's matrix reader the bytes of one matrix and no more: it counts the values the
+// reader's scanner would see (runs of digits, each ending a value; a sign only leads one), and
+// once the count line and its n*n values have passed, gives the rest back to the stream, which
+// then reads as end of input. A bad count is passed on untouched (the reader refuses it and
+// reads no further), and so is any other byte: where the reader would refuse a value, it is
+// handed that value before the cut.
+class MatrixExtent final : public ByteReader {
+ public:
+  explicit MatrixExtent(InputStream& input) : input_(input) {}
+
+  std::ptrdiff_t read(unsigned char* into, std::size_t room) override {
+    if (done_) return kEnd;
+    const std::ptrdiff_t got = input_.read(into, room);
+    if (got <= 0) return got;
+    const auto size = static_cast<std::size_t>(got);
+    std::size_t k = 0;
+    for (; k < size && values_ == 0; ++k) step(into[k], k);
+    // Past the count: a quick count of the values the block ends, then a careful walk only
+    // through the block that holds the matrix's last value.
+    if (target_ > 0 && k < size) {
+      const unsigned char* rest = into + k;
+      const std::size_t count = size - k;
+      const bool endsInDigits = isDigit(rest[count - 1]);
+      const std::int64_t ends = valueEnds(rest, count, inDigits_);
+      if (values_ + ends + (endsInDigits ? 1 : 0) < target_) {
+        values_ += ends;
+        lineEnds_ += std::count(rest, rest + count, '\n');
+        inDigits_ = endsInDigits;
+        k = size;
+      }
+    }
+    for (; k < size && !done_; ++k) step(into[k], k);
+    const std::size_t kept = done_ ? cut_ : size;
+    input_.unread(std::string_view(reinterpret_cast<const char*>(into) + kept, size - kept));
+    return static_cast<std::ptrdiff_t>(kept);
+  }
+  std::int64_t lineEnds() const { return lineEnds_; }
+
+ private:
+  static bool isDigit(unsigned char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+  // How many values end within bytes[0..size): a digit followed by a non-digit (the byte before
+  // the first one a digit when digitBefore). Written pairwise, without a value carried from
+  // byte to byte, so that the compiler can vectorise it.
+  static std::int64_t valueEnds(const unsigned char* bytes, std::size_t size, bool digitBefore) {
+    std::uint32_t ends = digitBefore && !isDigit(bytes[0]) ? 1 : 0;
+    for (std::size_t k = 0; k + 1 < size; ++k) {
+      ends += static_cast<std::uint32_t>(isDigit(bytes[k])) & static_cast<std::uint32_t>(!isDigit(bytes[k + 1]));
+    }
+    return ends;
+  }
+
+  // Byte `at` of the block being read.
+  void step(unsigned char c, std::size_t at) {
+    const bool digit = isDigit(c);
+    if (inDigits_ && !digit && endValue()) {
+      done_ = true;
+      cut_ = at;
+      return;
+    }
+    if (digit && values_ == 0 && count_ <= kCountCap) count_ = count_ * 10 + (c - '0');
+    if (!inDigits_ && !digit && values_ == 0) negative_ = c == '-';
+    inDigits_ = digit;
+    lineEnds_ += c == '\n';
+  }
+
+  // One more value has ended; true when it was the matrix's last.
+  bool endValue() {
+    if (++values_ == 1) {
+      const std::int64_t n = negative_ ? -count_ : count_;
+      // A count the reader refuses: it reads no further, so nothing needs cutting.
+      target_ = n >= 1 && n <= methodMaxOrder() ? 1 + n * n : -1;
+    }
+    return values_ == target_;
+  }
+
+  static constexpr std::int64_t kCountCap = std::int64_t{1} << 40;
+  InputStream& input_;
+  bool inDigits_ = false;
+  bool negative_ = false;
+  bool done_ = false;
+  std::size_t cut_ = 0;
+  std::int64_t count_ = 0;
+  std::int64_t values_ = 0;
+  std::int64_t target_ = -1;
+  std::int64_t lineEnds_ = 0;
+};
 
 }  // namespace
-
-std::string quotedForMessage(std::string_view text, std::size_t maxCharacters) {
-  std::string out;
-  std::size_t characters = 0;
-  std::size_t k = 0;
-  while (k < text.size() && characters < maxCharacters) {
-    const auto c = static_cast<unsigned char>(text[k]);
-    ++characters;
-    if (c == '\\') {
-      out += "\\\\";
-      ++k;
-    } else if (c < 0x20 || c == kDelete) {
-      appendEscapedByte(c, out);
-      ++k;
-    } else if (c < 0x80) {
-      out += static_cast<char>(c);
-      ++k;
-    } else if (const std::size_t length = utf8SequenceLength(text.substr(k)); length > 0) {
-      out += text.substr(k, length);
-      k += length;
-    } else {
-      appendEscapedByte(c, out);
-      ++k;
-    }
-  }
-  if (k < text.size()) out += "...";
-  return out;
-}
 
 Format detectFormat(std::string_view firstLine) {
   std::string_view line = trim(firstLine);
@@ -166,43 +159,63 @@ Format detectFormat(std::string_view firstLine) {
   return Format::Graph6;
 }
 
-
 GraphSource::GraphSource(std::string name, MethodRunner& method) : name_(std::move(name)), method_(method) {}
 
 bool GraphSource::open(std::string& error) {
   if (!input_.open(name_, error)) return false;
   if (headIsBinary(input_.head(), error)) return false;
-  // The first non-blank line decides the format; it is then read again as part of the graph.
-  while (input_.readLine(line_)) {
-    ++lineNumber_;
-    const std::string_view first = trim(line_);
-    if (first.empty()) continue;
-    if (first.front() == '&') {
-      error = "digraph6 input is not supported";
+  // The head of the first non-blank line decides the format; it is then read again as part of
+  // the graph. Only its head: a first line may be gigabytes.
+  if (peekAfterBlanks() < 0) {
+    if (input_.failed()) {
+      error = inputError();
       return false;
     }
-    format_ = detectFormat(first);
-    input_.unreadLine(std::move(line_));
-    --lineNumber_;
+    done_ = true;  // an empty source simply holds no graphs
     return true;
   }
-  if (input_.failed()) {
-    error = input_.error();
+  line_.clear();
+  input_.readLinePart(line_, kLineProbe);
+  if (input_.lineEnded()) line_ += '\n';
+  input_.unread(line_);
+  const std::string_view first = trim(line_);
+  if (first.front() == '&') {
+    error = "digraph6 input is not supported";
     return false;
   }
-  done_ = true;  // an empty source simply holds no graphs
+  format_ = detectFormat(first);
   return true;
 }
 
-void GraphSource::warn(std::string message) {
-  if (warnings_.size() < kMaxWarnings) {
-    warnings_.push_back(std::move(message));
-  } else {
-    ++unlistedWarnings_;
+int GraphSource::peekAfterBlanks() {
+  unsigned char block[kLineProbe];
+  for (;;) {
+    const std::ptrdiff_t got = input_.read(block, sizeof block);
+    if (got <= 0) return -1;
+    for (std::ptrdiff_t k = 0; k < got; ++k) {
+      if (block[k] == '\n') {
+        ++lineNumber_;
+      } else if (!isBlank(block[k])) {
+        input_.unread(std::string_view(reinterpret_cast<const char*>(block) + k, static_cast<std::size_t>(got - k)));
+        return block[k];
+      }
+    }
   }
 }
 
-GraphSource::Status GraphSource::next(SimpleGraph& g, std::string& error) {
+std::string GraphSource::inputError() const { return atLine(lineNumber_ + 1) + input_.error(); }
+
+bool GraphSource::listsNextWarning() {
+  if (warnings_.size() < kMaxWarnings) return true;
+  ++unlistedWarnings_;
+  return false;
+}
+
+void GraphSource::warn(std::string message) {
+  if (listsNextWarning()) warnings_.push_back(std::move(message));
+}
+
+GraphSource::Status GraphSource::next(SimpleGraph& g, std::string& error, const Deadline& deadline) {
   warnings_.clear();
   unlistedWarnings_ = 0;
   lastLine_ = {};
@@ -212,31 +225,33 @@ GraphSource::Status GraphSource::next(SimpleGraph& g, std::string& error) {
   switch (format_) {
     case Format::Graph6:
     case Format::Sparse6:
-      status = nextLineGraph(g, error);
+      status = nextLineGraph(g, error, deadline);
       break;
     case Format::Hcp:
-      status = readHcp(g, error);
+      status = readHcp(g, error, deadline);
       break;
     case Format::Matrix:
-      done_ = true;
-      status = readMatrix(g, error);
+      status = nextMatrix(g, error);
       break;
   }
   if (unlistedWarnings_ > 0) warnings_.push_back(std::to_string(unlistedWarnings_) + " more warnings not shown");
   return status;
 }
 
-GraphSource::Status GraphSource::nextLineGraph(SimpleGraph& g, std::string& error) {
+GraphSource::Status GraphSource::nextLineGraph(SimpleGraph& g, std::string& error, const Deadline& deadline) {
   for (;;) {
-    if (!input_.readLine(line_)) {
+    line_.clear();
+    const InputStream::LinePart part = input_.readLinePart(line_, kLineProbe);
+    if (part == InputStream::LinePart::None) {
       done_ = true;
       if (input_.failed()) {
-        error = input_.error();
+        error = inputError();
         return Status::Error;
       }
       return Status::End;
     }
     ++lineNumber_;
+    if (part == InputStream::LinePart::Cut && !readBoundedLine(error)) return Status::Error;
     std::string_view view = trim(line_);
     if (view.starts_with(kGraph6Header)) {
       view.remove_prefix(kGraph6Header.size());
@@ -244,17 +259,51 @@ GraphSource::Status GraphSource::nextLineGraph(SimpleGraph& g, std::string& erro
       view.remove_prefix(kSparse6Header.size());
     }
     if (view.empty()) continue;
-    return decodeLine(view, g, error);
+    return decodeLine(view, g, error, deadline);
   }
 }
 
-GraphSource::Status GraphSource::decodeLine(std::string_view line, SimpleGraph& g, std::string& error) {
+// The rest of a line longer than the probe, read only as far as a graph of the vertex count it
+// announces can reach: a longer line is skipped to its end unread (its bytes only counted) and
+// refused, so a line of gigabytes costs no memory.
+bool GraphSource::readBoundedLine(std::string& error) {
+  // Blanks (and a header) before the graph text may run on for any length: dropped a piece at a
+  // time until the text starts.
+  while (graphTextStart(line_) == line_.size()) {
+    line_.clear();
+    if (input_.readLinePart(line_, kLineProbe) != InputStream::LinePart::Cut) return true;
+  }
+  const std::size_t start = graphTextStart(line_);
+  const std::string_view text = std::string_view(line_).substr(start);
+  const std::int64_t bound = graphTextBound(text);
+  const bool sparse6 = !text.empty() && text.front() == ':';
+  if (bound >= 0) {
+    const auto limit = static_cast<std::size_t>(static_cast<std::int64_t>(start) + bound + kTrailingBlanks);
+    if (input_.readLinePart(line_, limit) == InputStream::LinePart::Whole) return true;
+  }
+  const std::int64_t length = static_cast<std::int64_t>(line_.size()) + input_.skipLine();
+  const bool junk = !anyLineSeen_ && !isPrintableAscii(static_cast<unsigned char>(text.front()));
+  anyLineSeen_ = true;
+  if (bound < 0 || junk) {
+    done_ = done_ || junk;
+    error = (junk ? "not a graph file: " : "") + atLine(lineNumber_) + "a line of " + std::to_string(length) +
+            " bytes that is neither graph6 nor sparse6 (it starts " + quotedForMessage(text, kJunkQuoteLength) + ")";
+    return false;
+  }
+  error = atLine(lineNumber_) + (sparse6 ? "sparse6" : "graph6") + " line of " + std::to_string(length) +
+          " bytes, longer than any graph of the vertex count it starts with (at most " + std::to_string(bound) +
+          " characters)";
+  return false;
+}
+
+GraphSource::Status GraphSource::decodeLine(std::string_view line, SimpleGraph& g, std::string& error,
+                                            const Deadline& deadline) {
   const bool firstLine = !anyLineSeen_;
   anyLineSeen_ = true;
-  bool decoded = false;
+  Decoded decoded = Decoded::Failed;
   if (line.front() == ':') {
     IgnoredEdges ignored;
-    decoded = decodeSparse6(line, g, ignored, error);
+    decoded = decodeSparse6(line, g, ignored, error, deadline);
     if (ignored.loops > 0) warn(atLine(lineNumber_) + std::to_string(ignored.loops) + " loop(s) ignored");
     if (ignored.repeats > 0) warn(atLine(lineNumber_) + std::to_string(ignored.repeats) + " repeated edge(s) ignored");
     lastLineFormat_ = Format::Sparse6;
@@ -263,12 +312,12 @@ GraphSource::Status GraphSource::decodeLine(std::string_view line, SimpleGraph& 
   } else if (line.front() == '&') {
     error = "digraph6 is not supported";
   } else {
-    decoded = decodeGraph6(line, g, error);
+    decoded = decodeGraph6(line, g, error, deadline);
     lastLineFormat_ = Format::Graph6;
   }
-  if (decoded) {
+  if (decoded != Decoded::Failed) {
     lastLine_ = line;
-    return Status::Graph;
+    return decoded == Decoded::Graph ? Status::Graph : Status::OutOfTime;
   }
   // A first line that is no graph and not even printable text: the source is binary junk, and
   // reading on would only repeat the same error for every "line" of it.
@@ -284,225 +333,36 @@ GraphSource::Status GraphSource::decodeLine(std::string_view line, SimpleGraph& 
   return Status::Error;
 }
 
-struct HcpHeader {
-  std::int64_t dimension = -1;
-  bool adjacencyList = false;
-  bool sectionOpened = false;
-  bool anyLine = false;
-  // How the instance ended: at its EOF line (another instance may follow) or its closing -1.
-  bool sawEof = false;
-  bool closed = false;
-};
-
-struct HcpNumber {
-  std::int64_t value;
-  std::int64_t line;
-};
-
-// One HCP instance: keyword lines, EDGE_DATA_SECTION, numbers up to the closing -1, EOF. After
-// EOF the source may hold another instance, read by the next call as the next graph.
-GraphSource::Status GraphSource::readHcp(SimpleGraph& g, std::string& error) {
-  done_ = true;  // an error ends the source: there is no telling where the next instance starts
-  HcpHeader header;
-  std::vector<HcpNumber> numbers;
-  if (!readHcpHeader(header, error)) return Status::Error;
-  if (!header.anyLine) return Status::End;
-  if (!header.sectionOpened) {
-    error = header.dimension < 0 ? "no DIMENSION line" : "no EDGE_DATA_SECTION";
+// A matrix source holds one matrix after another (a count line after a complete matrix starts
+// the next one); anything else after a matrix is refused, never dropped.
+GraphSource::Status GraphSource::nextMatrix(SimpleGraph& g, std::string& error) {
+  const int next = peekAfterBlanks();
+  if (next < 0) {
+    done_ = true;
+    if (!input_.failed()) return Status::End;
+    error = inputError();
     return Status::Error;
   }
-  if (!readHcpNumbers(header, numbers, error)) return Status::Error;
-  if (header.closed && !header.sawEof && !skipHcpTail(header, error)) return Status::Error;
-  if (header.dimension < 0) {
-    error = "no DIMENSION line";
-    return Status::Error;
-  }
-  if (!buildHcpGraph(header, numbers, g, error)) return Status::Error;
-  done_ = !header.sawEof;
-  return Status::Graph;
-}
-
-// Keyword lines up to and including EDGE_DATA_SECTION, which is left in line_ (it may hold
-// numbers already); stops early at EOF or the end of the input.
-bool GraphSource::readHcpHeader(HcpHeader& header, std::string& error) {
-  while (input_.readLine(line_)) {
-    ++lineNumber_;
-    const std::string_view view = trim(line_);
-    if (view.empty()) continue;
-    header.anyLine = true;
-    std::string_view key, value;
-    splitKeyword(view, key, value);
-    if (key == "EOF") {
-      header.sawEof = true;
-      return true;
-    }
-    if (key == "EDGE_DATA_SECTION") {
-      header.sectionOpened = true;
-      return true;
-    }
-    if (key == "TYPE" && value != "HCP") {
-      error = atLine(lineNumber_) + "TYPE is " + quotedForMessage(value) + ", only HCP is read";
-      return false;
-    }
-    if (key == "DIMENSION") {
-      std::int64_t dimension = -1;
-      if (!parseInt(value, dimension) || dimension < 0 || dimension > kMaxGraphOrder) {
-        error = atLine(lineNumber_) + "DIMENSION " + quotedForMessage(value) + " is not a usable vertex count";
-        return false;
-      }
-      if (header.dimension >= 0 && header.dimension != dimension) {
-        error = atLine(lineNumber_) + "DIMENSION " + std::to_string(dimension) + " contradicts the earlier " +
-                std::to_string(header.dimension);
-        return false;
-      }
-      header.dimension = dimension;
-    } else if (key == "EDGE_DATA_FORMAT") {
-      if (value != "EDGE_LIST" && value != "ADJ_LIST") {
-        error = atLine(lineNumber_) + "EDGE_DATA_FORMAT " + quotedForMessage(value) + " is not read";
-        return false;
-      }
-      header.adjacencyList = value == "ADJ_LIST";
-    } else if (!isHcpKeyword(key)) {
-      error = atLine(lineNumber_) + "unknown keyword " + quotedForMessage(key);
-      return false;
-    }
-  }
-  if (input_.failed()) {
-    error = input_.error();
-    return false;
-  }
-  return true;
-}
-
-// The numbers of EDGE_DATA_SECTION, from the section line itself on, up to the closing -1 (an
-// edge list closes at its first -1, an adjacency list at a -1 where a vertex would start), EOF
-// or the end of the input. Numbers after the closing -1 on its own line are an error.
-bool GraphSource::readHcpNumbers(HcpHeader& header, std::vector<HcpNumber>& numbers, std::string& error) {
-  std::string_view key, rest;
-  splitKeyword(trim(line_), key, rest);
-  bool listOpen = false;  // adjacency list: inside a vertex's list
-  for (;;) {
-    if (rest == "EOF") {
-      header.sawEof = true;
-      return true;
-    }
-    while (!rest.empty()) {
-      std::size_t stop = 0;
-      while (stop < rest.size() && !std::isspace(static_cast<unsigned char>(rest[stop]))) ++stop;
-      const std::string_view token = rest.substr(0, stop);
-      rest = trim(rest.substr(stop));
-      if (header.closed && token == "EOF" && rest.empty()) {
-        header.sawEof = true;
-        return true;
-      }
-      if (header.closed) {
-        error = atLine(lineNumber_) + quotedForMessage(token) + " after the closing -1";
-        return false;
-      }
-      std::int64_t value = 0;
-      if (!parseInt(token, value)) {
-        error = atLine(lineNumber_) + "'" + quotedForMessage(token) + "' is not a vertex number";
-        return false;
-      }
-      if (value == -1 && (!header.adjacencyList || !listOpen)) {
-        header.closed = true;
-        continue;
-      }
-      listOpen = value != -1;
-      numbers.push_back({value, lineNumber_});
-    }
-    if (header.closed) return true;
-    if (!input_.readLine(line_)) break;
-    ++lineNumber_;
-    rest = trim(line_);
-  }
-  if (input_.failed()) {
-    error = input_.error();
-    return false;
-  }
-  return true;
-}
-
-// After the closing -1: blank lines, then EOF or the end of the input.
-bool GraphSource::skipHcpTail(HcpHeader& header, std::string& error) {
-  while (input_.readLine(line_)) {
-    ++lineNumber_;
-    const std::string_view view = trim(line_);
-    if (view.empty()) continue;
-    if (view == "EOF") {
-      header.sawEof = true;
-      return true;
-    }
-    error = atLine(lineNumber_) + quotedForMessage(view) + " after the closing -1";
-    return false;
-  }
-  if (input_.failed()) {
-    error = input_.error();
-    return false;
-  }
-  return true;
-}
-
-// Builds g from the section's numbers. Loops and repeated edges get a warning naming their line
-// and are left out; an adjacency list that names each edge from both ends repeats nothing.
-bool GraphSource::buildHcpGraph(const HcpHeader& header, const std::vector<HcpNumber>& numbers, SimpleGraph& g,
-                                std::string& error) {
-  const auto n = static_cast<std::int32_t>(header.dimension);
-  g.reset(n);
-  std::unordered_set<std::uint64_t> listed;  // adjacency list: the pairs (vertex, neighbour) seen
-  auto addEdge = [&](const HcpNumber& u, const HcpNumber& v) {
-    for (const HcpNumber& end : {u, v}) {
-      if (end.value < 1 || end.value > n) {
-        error = atLine(end.line) + "vertex " + std::to_string(end.value) + " is outside 1.." + std::to_string(n);
-        return false;
-      }
-    }
-    const std::string edge = std::to_string(u.value) + "-" + std::to_string(v.value);
-    const auto a = static_cast<std::int32_t>(u.value - 1);
-    const auto b = static_cast<std::int32_t>(v.value - 1);
-    if (a == b) {
-      warn(atLine(v.line) + "loop " + edge + " ignored");
-    } else if (header.adjacencyList) {
-      // The edge may be there already from b's own list; only the same listing twice repeats.
-      if (listed.insert(static_cast<std::uint64_t>(a) << 32 | static_cast<std::uint32_t>(b)).second) {
-        g.addEdge(a, b);
-      } else {
-        warn(atLine(v.line) + "repeated edge " + edge + " ignored");
-      }
-    } else if (!g.addEdge(a, b)) {
-      warn(atLine(v.line) + "repeated edge " + edge + " ignored");
-    }
-    return true;
-  };
-  std::size_t k = 0;
-  if (!header.adjacencyList) {
-    if (numbers.size() % 2 != 0) {
-      error = atLine(numbers.back().line) + "EDGE_DATA_SECTION ends inside an edge";
-      return false;
-    }
-    for (; k < numbers.size(); k += 2) {
-      if (!addEdge(numbers[k], numbers[k + 1])) return false;
-    }
-    return true;
-  }
-  // A vertex, its neighbours, -1; the closing -1 was taken off by readHcpNumbers.
-  while (k < numbers.size()) {
-    const HcpNumber& vertex = numbers[k++];
-    for (; k < numbers.size() && numbers[k].value != -1; ++k) {
-      if (!addEdge(vertex, numbers[k])) return false;
-    }
-    ++k;
-  }
-  return true;
+  if (std::isdigit(next) || next == '+' || next == '-') return readMatrix(g, error);
+  done_ = true;
+  line_.clear();
+  input_.readLinePart(line_, kMessageQuoteLength + 1);
+  error = atLine(lineNumber_ + 1) + quotedForMessage(trim(line_)) +
+          " follows a matrix: a source of matrices holds nothing else";
+  return Status::Error;
 }
 
 GraphSource::Status GraphSource::readMatrix(SimpleGraph& g, std::string& error) {
   OutputSink readerLines = OutputSink::discarding();
   // The reader names the source in its messages: escaped like any other input.
   const std::string shownName = quotedForMessage(name_, kNameQuoteLength);
-  const MethodRunner::MatrixRead read = method_.readMatrix(input_, shownName, readerLines);
+  MatrixExtent extent(input_);
+  const MethodRunner::MatrixRead read = method_.readMatrix(extent, shownName, readerLines);
+  lineNumber_ += extent.lineEnds();
   if (!read.read) {
+    done_ = true;  // there is no telling where the next matrix would start
     error = read.failure;
+    if (input_.failed()) error += " (" + inputError() + ")";
     return Status::Error;
   }
   g.reset(read.order);

@@ -2,7 +2,8 @@
 // format (the tool's own matrix, graph6/sparse6 lines, TSPLIB HCP) is told from its first line.
 // A source yields its graphs in order; a bad graph6 or sparse6 line is reported and skipped, so one
 // broken line does not hide the rest, while a source that is plainly no graph file (binary junk)
-// gets one error and is not read further. Reading costs time linear in the bytes read.
+// gets one error and is not read further. Reading costs time linear in the bytes read, and
+// memory bounded by the graph's own size plus a fixed amount, whatever the input holds.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +12,13 @@
 #include <vector>
 
 #include "check/input_stream.h"
+#include "check/quoting.h"
 #include "driver/method.h"
 #include "exact/hamiltonian.h"
 
 namespace bicubic::check {
 
+using exact::Deadline;
 using exact::SimpleGraph;
 
 // The largest vertex count any reader accepts; past it the graph would not fit in memory anyway.
@@ -25,9 +28,16 @@ constexpr std::int64_t kMaxGraphOrder = 1 << 20;
 // decoded by its own first character (':' is sparse6).
 enum class Format { Matrix, Graph6, Sparse6, Hcp };
 
+// How a decoder ended: the whole graph, a broken line (error says why), or the deadline passed
+// (g has its order and only some of its edges).
+enum class Decoded { Graph, Failed, OutOfTime };
+
 // Decodes one graph6 line (without line end, header already removed) into g; on failure returns
 // false and says why in error.
-bool decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error);
+Decoded decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error, const Deadline& deadline);
+inline bool decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error) {
+  return decodeGraph6(line, g, error, Deadline()) == Decoded::Graph;
+}
 
 // What a sparse6 line can say that a simple graph cannot hold; the decoder leaves it out.
 struct IgnoredEdges {
@@ -36,34 +46,41 @@ struct IgnoredEdges {
 };
 // Decodes one sparse6 line (starting with ':', without line end or header) into g; loops and
 // repeated edges are counted in ignored and left out. On failure returns false with the reason.
-bool decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignored, std::string& error);
+// Each test for a repeat takes constant time.
+Decoded decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignored, std::string& error,
+                      const Deadline& deadline);
+inline bool decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignored, std::string& error) {
+  return decodeSparse6(line, g, ignored, error, Deadline()) == Decoded::Graph;
+}
+
+// The most characters the graph6 or sparse6 text starting with `start` (header removed) can
+// hold for the vertex count its first characters give (sparse6: any simple graph plus
+// kSparse6RepeatAllowance characters of repeated edges); -1 when they give no vertex count.
+constexpr std::int64_t kSparse6RepeatAllowance = std::int64_t{1} << 20;
+std::int64_t graphTextBound(std::string_view start);
 
 // Encoders for the filter output: one graph6 or sparse6 line (no header, no line end), or the
 // tool's matrix text (the vertex count on a line, then n rows of 0/1 separated by blanks, each
 // ending in "\n"). Edges are listed in the canonical order, so equal graphs give equal text.
+// The write* forms stream the text into out (graph6 line end included): memory stays a row.
 std::string encodeGraph6(const SimpleGraph& g);
 std::string encodeSparse6(const SimpleGraph& g);
 std::string matrixText(const SimpleGraph& g);
+void writeGraph6Line(const SimpleGraph& g, OutputSink& out);
+void writeMatrixText(const SimpleGraph& g, OutputSink& out);
 
 // The format a source's first non-blank line announces.
 Format detectFormat(std::string_view firstLine);
 
-// Input text made safe to print in a message: bytes below 0x20, 0x7f, C1 control characters and
-// bytes that are not part of valid UTF-8 become \xNN, a backslash becomes \\; valid UTF-8 is
-// kept. At most maxCharacters characters (a UTF-8 sequence counts as one) are kept, then "..."
-// marks the cut, so a huge token cannot make a huge message. No quote marks are added. Source
-// names are better kept whole (kNameQuoteLength: a path is at most 4096 bytes), escaped the same.
-constexpr std::size_t kMessageQuoteLength = 64;
-constexpr std::size_t kNameQuoteLength = 4096;
-std::string quotedForMessage(std::string_view text, std::size_t maxCharacters = kMessageQuoteLength);
-
 // HCP reading in parts: the keyword lines, the numbers of EDGE_DATA_SECTION with their lines.
 struct HcpHeader;
-struct HcpNumber;
+class HcpEdgeSink;
 
 class GraphSource {
  public:
-  enum class Status { Graph, End, Error };
+  // OutOfTime: the deadline passed while the graph was read; g holds its order and only some
+  // of its edges, and the source has been read past it (the next graph can follow).
+  enum class Status { Graph, End, Error, OutOfTime };
 
   // name is a path, or "-" for standard input. Matrix graphs are read by the method's own
   // reader in `method`, so that the method can then run on exactly what it read.
@@ -82,8 +99,9 @@ class GraphSource {
   // The next graph into g. Error: error says why (input quoted with quotedForMessage); the
   // caller may call next() again: graph6/sparse6 goes on with the following line, except after
   // "not a graph file: ..." for a first line that is junk; HCP and matrix sources end there.
-  // An HCP source may hold several instances, each closed by EOF: each is one graph.
-  Status next(SimpleGraph& g, std::string& error);
+  // An HCP source may hold several instances, each closed by EOF: each is one graph, and so is
+  // each matrix of a source of matrices one after another.
+  Status next(SimpleGraph& g, std::string& error, const Deadline& deadline = Deadline());
 
   // For the graph just read from a graph6 or sparse6 line: that line's text as decoded, without
   // line end, surrounding blanks or ">>graph6<<"/">>sparse6<<" header, and which of the two it
@@ -101,16 +119,24 @@ class GraphSource {
   std::int64_t totalBytes() const { return input_.totalBytes(); }
 
  private:
-  Status nextLineGraph(SimpleGraph& g, std::string& error);
-  Status decodeLine(std::string_view line, SimpleGraph& g, std::string& error);
-  Status readHcp(SimpleGraph& g, std::string& error);
+  friend class HcpEdgeSink;
+  Status nextLineGraph(SimpleGraph& g, std::string& error, const Deadline& deadline);
+  bool readBoundedLine(std::string& error);
+  Status decodeLine(std::string_view line, SimpleGraph& g, std::string& error, const Deadline& deadline);
+  Status readHcp(SimpleGraph& g, std::string& error, const Deadline& deadline);
   bool readHcpHeader(HcpHeader& header, std::string& error);
-  bool readHcpNumbers(HcpHeader& header, std::vector<HcpNumber>& numbers, std::string& error);
+  bool readHcpSection(HcpHeader& header, SimpleGraph& g, std::string& error, const Deadline& deadline,
+                      bool& outOfTime);
   bool skipHcpTail(HcpHeader& header, std::string& error);
-  bool buildHcpGraph(const HcpHeader& header, const std::vector<HcpNumber>& numbers, SimpleGraph& g,
-                     std::string& error);
+  // Whether one more warning will be listed; if not, it is counted among the rest.
+  bool listsNextWarning();
   void warn(std::string message);
+  Status nextMatrix(SimpleGraph& g, std::string& error);
   Status readMatrix(SimpleGraph& g, std::string& error);
+  // Skips blanks and line ends (counting lines); the next byte, left unread, or -1 at the end.
+  int peekAfterBlanks();
+  // The input's read error, with the line where it struck.
+  std::string inputError() const;
 
   std::string name_;
   MethodRunner& method_;

@@ -20,6 +20,9 @@ constexpr int kLargestByte = 126;
 constexpr std::int64_t kOneCharacterOrder = 63;
 constexpr std::int64_t kFourCharacterOrder = 258048;
 
+// Characters (graph6) or edges (sparse6) decoded between two looks at the clock.
+constexpr std::int64_t kStepsPerDeadlineCheck = std::int64_t{1} << 16;
+
 // Reads N(n) from the front of `body` (the line without ':' for sparse6); pos is left after it.
 bool decodeOrder(std::string_view body, std::int64_t& n, std::size_t& pos, std::string& error) {
   for (char c : body) {
@@ -75,6 +78,15 @@ class SixBitWriter {
       if (++filled_ == kSixBits) flushFull();
     }
   }
+  // count zero bits; whole characters of zeros are written at once.
+  void putZeros(std::int64_t count) {
+    while (count > 0 && filled_ != 0) {
+      put(0, 1);
+      --count;
+    }
+    out_.append(static_cast<std::size_t>(count / kSixBits), static_cast<char>(kBias));
+    for (std::int64_t rest = count % kSixBits; rest > 0; --rest) put(0, 1);
+  }
   int roomInCharacter() const { return filled_ == 0 ? 0 : kSixBits - filled_; }
   // Completes the last character with the given bits (roomInCharacter() of them).
   void pad(int bits) {
@@ -103,19 +115,19 @@ int sparse6Width(std::int64_t n) {
 
 }  // namespace
 
-bool decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error) {
+Decoded decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error, const Deadline& deadline) {
   std::int64_t n = 0;
   std::size_t pos = 0;
   if (!decodeOrder(line, n, pos, error)) {
     error = "graph6 " + error;
-    return false;
+    return Decoded::Failed;
   }
   const std::int64_t bits = n * (n - 1) / 2;
   const std::int64_t chars = (bits + kSixBits - 1) / kSixBits;
   if (static_cast<std::int64_t>(line.size() - pos) != chars) {
     error = "graph6 line for " + std::to_string(n) + " vertices should have " + std::to_string(chars) +
             " edge characters, has " + std::to_string(line.size() - pos);
-    return false;
+    return Decoded::Failed;
   }
   g.reset(static_cast<std::int32_t>(n));
   // Bit k stands for the pair (i, j), i < j, with k = j(j-1)/2 + i. Characters are walked with
@@ -123,6 +135,9 @@ bool decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error) {
   // not a division per bit; bits past the last pair are padding.
   std::int64_t i = 0, j = 1, k = 0;
   for (std::size_t c = pos; c < line.size(); ++c, k += kSixBits) {
+    if ((c - pos) % kStepsPerDeadlineCheck == kStepsPerDeadlineCheck - 1 && deadline.expired()) {
+      return Decoded::OutOfTime;
+    }
     const int byte = line[c] - kBias;
     for (int t = 0; t < kSixBits && byte != 0; ++t) {
       if (((byte >> (kSixBits - 1 - t)) & 1) == 0 || k + t >= bits) continue;
@@ -132,36 +147,87 @@ bool decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error) {
     }
     for (i += kSixBits; i >= j && j < n; ++j) i -= j;
   }
-  return true;
+  return Decoded::Graph;
 }
 
-std::string encodeGraph6(const SimpleGraph& g) {
+std::int64_t graphTextBound(std::string_view start) {
+  const bool sparse6 = !start.empty() && start.front() == ':';
+  std::string_view body = start.substr(sparse6 ? 1 : 0);
+  // N(n) takes 1, 4 or 8 characters, told by its first two.
+  std::size_t orderLength = 1;
+  if (!body.empty() && body[0] == kLargestByte) orderLength = body.size() >= 2 && body[1] == kLargestByte ? 8 : 4;
+  std::int64_t n = 0;
+  std::size_t pos = 0;
+  std::string error;
+  if (body.size() < orderLength || !decodeOrder(body.substr(0, orderLength), n, pos, error)) return -1;
+  const std::int64_t pairs = n * (n - 1) / 2;
+  if (!sparse6) return static_cast<std::int64_t>(pos) + (pairs + kSixBits - 1) / kSixBits;
+  // At most one unit per edge, per loop and per move to the next vertex, each of 1 + width bits.
+  const std::int64_t units = pairs + 2 * n + 1;
+  const std::int64_t bitsNeeded = units * (1 + sparse6Width(n));
+  return 1 + static_cast<std::int64_t>(pos) + (bitsNeeded + kSixBits - 1) / kSixBits + kSparse6RepeatAllowance;
+}
+
+// graph6's bits column by column: column j holds the pairs (i, j), i < j. A column's bits are
+// written from its sorted lower neighbours, runs of zeros a character at a time, so a sparse
+// graph costs its output characters, not a test per pair.
+template <class Emit>
+void graph6Text(const SimpleGraph& g, Emit emit) {
   const std::int32_t n = g.order();
   std::string out;
   encodeOrder(n, out);
   SixBitWriter writer(out);
+  std::vector<std::int32_t> lower;
+  constexpr std::size_t kChunk = std::size_t{1} << 16;
   for (std::int32_t j = 1; j < n; ++j) {
-    for (std::int32_t i = 0; i < j; ++i) writer.put(g.hasEdge(i, j) ? 1 : 0, 1);
+    lower.clear();
+    for (std::int32_t w : g.neighbours(j)) {
+      if (w < j) lower.push_back(w);
+    }
+    std::sort(lower.begin(), lower.end());
+    std::int32_t next = 0;
+    for (std::int32_t w : lower) {
+      writer.putZeros(w - next);
+      writer.put(1, 1);
+      next = w + 1;
+    }
+    writer.putZeros(j - next);
+    if (out.size() >= kChunk) {
+      emit(std::string_view(out));
+      out.clear();
+    }
   }
   writer.pad(0);
-  return out;
+  emit(std::string_view(out));
+}
+
+std::string encodeGraph6(const SimpleGraph& g) {
+  std::string text;
+  graph6Text(g, [&](std::string_view part) { text += part; });
+  return text;
+}
+
+void writeGraph6Line(const SimpleGraph& g, OutputSink& out) {
+  graph6Text(g, [&](std::string_view part) { out << part; });
+  out << '\n';
 }
 
 // The edge list is a run of units (b, x): b one bit, x `width` bits. Starting from v = 0, b = 1
 // moves v on by one; then x > v moves v to x, else the unit is the edge x-v. An incomplete unit
 // at the end is padding, and so is everything once v reaches n.
-bool decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignored, std::string& error) {
+Decoded decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignored, std::string& error,
+                      const Deadline& deadline) {
   ignored = {};
   if (line.empty() || line.front() != ':') {
     error = "sparse6 line does not start with ':'";
-    return false;
+    return Decoded::Failed;
   }
   line.remove_prefix(1);
   std::int64_t n = 0;
   std::size_t pos = 0;
   if (!decodeOrder(line, n, pos, error)) {
     error = "sparse6 " + error;
-    return false;
+    return Decoded::Failed;
   }
   g.reset(static_cast<std::int32_t>(n));
   const int width = sparse6Width(n);
@@ -169,21 +235,39 @@ bool decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignored,
   auto bitAt = [&](std::int64_t k) {
     return ((line[pos + at(k / kSixBits)] - kBias) >> (kSixBits - 1 - k % kSixBits)) & 1;
   };
+  // v never decreases, so an edge x-v can only be listed again while v is current: a mark per
+  // vertex, stamped with a number that changes with v, tells a repeat in constant time.
+  thread_local std::vector<std::uint64_t> mark;
+  thread_local std::uint64_t stamp = 0;
+  if (mark.size() < at(n)) mark.resize(at(n));
+  ++stamp;
   std::int64_t v = 0;
+  std::int64_t steps = 0;
   for (std::int64_t k = 0; k + 1 + width <= totalBits;) {
-    if (bitAt(k++) == 1) ++v;
+    if (++steps == kStepsPerDeadlineCheck) {
+      steps = 0;
+      if (deadline.expired()) return Decoded::OutOfTime;
+    }
+    if (bitAt(k++) == 1) {
+      ++v;
+      ++stamp;
+    }
     std::int64_t x = 0;
     for (int b = 0; b < width; ++b) x = (x << 1) | bitAt(k++);
     if (v >= n) break;
     if (x > v) {
       v = x;
+      ++stamp;
     } else if (x == v) {
       ++ignored.loops;
-    } else if (!g.addEdge(static_cast<std::int32_t>(x), static_cast<std::int32_t>(v))) {
+    } else if (mark[at(x)] == stamp) {
       ++ignored.repeats;
+    } else {
+      mark[at(x)] = stamp;
+      g.addNewEdge(static_cast<std::int32_t>(x), static_cast<std::int32_t>(v));
     }
   }
-  return true;
+  return Decoded::Graph;
 }
 
 std::string encodeSparse6(const SimpleGraph& g) {
@@ -223,18 +307,33 @@ std::string encodeSparse6(const SimpleGraph& g) {
   return out;
 }
 
-std::string matrixText(const SimpleGraph& g) {
+namespace {
+
+// The matrix text a row at a time: the count line, then each row's 0/1 entries.
+template <class Emit>
+void matrixRows(const SimpleGraph& g, Emit emit) {
   const std::int32_t n = g.order();
-  std::string out = std::to_string(n) + "\n";
+  emit(std::to_string(n) + "\n");
   std::string row;
   for (std::int32_t v = 0; v < n; ++v) {
     row.assign(at(2 * static_cast<std::int64_t>(n)), ' ');
     for (std::int32_t w = 0; w < n; ++w) row[at(2 * static_cast<std::int64_t>(w))] = '0';
     for (std::int32_t w : g.neighbours(v)) row[at(2 * static_cast<std::int64_t>(w))] = '1';
     if (n > 0) row.back() = '\n';
-    out += row;
+    emit(row);
   }
+}
+
+}  // namespace
+
+std::string matrixText(const SimpleGraph& g) {
+  std::string out;
+  matrixRows(g, [&](const std::string& part) { out += part; });
   return out;
+}
+
+void writeMatrixText(const SimpleGraph& g, OutputSink& out) {
+  matrixRows(g, [&](const std::string& part) { out << part; });
 }
 
 }  // namespace bicubic::check

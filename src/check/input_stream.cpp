@@ -95,24 +95,45 @@ std::ptrdiff_t InputStream::readInflated(unsigned char* into, std::size_t room) 
   while (inflater_.avail_out == room) {
     if (inflater_.avail_in == 0) {
       const std::ptrdiff_t got = readRaw(compressed_.data(), compressed_.size());
-      if (got <= 0) return got;
+      if (got < 0) return got;
+      // The end of the file inside a member: the data, its CRC or its length is missing, and
+      // what was inflated so far may stop anywhere, even at a line end.
+      if (got == 0 && memberOpen_) {
+        inputFailed("truncated gzip input");
+        return -1;
+      }
+      if (got == 0) return 0;
       inflater_.next_in = compressed_.data();
       inflater_.avail_in = static_cast<uInt>(got);
     }
+    memberOpen_ = true;
     const int status = inflate(&inflater_, Z_NO_FLUSH);
     if (status == Z_STREAM_END) {
       // Concatenated gzip members (as `cat a.gz b.gz` makes) go on as one stream.
+      memberOpen_ = false;
       inflateReset(&inflater_);
     } else if (status != Z_OK && status != Z_BUF_ERROR) {
-      error_ = "the gzip data is corrupt";
+      std::string message = "the gzip data is corrupt";
+      if (inflater_.msg != nullptr) message += std::string(" (") + inflater_.msg + ")";
+      inputFailed(std::move(message));
       return -1;
     }
   }
   return static_cast<std::ptrdiff_t>(room - inflater_.avail_out);
 }
 
+bool InputStream::inputFailed(std::string message) {
+  error_ = std::move(message);
+  return false;
+}
+
 bool InputStream::fill() {
   if (ended_) return false;
+  // A buffer grown by unread() goes back to its usual size once it has been read.
+  if (buffer_.size() > kBlock) {
+    buffer_.resize(kBlock);
+    buffer_.shrink_to_fit();
+  }
   const std::ptrdiff_t got = gzip_ ? readInflated(buffer_.data(), buffer_.size()) : readRaw(buffer_.data(), buffer_.size());
   position_ = 0;
   end_ = got > 0 ? static_cast<std::size_t>(got) : 0;
@@ -120,69 +141,94 @@ bool InputStream::fill() {
   return got > 0;
 }
 
-bool InputStream::readLine(std::string& line) {
-  line.clear();
-  if (!pushedBack_.empty() && pushedBack_.find('\n') + 1 == pushedBack_.size()) {
-    // The one line pushed back (the usual case: the format sniffer's) is handed over whole.
-    pushedBack_.pop_back();
-    line.swap(pushedBack_);
-    pushedBack_.clear();
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
-  }
-  if (!pushedBack_.empty()) {
-    const std::size_t stop = pushedBack_.find('\n');
-    line.assign(pushedBack_, 0, stop);
-    pushedBack_.erase(0, stop == std::string::npos ? stop : stop + 1);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
-  }
+InputStream::LinePart InputStream::readLinePart(std::string& line, std::size_t limit) {
+  lineEnded_ = false;
   bool any = false;
-  for (;;) {
+  while (line.size() < limit) {
     if (position_ == end_ && !fill()) break;
     any = true;
     const auto* begin = buffer_.data() + position_;
-    const auto* newline = static_cast<const unsigned char*>(std::memchr(begin, '\n', end_ - position_));
-    const auto* stop = newline != nullptr ? newline : buffer_.data() + end_;
+    const std::size_t room = std::min(end_ - position_, limit - line.size());
+    const auto* newline = static_cast<const unsigned char*>(std::memchr(begin, '\n', room));
+    const auto* stop = newline != nullptr ? newline : begin + room;
     line.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(stop - begin));
     position_ = static_cast<std::size_t>(stop - buffer_.data());
     if (newline != nullptr) {
       ++position_;
-      break;
+      lineEnded_ = true;
+      return LinePart::Whole;
     }
-    reserveForLongLine(line);
+    reserveForLongLine(line, limit);
   }
+  // A read error cuts the line at some arbitrary byte: nothing of it may pass as a line.
+  if (failed()) return LinePart::None;
+  if (line.size() >= limit && (position_ < end_ || fill())) {
+    if (buffer_[position_] != '\n') return LinePart::Cut;
+    ++position_;
+    lineEnded_ = true;
+    return LinePart::Whole;
+  }
+  if (failed()) return LinePart::None;
+  return any || !line.empty() ? LinePart::Whole : LinePart::None;
+}
+
+bool InputStream::readLine(std::string& line) {
+  line.clear();
+  if (readLinePart(line, std::string::npos) == LinePart::None) return false;
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  return any;
+  return true;
+}
+
+std::int64_t InputStream::skipLine() {
+  std::int64_t skipped = 0;
+  while (position_ < end_ || fill()) {
+    const auto* begin = buffer_.data() + position_;
+    const auto* newline = static_cast<const unsigned char*>(std::memchr(begin, '\n', end_ - position_));
+    if (newline != nullptr) {
+      skipped += newline - begin;
+      position_ = static_cast<std::size_t>(newline - buffer_.data()) + 1;
+      return skipped;
+    }
+    skipped += static_cast<std::int64_t>(end_ - position_);
+    position_ = end_;
+  }
+  return skipped;
 }
 
 // A line longer than the buffer (a graph6 line of a large graph is megabytes) would otherwise
 // grow by doubling, copying and faulting in its memory a dozen times: in a regular file it can
-// be no longer than what is left, so room for that (up to a bound) is taken at once.
-void InputStream::reserveForLongLine(std::string& line) const {
+// be no longer than what is left (nor than its limit), so room for that (up to a bound) is taken
+// at once.
+void InputStream::reserveForLongLine(std::string& line, std::size_t limit) const {
   constexpr std::int64_t kMaxReserve = std::int64_t{1} << 26;
-  if (gzip_ || totalBytes_ <= 0) return;
+  if (gzip_ || totalBytes_ <= 0 || line.size() >= limit) return;
   const std::int64_t left = std::min(totalBytes_ - bytesRead_, kMaxReserve);
-  const std::size_t wanted = line.size() + static_cast<std::size_t>(std::max<std::int64_t>(left, 0));
+  const std::size_t wanted =
+      line.size() + std::min(limit - line.size(), static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
   if (line.capacity() < wanted) line.reserve(wanted);
 }
 
-void InputStream::unreadLine(std::string&& line) {
-  line.push_back('\n');
-  if (pushedBack_.empty()) {
-    pushedBack_.swap(line);
-  } else {
-    pushedBack_.insert(0, line);
+void InputStream::unread(std::string_view bytes) {
+  if (bytes.empty()) return;
+  const auto* taken = buffer_.data() + position_ - std::min(position_, bytes.size());
+  if (bytes.size() <= position_ && std::memcmp(taken, bytes.data(), bytes.size()) == 0) {
+    position_ -= bytes.size();
+    return;
   }
+  // Bytes from earlier blocks (a line longer than one block): the unread part of the buffer
+  // goes behind them in one copy, so reading them again costs no more than reading them once.
+  std::vector<unsigned char> merged;
+  merged.reserve(std::max(kBlock, bytes.size() + end_ - position_));
+  merged.insert(merged.end(), bytes.begin(), bytes.end());
+  merged.insert(merged.end(), buffer_.begin() + static_cast<std::ptrdiff_t>(position_),
+                buffer_.begin() + static_cast<std::ptrdiff_t>(end_));
+  end_ = merged.size();
+  position_ = 0;
+  merged.resize(std::max(kBlock, merged.size()));
+  buffer_.swap(merged);
 }
 
 std::ptrdiff_t InputStream::read(unsigned char* into, std::size_t room) {
-  if (!pushedBack_.empty()) {
-    const std::size_t count = std::min(room, pushedBack_.size());
-    std::memcpy(into, pushedBack_.data(), count);
-    pushedBack_.erase(0, count);
-    return static_cast<std::ptrdiff_t>(count);
-  }
   if (position_ == end_ && !fill()) return failed() ? kFailed : kEnd;
   const std::size_t count = std::min(room, end_ - position_);
   std::memcpy(into, buffer_.data() + position_, count);

@@ -22,12 +22,22 @@ class InputStream final : public ByteReader {
 
   // Opens a path, or standard input for "-"; false with the reason in error.
   bool open(const std::string& name, std::string& error);
+  // How far readLinePart got: through the line's end (or the input's), up to its limit with more
+  // of the line left, or nothing at all (the input had ended or failed: see failed()).
+  enum class LinePart { Whole, Cut, None };
   // The next line without its line end ("\n" or "\r\n"); false at the end of the input or on a
-  // read error (see failed()).
+  // read error (see failed()). A line cut short by a read error is not returned.
   bool readLine(std::string& line);
-  // Puts a line (and its line end) back in front of what is still unread, taking its storage
-  // so that a line of megabytes is not copied.
-  void unreadLine(std::string&& line);
+  // Appends the current line's bytes (without "\n", with any "\r") to line until its end or until
+  // line holds limit bytes; lineEnded() then says whether a "\n" was taken.
+  LinePart readLinePart(std::string& line, std::size_t limit);
+  bool lineEnded() const { return lineEnded_; }
+  // Drops the rest of the current line and its "\n"; the count of bytes dropped before it. Costs
+  // no memory: a line of gigabytes is only scanned.
+  std::int64_t skipLine();
+  // Puts bytes back in front of what is still unread (they are read again next). Bytes that the
+  // last read handed out are only un-taken; anything else is copied once.
+  void unread(std::string_view bytes);
   // Raw bytes for the matrix reader: what is buffered first, then the rest of the input.
   std::ptrdiff_t read(unsigned char* into, std::size_t room) override;
 
@@ -42,7 +52,8 @@ class InputStream final : public ByteReader {
 
  private:
   bool fill();
-  void reserveForLongLine(std::string& line) const;
+  bool inputFailed(std::string message);
+  void reserveForLongLine(std::string& line, std::size_t limit) const;
   std::ptrdiff_t readRaw(unsigned char* into, std::size_t room);
   std::ptrdiff_t readInflated(unsigned char* into, std::size_t room);
 
@@ -53,12 +64,15 @@ class InputStream final : public ByteReader {
   std::vector<unsigned char> buffer_;
   std::size_t position_ = 0;
   std::size_t end_ = 0;
-  std::string pushedBack_;
+  bool lineEnded_ = false;
   std::int64_t bytesRead_ = 0;
   std::int64_t totalBytes_ = 0;
   // gzip input: the compressed bytes in their own buffer, inflated into buffer_.
   bool gzip_ = false;
   bool inflateOpen_ = false;
+  // Inside a gzip member whose end (with its CRC and length) has not been seen: the input may
+  // not end here.
+  bool memberOpen_ = false;
   z_stream inflater_{};
   std::vector<unsigned char> compressed_;
   std::string head_;

@@ -26,7 +26,8 @@ constexpr std::string_view kHelp =
     "\n"
     "  -q, --quiet            no summary and no progress on standard error\n"
     "  --no-method            the exact search alone (method column \"-\")\n"
-    "  --time-limit SECONDS   give up on a graph after this long: exact answer \"unknown\"\n"
+    "  --time-limit SECONDS   give up on a graph after this long, reading included: exact\n"
+    "                         answer \"unknown\"\n"
     "  --cycle                fill the cycle column (1-based, from vertex 1)\n"
     "  --source NAME          the name shown in the source column (default: the path, \"-\")\n"
     "  --select WHICH         only graphs that are hamiltonian, non-hamiltonian, unknown,\n"
@@ -50,7 +51,8 @@ constexpr std::string_view kHelp =
     "standard error. Every \"hamiltonian\" was checked against the input edges; every\n"
     "\"non-hamiltonian\" comes from an exhaustive argument.\n"
     "Exit status: 0 all decided, 3 some answer unknown, 1 a source could not be read or the\n"
-    "output could not be written (wins over 3), 2 usage error.\n";
+    "output could not be written (wins over 3), 2 usage error, 141 standard output closed by\n"
+    "its reader (the run stops without a message).\n";
 
 int usageError(OutputSink& err, std::string_view message) {
   err << "bicubic-check: " << message << "\n" << kUsage;

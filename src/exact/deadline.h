@@ -1,47 +1,13 @@
-// Deadline: the moment a search must give up, read from the monotonic clock, or a stop flag set
-// by another thread. A default deadline never expires unless its stop flag is set. Searches ask it
-// through a DeadlinePoller, which reads the clock once per kPollWork units of work.
+// DeadlinePoller: how the searches ask a Deadline (declared in the public header) whether to give
+// up, reading the clock once per kPollWork units of work so that a poll costs nothing next to the
+// work between polls.
 #pragma once
 
-#include <atomic>
-#include <chrono>
 #include <cstdint>
 
+#include "exact/hamiltonian.h"
+
 namespace bicubic::exact {
-
-class Deadline {
- public:
-  using Clock = std::chrono::steady_clock;
-  Deadline() = default;
-  static Deadline after(double seconds) {
-    Deadline d;
-    // Beyond a few decades the clock's range would overflow; such a limit is no limit.
-    if (!(seconds < 1e9)) return d;
-    d.limited_ = true;
-    d.at_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-    return d;
-  }
-  // A deadline that never expires, for pollers not yet given one.
-  static const Deadline& never() {
-    static const Deadline kNever;
-    return kNever;
-  }
-  // The same deadline, also expired once *stop is set (by another thread: a Ctrl-C handler).
-  Deadline orWhen(const std::atomic<bool>* stop) const {
-    Deadline d = *this;
-    d.stop_ = stop;
-    return d;
-  }
-  bool expired() const {
-    if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) return true;
-    return limited_ && Clock::now() >= at_;
-  }
-
- private:
-  bool limited_ = false;
-  Clock::time_point at_{};
-  const std::atomic<bool>* stop_ = nullptr;
-};
 
 // Units of work (an adjacency entry or edge visited, a path slot moved, a frontier slot of a
 // state expanded) between two clock reads: a few tens of microseconds of work, so a poll costs

@@ -70,6 +70,10 @@ void HamiltonianSolver::solve(const SimpleGraph& g, Result& result) {
   const Options& options = impl_->options;
   const Deadline deadline =
       (options.timeLimitSeconds > 0 ? Deadline::after(options.timeLimitSeconds) : Deadline()).orWhen(options.stop);
+  solve(g, deadline, result);
+}
+
+void HamiltonianSolver::solve(const SimpleGraph& g, const Deadline& deadline, Result& result) {
   ExactResult exact = impl_->solver.solve(g, deadline);
   result.answer = exact.answer;
   result.decidedBy = exact.decidedBy;

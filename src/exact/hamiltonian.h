@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -91,6 +92,42 @@ inline constexpr int kStageCount = static_cast<int>(Stage::Backtracking) + 1;
 // "conditions", "small-search", "cuts", "rotations", "frontier", "backtracking" ("-" for None).
 std::string_view stageName(Stage stage);
 
+// The moment a search must give up, read from the monotonic clock, or a stop flag set by another
+// thread (a Ctrl-C handler). A default deadline never expires unless its stop flag is set.
+class Deadline {
+ public:
+  using Clock = std::chrono::steady_clock;
+  Deadline() = default;
+  static Deadline after(double seconds) {
+    Deadline d;
+    // Beyond a few decades the clock's range would overflow; such a limit is no limit.
+    if (!(seconds < 1e9)) return d;
+    d.limited_ = true;
+    d.at_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    return d;
+  }
+  // A deadline that never expires, for pollers not yet given one.
+  static const Deadline& never() {
+    static const Deadline kNever;
+    return kNever;
+  }
+  // The same deadline, also expired once *stop is set (by another thread: a Ctrl-C handler).
+  Deadline orWhen(const std::atomic<bool>* stop) const {
+    Deadline d = *this;
+    d.stop_ = stop;
+    return d;
+  }
+  bool expired() const {
+    if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) return true;
+    return limited_ && Clock::now() >= at_;
+  }
+
+ private:
+  bool limited_ = false;
+  Clock::time_point at_{};
+  const std::atomic<bool>* stop_ = nullptr;
+};
+
 // One tuning number of the engine: its name, default, accepted range and meaning.
 struct SettingInfo {
   std::string_view name;
@@ -157,6 +194,8 @@ class HamiltonianSolver {
   // The same into a result whose buffers (cycle, stages) are reused: a family of small graphs
   // then costs no allocation per graph.
   void solve(const SimpleGraph& g, Result& result);
+  // The same under the given deadline in place of the options' time limit and stop flag.
+  void solve(const SimpleGraph& g, const Deadline& deadline, Result& result);
   const Options& options() const;
 
  private:

@@ -366,6 +366,9 @@ TEST(GraphSource, JunkSourcesGetOneError) {
       {"latin1", "\xe9t\xe9\nC~\n", true, 0, {"not a graph file: line 1"}},
       {"badMiddleLine", "C~\n\xff\xfe\nBw\n", true, 2, {"line 2: "}},
       {"badFirstPrintable", "Bw?\nBw\n", true, 1, {"line 1: "}},
+      // Lines longer than the reader's first look: blanks before a graph, and junk.
+      {"longBlankRun", "C~\n" + std::string(5000, ' ') + ">>graph6<<Bw\n", true, 2, {}},
+      {"longJunkLine", std::string(5000, '\x80') + "\nC~\n", true, 0, {"not a graph file: line 1: a line of 5000 bytes"}},
   };
   for (const auto& c : cases) {
     const ReadResult r = readAll(bicubic::testing::writeScratchFile("junk.bin", c.text));
@@ -386,6 +389,12 @@ TEST(GraphSource, JunkSourcesGetOneError) {
 // edge from both ends.
 TEST(GraphSource, HcpNeverDropsSilently) {
   const std::string head = "NAME : x\nTYPE : HCP\nDIMENSION : 3\n";
+  // A 30000-cycle written on the section's own line, after a comment of a megabyte: read in
+  // pieces, numbers cut between pieces carried over.
+  std::string longLine = "NAME : c\nCOMMENT : ";
+  longLine.append(1 << 20, 'c').append("\nDIMENSION : 30000\nEDGE_DATA_SECTION");
+  for (int v = 1; v <= 30000; ++v) longLine.append(" ").append(std::to_string(v)).append(" ").append(std::to_string(v % 30000 + 1));
+  longLine += " -1\nEOF\n";
   const std::string adjacency = "NAME : x\nDIMENSION : 3\nEDGE_DATA_FORMAT : ADJ_LIST\nEDGE_DATA_SECTION\n";
   const struct {
     const char* name;
@@ -405,6 +414,10 @@ TEST(GraphSource, HcpNeverDropsSilently) {
        {"line 6: loop 2-2 ignored", "line 7: repeated edge 2-1 ignored"}},
       {"adjacencyBothEnds", adjacency + "1 2 3 -1\n2 1 -1\n3 1 -1\n-1\nEOF\n", {2}, nullptr, {}},
       {"adjacencyRepeat", adjacency + "1 2 2 -1\n-1\n", {1}, nullptr, {"line 5: repeated edge 1-2 ignored"}},
+      {"adjacencyHeadOutOfRange", adjacency + "9 -1\n-1\n", {}, "line 5: vertex 9 is outside 1..3", {}},
+      {"eofBeforeClosing", head + "EDGE_DATA_SECTION\n1 2\nEOF\n", {}, "line 6: EOF before the closing -1", {}},
+      {"inputEndsInSection", head + "EDGE_DATA_SECTION\n1 2\n2 3\n", {}, "line 6: the input ends inside", {}},
+      {"oneLongLine", longLine, {30000}, nullptr, {}},
   };
   for (const auto& c : cases) {
     const ReadResult r = readAll(bicubic::testing::writeScratchFile("case.hcp", c.text));
@@ -415,6 +428,42 @@ TEST(GraphSource, HcpNeverDropsSilently) {
     ASSERT_EQ(r.errors.size(), c.error ? 1u : 0u) << c.name << ": " << (r.errors.empty() ? "" : r.errors[0]);
     if (c.error) { EXPECT_EQ(r.errors[0].rfind(c.error, 0), 0u) << c.name << ": " << r.errors[0]; }
     EXPECT_EQ(r.warnings, c.warnings) << c.name;
+  }
+}
+
+// A deadline that passes while a graph is read stops the reading of that graph (its order known,
+// its edges not all there) and the source goes on with the next graph: the time limit holds on
+// graphs whose reading alone is long.
+TEST(GraphSource, DeadlineStopsTheReadingAndTheNextGraphFollows) {
+  SimpleGraph k1500(1500), k200(200);
+  for (std::int32_t v = 0; v < 1500; ++v) {
+    for (std::int32_t w = v + 1; w < 1500; ++w) k1500.addNewEdge(v, w);
+  }
+  std::string hcp = "NAME : k200\nTYPE : HCP\nDIMENSION : 200\nEDGE_DATA_SECTION\n";
+  for (std::int32_t v = 0; v < 200; ++v) {
+    for (std::int32_t w = v + 1; w < 200; ++w) k200.addNewEdge(v, w), hcp += std::to_string(v + 1) + " " + std::to_string(w + 1) + "\n";
+  }
+  hcp += "-1\nEOF\nNAME : t\nDIMENSION : 3\nEDGE_DATA_SECTION\n1 2 2 3 3 1\n-1\nEOF\n";
+  const struct {
+    const char* name;
+    std::string text;
+    std::int32_t order;
+  } cases[] = {{"graph6", encodeGraph6(k1500) + "\nBw\n", 1500},
+               {"sparse6", encodeSparse6(k1500) + "\n:Bf\n", 1500},
+               {"hcp", hcp, 200}};
+  for (const auto& c : cases) {
+    MethodRunner method;
+    GraphSource source(bicubic::testing::writeScratchFile("dense.txt", c.text), method);
+    std::string error;
+    ASSERT_TRUE(source.open(error)) << c.name << ": " << error;
+    SimpleGraph g;
+    const Deadline passed = Deadline::after(1e-9);
+    ASSERT_EQ(source.next(g, error, passed), GraphSource::Status::OutOfTime) << c.name << ": " << error;
+    EXPECT_EQ(g.order(), c.order) << c.name;
+    EXPECT_LT(g.edgeCount(), std::int64_t{c.order} * (c.order - 1) / 2) << c.name;
+    ASSERT_EQ(source.next(g, error), GraphSource::Status::Graph) << c.name << ": " << error;
+    EXPECT_EQ(g.order(), 3) << c.name;
+    EXPECT_EQ(source.next(g, error), GraphSource::Status::End) << c.name;
   }
 }
 
@@ -466,7 +515,8 @@ TEST(GraphSource, EverySourceKindIsReadOnceAsAStream) {
       {"devStdin", "cat '" + file + "' | \"$CHECK\" /dev/stdin"},
       {"namedFifo", "mkfifo '" + fifo + "' && { cat '" + file + "' > '" + fifo + "' & } && timeout 20 \"$CHECK\" '" + fifo + "'"},
       {"gzip", "gzip -c '" + file + "' | \"$CHECK\""},
-      {"endlessStdin", "{ cat '" + file + "'; yes 1; } | TMPDIR=/nonexistent timeout 20 \"$CHECK\""},
+      // Endless matrices of one vertex after it: its row comes while they are still being read.
+      {"endlessStdin", "{ cat '" + file + "'; yes 1; } | TMPDIR=/nonexistent timeout 20 \"$CHECK\" | head -3"},
   };
   for (const auto& c : cases) {
     const testing::ToolRun run = testing::runShell(c.command);

@@ -70,6 +70,33 @@ refuse_case "missing summary" 'rm broken/parts/part-3-of-$mod.summary'
 refuse_case "missing report" 'rm broken/parts/part-3-of-$mod.tsv'
 refuse_case "lost row" 'sed -i "\$d" broken/parts/part-3-of-$mod.tsv'
 
+refuse_case "empty report" ': >broken/parts/part-3-of-$mod.tsv'
+refuse_case "other command" 'sed -i "s/^command\t.*/command\tother/" broken/parts/part-3-of-$mod.meta'
+
+# A folder never mixes commands: another family, or other options after --, into the same -o
+# folder is refused and leaves the parts there as they were.
+"$family" --check "$check" -o mixed 6 3 2>/dev/null
+for case in "other options:6 3 -- --no-method" "other family:8 3"; do
+  read -r -a args <<<"${case#*:}"
+  "$family" --check "$check" -o mixed "${args[@]}" 2>mixed.err
+  expect "${case%%:*}: refused" [ $? = 1 ]
+  expect "${case%%:*}: says why" grep -q "holds parts of another command" mixed.err
+  expect "${case%%:*}: first family kept" cmp -s <(counts mixed/family.summary) <("$family" --join mixed 2>/dev/null; counts mixed/family.summary)
+done
+
+# --select without --emit: a filtered table joins, and holds the rows one run would.
+"$family" --check "$check" -o selected 7 3 -- --select method-wrong 2>/dev/null
+expect "filtered table joins" [ $? = 0 ]
+expect "filtered rows as one run" [ "$(tail -n +2 selected/family.tsv | wc -l)" = "$(awk -F'\t' '$6 == "no"' whole.tsv | wc -l)" ]
+
+# Joins into one folder at once: each succeeds, leaves no temporary file and a whole report.
+for i in 1 2 3 4 5 6 7 8; do "$family" --join par 2>/dev/null & done
+joins_ok=0
+for job in $(jobs -p); do wait "$job" && joins_ok=$((joins_ok + 1)); done
+expect "concurrent joins all succeed" [ "$joins_ok" = 8 ]
+expect "concurrent joins leave no temporary file" [ -z "$(ls -A par | grep '^\.')" ]
+expect "concurrent joins leave the whole report" cmp -s <(rows whole.tsv) <(rows par/family.tsv)
+
 # A run that fails (bicubic-check exits 1, or the generator fails) is not taken as a part.
 for case in "false-check:--check false 8 3" "bad-generator:--check $check --gen false 3"; do
   read -r -a args <<<"${case#*:}"
