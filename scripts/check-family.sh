@@ -22,7 +22,8 @@
 #
 # Outputs: DIR/family.tsv (one header, then every part's rows in part order; source names the
 # family and part, index counts within the part) and DIR/family.summary (the parts' counts
-# added up; "# ms" is the sum of the parts' times). A part counts as done only when its run
+# added up: "# search-ms" and "# cpu-ms" are the checker's own time, "# ms" the sum of the
+# parts' wall times, waits for the generator included). A part counts as done only when its run
 # ended with bicubic-check's status 0 or 3 and the generator's 0; a failed part's messages go
 # to DIR/failed/part-RES-of-MOD.log. Each part records the command that made it (generator or
 # file, name, MOD and the options after --) and its line count in DIR/parts/part-RES-of-MOD.meta;

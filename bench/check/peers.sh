@@ -7,21 +7,20 @@
 #   GROUPS   comma-separated from: families, random, nested, splice, known (default: all)
 #   --quick  small instances only, one run each, 10 s cap: a smoke test of the whole pipeline
 #
-# Environment: BICUBIC_CHECK (the binary, also the first argument; default build/src/check/
-# bicubic-check), BUILD (build directory holding bench/bicubic-compose and
-# bench/bicubic-gecode-circuit; default build), WORK (instance and output directory; default
-# bench/check/out), REPS (process runs per tool and file, median reported; default 3), TIMEOUT
-# (seconds per run; default 60).
-# Build first:
-#   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DBICUBIC_BUILD_BENCHMARKS=ON
-#   cmake --build build -j2 --target bicubic-check bicubic-compose bicubic-gecode-circuit
+# Environment: BICUBIC_CHECK (the binary, also the first argument; default BUILD/src/check/
+# bicubic-check), BUILD (a build directory configured with -DBICUBIC_BUILD_BENCHMARKS=ON, holding
+# bench/bicubic-compose and bench/bicubic-gecode-circuit; default build-bench), WORK (instance
+# and output directory; default bench/check/out), REPS (process runs per tool and file, median
+# reported; default 3), TIMEOUT (seconds per run; default 60).
+# The known graphs come from data/graphs. Build first (bench/run.sh uses the same folder):
+#   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBICUBIC_BUILD_BENCHMARKS=ON -DBICUBIC_BUILD_TESTS=OFF
+#   cmake --build build-bench -j2 --target bicubic-check bicubic-compose
 # Exit status: 0 when all finished answers agree, 1 on a disagreement or a tool error.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
-graphs=$root/../shared/graphs
-[ -d "$graphs" ] || graphs=/work/shared/graphs
+graphs=$root/data/graphs
 
 groups=families,random,nested,splice,known
 quick=0
@@ -29,11 +28,11 @@ while [ $# -gt 0 ]; do
   case $1 in
     --only) groups=${2:?--only needs a list}; shift 2 ;;
     --quick) quick=1; shift ;;
-    -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
     *) BICUBIC_CHECK=$1; shift ;;
   esac
 done
-build=${BUILD:-$root/build}
+build=${BUILD:-$root/build-bench}
 check=${BICUBIC_CHECK:-$build/src/check/bicubic-check}
 compose=$build/bench/bicubic-compose
 gecode=$build/bench/bicubic-gecode-circuit
@@ -49,7 +48,10 @@ mkdir -p "$work/runs"
 
 die() { echo "peers.sh: $*" >&2; exit 1; }
 [ -x "$check" ] || die "no bicubic-check at $check (build it or pass its path)"
-[ -x "$compose" ] || die "no generator at $compose (configure with -DBICUBIC_BUILD_BENCHMARKS=ON)"
+[ -x "$compose" ] || die "no generator at $compose: configure $build with -DBICUBIC_BUILD_BENCHMARKS=ON and build the target bicubic-compose (see the head of this script)"
+for g in ellingham-horton-54 ellingham-horton-78 horton-96; do
+  [ -s "$graphs/$g.g6" ] || die "missing $graphs/$g.g6 (it ships with the repository)"
+done
 wanted() { [[ ",$groups," == *",$1,"* ]]; }
 
 # ---- which tools are here ------------------------------------------------------------------

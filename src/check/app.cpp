@@ -7,10 +7,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "check/drawing.h"
 #include "check/formats.h"
 #include "check/options.h"
 #include "check/report.h"
@@ -27,6 +29,13 @@ using Clock = std::chrono::steady_clock;
 
 double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The processor time of the whole process so far, all threads.
+double processCpuMilliseconds() {
+  timespec t{};
+  if (::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t) != 0) return 0;
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 // Pending rows reach standard output at least this often, and before any graph that may be slow,
@@ -129,7 +138,9 @@ class CheckRun {
   Deadline readingDeadline() const;
   bool brokenPipe() const { return out_.writeFailed() && out_.writeError() == EPIPE; }
   void writeGraph(const GraphSource& source, std::int64_t index, bool complete);
-  void writeDot(std::string_view name, const std::vector<std::int32_t>& cycle);
+  void writePlanarCode(const GraphSource& source);
+  void writeDrawings(std::string_view name, const Result& result);
+  bool drawingWanted() const { return options_.dotFile || options_.svgFile || options_.pngFile; }
   void flushRows();
   void error(std::string_view name, const std::string& message);
   bool tableOnStdout() const { return options_.emit == Emit::Report && options_.dotFile != "-"; }
@@ -140,6 +151,9 @@ class CheckRun {
   Progress progress_;
   int inDescriptor_;
   int outDescriptor_;
+  bool planarHeaderWritten_ = false;
+  bool planarRefused_ = false;
+  double searchMs_ = 0;  // the rows' times added up, printed or not
   TableColumns columns_{options_.cycle, options_.relabel > 0, options_.stats};
   HamiltonianSolver solver_{engineOptions(options_)};
   Result result_;
@@ -166,21 +180,25 @@ void CheckRun::flushRows() {
 }
 
 bool CheckRun::dotPathIsUsable() {
-  if (!options_.dotFile || *options_.dotFile == "-") return true;
-  const std::string& dot = *options_.dotFile;
   const bool readsStdin = std::find(options_.sources.begin(), options_.sources.end(), "-") != options_.sources.end();
-  std::string_view clash;
-  for (const std::string& source : options_.sources) {
-    if (source == dot || (source != "-" && sameExistingFile(source, dot))) clash = "a source";
+  const std::pair<const char*, const std::optional<std::string>&> outputs[] = {
+      {"--dot", options_.dotFile}, {"--svg", options_.svgFile}, {"--png", options_.pngFile}};
+  for (const auto& [option, path] : outputs) {
+    if (!path || *path == "-") continue;
+    std::string_view clash;
+    for (const std::string& source : options_.sources) {
+      if (source == *path || (source != "-" && sameExistingFile(source, *path))) clash = "a source";
+    }
+    // `--dot FILE < FILE` would empty the input while it is read; `--dot FILE > FILE` would have
+    // the report overwrite the drawing.
+    if (readsStdin && descriptorIsFile(inDescriptor_, *path)) clash = "standard input";
+    if (descriptorIsFile(outDescriptor_, *path)) clash = "standard output";
+    if (clash.empty()) continue;
+    err_ << "bicubic-check: " << option << " " << quotedForMessage(*path, kNameQuoteLength) << " is also " << clash
+         << "; refusing to overwrite it\n";
+    return false;
   }
-  // `--dot FILE < FILE` would empty the input while it is read; `--dot FILE > FILE` would have
-  // the report overwrite the drawing.
-  if (readsStdin && descriptorIsFile(inDescriptor_, dot)) clash = "standard input";
-  if (descriptorIsFile(outDescriptor_, dot)) clash = "standard output";
-  if (clash.empty()) return true;
-  err_ << "bicubic-check: --dot " << quotedForMessage(dot, kNameQuoteLength) << " is also " << clash
-       << "; refusing to overwrite it\n";
-  return false;
+  return true;
 }
 
 int CheckRun::run() {
@@ -194,11 +212,12 @@ int CheckRun::run() {
   progress_.finish();
   // The reader stopped reading (`| head`): nothing more is wanted, not even a message.
   if (brokenPipe()) return kBrokenPipeStatus;
-  if (options_.dotFile && graphsDone_ < options_.dotIndex) {
-    error("--dot", "there is no graph " + std::to_string(options_.dotIndex) + " to draw");
+  if (drawingWanted() && graphsDone_ < options_.dotIndex) {
+    const char* option = options_.dotFile ? "--dot" : options_.svgFile ? "--svg" : "--png";
+    error(option, "there is no graph " + std::to_string(options_.dotIndex) + " to draw");
   }
   flushRows();
-  if (!options_.quiet) err_ << tally_.summary(millisecondsSince(runStart));
+  if (!options_.quiet) err_ << tally_.summary({millisecondsSince(runStart), searchMs_, processCpuMilliseconds()});
   if (options_.stats) err_ << stages_.summary();
   if (out_.writeFailed()) {
     err_ << "bicubic-check: cannot write standard output: " << std::strerror(out_.writeError()) << "\n";
@@ -211,6 +230,7 @@ int CheckRun::run() {
 
 void CheckRun::runSource(const std::string& name) {
   GraphSource source(name, method_);
+  source.readDuals(options_.dual);
   std::string message;
   if (!source.open(message)) return error(name, message);
   for (std::int64_t index = 1;; ++index) {
@@ -307,13 +327,15 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index, bool comp
   if (graph_.order() > kQuickOrder) flushRows();
   decide(source.name(), index, complete, readSeconds);
   const Result& result = result_;
+  const double graphMs = millisecondsSince(graphStart);
+  searchMs_ += graphMs;
   ++graphsDone_;
   tally_.add(verdict, result.answer);
-  if (options_.dotFile && graphsDone_ == options_.dotIndex) {
+  if (drawingWanted() && graphsDone_ == options_.dotIndex) {
     if (complete) {
-      writeDot(shownName, result.cycle);
+      writeDrawings(shownName, result);
     } else {
-      error("--dot", "graph " + std::to_string(graphsDone_) + " was not read within the time limit; not drawn");
+      error(options_.dotFile ? "--dot" : options_.svgFile ? "--svg" : "--png", "graph " + std::to_string(graphsDone_) + " was not read within the time limit; not drawn");
     }
   }
   if (!options_.select || isSelected(*options_.select, verdict, result.answer)) {
@@ -325,7 +347,7 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index, bool comp
       line.n = graph_.order();
       line.method = verdict;
       line.exact = result.answer;
-      line.milliseconds = millisecondsSince(graphStart);
+      line.milliseconds = graphMs;
       line.cycle = options_.cycle ? &result.cycle : nullptr;
       line.stage = result.decidedBy;
       row_.clear();
@@ -352,6 +374,8 @@ void CheckRun::writeGraph(const GraphSource& source, std::int64_t index, bool co
     writeGraph6Line(graph_, out_);
   } else if (options_.emit == Emit::Sparse6) {
     out_ << encodeSparse6(graph_) << "\n";
+  } else if (options_.emit == Emit::PlanarCode) {
+    writePlanarCode(source);
   } else if (graph_.order() > methodMaxOrder()) {
     // Neither tool would read the file back.
     error(source.name(), graph + "--emit matrix writes at most " + std::to_string(methodMaxOrder()) +
@@ -362,8 +386,31 @@ void CheckRun::writeGraph(const GraphSource& source, std::int64_t index, bool co
   }
 }
 
-void CheckRun::writeDot(std::string_view name, const std::vector<std::int32_t>& cycle) {
-  const std::string text = dotText(graph_, cycle, name);
+// Planar code carries an embedding, which only a planar code source has: the stream's header
+// goes out once, before its first graph.
+void CheckRun::writePlanarCode(const GraphSource& source) {
+  const PlaneGraph* plane = source.lastPlaneGraph();
+  if (plane == nullptr) {
+    // Said once: a whole family in graph6 would otherwise give a line per graph.
+    if (!planarRefused_) {
+      error(source.name(), "graph " + std::to_string(graphsDone_) +
+                               " and the graphs after it are left out: --emit planar-code needs planar code "
+                               "input, which holds the embedding (nauty-planarg -p embeds planar graph6 files)");
+    }
+    planarRefused_ = true;
+    return;
+  }
+  if (!planarHeaderWritten_) out_ << kPlanarCodeHeader;
+  planarHeaderWritten_ = true;
+  out_ << encodePlanarCode(*plane);
+}
+
+void CheckRun::writeDrawings(std::string_view name, const Result& result) {
+  const std::string text = drawingDot(graph_, result.cycle, result.answer, name);
+  std::string problem;
+  if (options_.svgFile && !renderDrawing(text, ImageFormat::Svg, *options_.svgFile, problem)) error("--svg", problem);
+  if (options_.pngFile && !renderDrawing(text, ImageFormat::Png, *options_.pngFile, problem)) error("--png", problem);
+  if (!options_.dotFile) return;
   if (*options_.dotFile == "-") {
     out_ << text;
     return;

@@ -17,6 +17,10 @@ constexpr std::size_t kMaxWarnings = 20;
 // The start of a junk first line shown in the "not a graph file" message.
 constexpr std::size_t kJunkQuoteLength = 16;
 constexpr unsigned char kDelete = 0x7f;
+// Said when a source is none of the formats read here, with the way from nauty's other formats.
+constexpr std::string_view kKnownFormats =
+    "the formats read are the bicubic matrix file, graph6, sparse6, TSPLIB HCP and planar code, "
+    "each also gzip-compressed (nauty-copyg -g converts nauty's other formats to graph6)";
 // How much of a line is read before its length is known: enough for any header, blanks and
 // vertex count, and for the keyword of an HCP line.
 constexpr std::size_t kLineProbe = 4096;
@@ -36,7 +40,7 @@ bool headIsBinary(std::string_view head, std::string& error) {
     std::string shown;
     appendEscapedByte(byte, shown);
     error = "not a graph file: its first line holds the control byte " + shown + " (it starts " +
-            quotedForMessage(firstLine, kJunkQuoteLength) + ")";
+            quotedForMessage(firstLine, kJunkQuoteLength) + "); " + std::string(kKnownFormats);
     return true;
   }
   return false;
@@ -163,6 +167,10 @@ GraphSource::GraphSource(std::string name, MethodRunner& method) : name_(std::mo
 
 bool GraphSource::open(std::string& error) {
   if (!input_.open(name_, error)) return false;
+  if (looksLikePlanarCode(input_.head())) {
+    format_ = Format::PlanarCode;
+    return true;
+  }
   if (headIsBinary(input_.head(), error)) return false;
   // The head of the first non-blank line decides the format; it is then read again as part of
   // the graph. Only its head: a first line may be gigabytes.
@@ -232,6 +240,9 @@ GraphSource::Status GraphSource::next(SimpleGraph& g, std::string& error, const 
       break;
     case Format::Matrix:
       status = nextMatrix(g, error);
+      break;
+    case Format::PlanarCode:
+      status = readPlanarCode(g, error);
       break;
   }
   if (unlistedWarnings_ > 0) warnings_.push_back(std::to_string(unlistedWarnings_) + " more warnings not shown");
@@ -326,11 +337,31 @@ GraphSource::Status GraphSource::decodeLine(std::string_view line, SimpleGraph& 
   if (firstLine && !printable) {
     done_ = true;
     error = "not a graph file: line " + std::to_string(lineNumber_) + " is neither graph6 nor sparse6 (it starts " +
-            quotedForMessage(line, kJunkQuoteLength) + ")";
+            quotedForMessage(line, kJunkQuoteLength) + "); " + std::string(kKnownFormats);
     return Status::Error;
   }
   error = atLine(lineNumber_) + error;
   return Status::Error;
+}
+
+GraphSource::Status GraphSource::readPlanarCode(SimpleGraph& g, std::string& error) {
+  PlaneGraph& read = duals_ ? primal_ : plane_;
+  const PlanarCodeReader::Status status = planar_.next(read, error);
+  if (status != PlanarCodeReader::Status::Graph) {
+    done_ = true;
+    if (status == PlanarCodeReader::Status::End && input_.failed()) error = inputError();
+    return status == PlanarCodeReader::Status::End && !input_.failed() ? Status::End : Status::Error;
+  }
+  const std::string which = "graph " + std::to_string(++lineNumber_) + (duals_ ? " (dual)" : "") + ": ";
+  if (duals_ && !dualGraph(primal_, plane_, error)) {
+    error = which + error;
+    return Status::Error;
+  }
+  IgnoredEdges ignored;
+  underlyingGraph(plane_, g, ignored);
+  if (ignored.loops > 0) warn(which + std::to_string(ignored.loops) + " loop(s) ignored");
+  if (ignored.repeats > 0) warn(which + std::to_string(ignored.repeats) + " repeated edge(s) ignored");
+  return Status::Graph;
 }
 
 // A matrix source holds one matrix after another (a count line after a complete matrix starts

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "check/input_stream.h"
+#include "check/planar_code.h"
 #include "check/quoting.h"
 #include "driver/method.h"
 #include "exact/hamiltonian.h"
@@ -26,7 +27,7 @@ constexpr std::int64_t kMaxGraphOrder = 1 << 20;
 
 // Graph6 and Sparse6 sources are read alike, line by line, and may mix the two: each line is
 // decoded by its own first character (':' is sparse6).
-enum class Format { Matrix, Graph6, Sparse6, Hcp };
+enum class Format { Matrix, Graph6, Sparse6, Hcp, PlanarCode };
 
 // How a decoder ended: the whole graph, a broken line (error says why), or the deadline passed
 // (g has its order and only some of its edges).
@@ -89,6 +90,10 @@ class GraphSource {
   GraphSource& operator=(const GraphSource&) = delete;
 
   const std::string& name() const { return name_; }
+  // Planar code sources then yield each graph's dual (a triangulation's dual is cubic).
+  void readDuals(bool duals) { duals_ = duals; }
+  // The plane graph just read from a planar code source (its dual with readDuals), else null.
+  const PlaneGraph* lastPlaneGraph() const { return format_ == Format::PlanarCode ? &plane_ : nullptr; }
   // Opens the source and reads far enough to know its format; false (with error) when the
   // source cannot be read at all, or when its first line holds control bytes (binary junk:
   // error is "not a graph file: ..."). The caller reports that once and moves on.
@@ -137,6 +142,7 @@ class GraphSource {
   int peekAfterBlanks();
   // The input's read error, with the line where it struck.
   std::string inputError() const;
+  Status readPlanarCode(SimpleGraph& g, std::string& error);
 
   std::string name_;
   MethodRunner& method_;
@@ -151,6 +157,9 @@ class GraphSource {
   Format lastLineFormat_ = Format::Graph6;
   std::vector<std::string> warnings_;
   std::int64_t unlistedWarnings_ = 0;
+  PlanarCodeReader planar_{input_};
+  PlaneGraph plane_, primal_;
+  bool duals_ = false;
 };
 
 }  // namespace bicubic::check

@@ -11,9 +11,10 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: bicubic-check [-q] [--no-method] [--time-limit SECONDS] [--cycle] [--source NAME]\n"
-    "                     [--select WHICH] [--emit graph6|sparse6|matrix] [--relabel K]\n"
-    "                     [--dot FILE|-] [--index K] [--stats] [--set NAME=VALUE]\n"
-    "                     [--list-settings] [FILE ...]\n";
+    "                     [--select WHICH] [--emit graph6|sparse6|matrix|planar-code]\n"
+    "                     [--relabel K] [--dual] [--dot FILE|-] [--svg FILE] [--png FILE]\n"
+    "                     [--index K] [--stats] [--set NAME=VALUE] [--list-settings]\n"
+    "                     [FILE ...]\n";
 
 constexpr std::string_view kHelp =
     "Decides exactly whether each graph has a Hamiltonian cycle and prints it beside the\n"
@@ -21,8 +22,9 @@ constexpr std::string_view kHelp =
     "\n"
     "Each FILE (standard input when there is none, or for \"-\") holds a bicubic matrix file,\n"
     "graph6 or sparse6 lines (as the nauty tools write them, \">>graph6<<\"/\">>sparse6<<\"\n"
-    "headers allowed) or a TSPLIB HCP file, plain or gzip-compressed; the format is recognised\n"
-    "from the first line. Each source is read once, as a stream (pipes and FIFOs work).\n"
+    "headers allowed), a TSPLIB HCP file or planar code (as plantri and nauty-planarg -p write\n"
+    "it), plain or gzip-compressed; the format is recognised from the first bytes. Each source\n"
+    "is read once, as a stream (pipes and FIFOs work).\n"
     "\n"
     "  -q, --quiet            no summary and no progress on standard error\n"
     "  --no-method            the exact search alone (method column \"-\")\n"
@@ -34,11 +36,16 @@ constexpr std::string_view kHelp =
     "                         method-wrong or method-right\n"
     "  --emit FORMAT          standard output carries the (selected) graphs themselves:\n"
     "                         graph6, sparse6 (lines exactly as read when the input had that\n"
-    "                         format) or matrix (the bicubic tool's input format)\n"
+    "                         format), matrix (the bicubic tool's input format) or\n"
+    "                         planar-code (planar code input only: it has the embedding)\n"
+    "  --dual                 planar code input: check the dual of each plane graph (the\n"
+    "                         dual of a triangulation is cubic, of an Eulerian one bipartite)\n"
     "  --relabel K            also run the method under K random vertex numberings and show\n"
     "                         how many of them said the graph is Hamiltonian\n"
     "  --dot FILE             draw graph K (--index, default 1) in Graphviz DOT, cycle bold;\n"
     "                         \"-\" writes it to standard output instead of the report\n"
+    "  --svg FILE, --png FILE draw graph K as a picture (Graphviz's neato or dot must be\n"
+    "                         installed)\n"
     "  --stats                add a stage column (the search stage that decided the graph)\n"
     "                         and a per-stage summary on standard error\n"
     "  --set NAME=VALUE       change one of the search's tuning settings (repeatable)\n"
@@ -72,7 +79,7 @@ constexpr std::pair<std::string_view, Selection> kSelections[] = {
     {"unknown", Selection::Unknown},         {"method-wrong", Selection::MethodWrong},
     {"method-right", Selection::MethodRight}};
 constexpr std::pair<std::string_view, Emit> kEmits[] = {
-    {"graph6", Emit::Graph6}, {"sparse6", Emit::Sparse6}, {"matrix", Emit::Matrix}};
+    {"graph6", Emit::Graph6}, {"sparse6", Emit::Sparse6}, {"matrix", Emit::Matrix}, {"planar-code", Emit::PlanarCode}};
 
 bool parseNumber(const std::string& text, double& value) {
   char* stop = nullptr;
@@ -92,6 +99,10 @@ std::string applyValue(std::string_view name, const std::string& value, CheckOpt
     options.timeLimit = number;
   } else if (name == "--dot") {
     options.dotFile = value;
+  } else if (name == "--svg") {
+    options.svgFile = value;
+  } else if (name == "--png") {
+    options.pngFile = value;
   } else if (name == "--index") {
     if (!parseWholeNumber(value, 1, 9e15, number)) return "--index needs a graph number from 1";
     options.dotIndex = static_cast<std::int64_t>(number);
@@ -110,14 +121,14 @@ std::string applyValue(std::string_view name, const std::string& value, CheckOpt
     if (!problem.empty()) return "--set: " + problem;
   } else if (name == "--emit") {
     const std::optional<Emit> emit = lookup(value, kEmits);
-    if (!emit) return "--emit takes graph6, sparse6 or matrix";
+    if (!emit) return "--emit takes graph6, sparse6, matrix or planar-code";
     options.emit = *emit;
   }
   return {};
 }
 
-constexpr std::string_view kValueOptions[] = {"--time-limit", "--dot", "--index", "--source",
-                                              "--relabel",    "--select", "--emit",  "--set"};
+constexpr std::string_view kValueOptions[] = {"--time-limit", "--dot",    "--index", "--source", "--relabel",
+                                              "--select",     "--emit",   "--svg",   "--png",    "--set"};
 
 // The settings as a tab-separated table: name, default, min, max, meaning.
 void listSettings(OutputSink& out) {
@@ -156,6 +167,8 @@ std::optional<int> parseCheckOptions(int argc, const char* const* argv, CheckOpt
       options.quiet = true;
     } else if (arg == "--no-method") {
       options.noMethod = true;
+    } else if (arg == "--dual") {
+      options.dual = true;
     } else {
       const std::string_view name = std::string_view(arg).substr(0, arg.find('='));
       if (std::find(std::begin(kValueOptions), std::end(kValueOptions), name) == std::end(kValueOptions)) {

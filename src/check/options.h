@@ -17,7 +17,7 @@ inline constexpr const char* kCheckVersion = "1.1.0";
 // Which graphs --select keeps.
 enum class Selection { Hamiltonian, NonHamiltonian, Unknown, MethodWrong, MethodRight };
 // What standard output carries per graph: the report row, or the graph itself.
-enum class Emit { Report, Graph6, Sparse6, Matrix };
+enum class Emit { Report, Graph6, Sparse6, Matrix, PlanarCode };
 
 struct CheckOptions {
   double timeLimit = 0;  // seconds; 0: none
@@ -26,6 +26,9 @@ struct CheckOptions {
   bool noMethod = false;
   std::int32_t relabel = 0;             // extra runs of the method under random numberings
   std::optional<std::string> dotFile;   // "-": standard output
+  std::optional<std::string> svgFile;   // the --dot drawing rendered by Graphviz
+  std::optional<std::string> pngFile;
+  bool dual = false;                    // planar code sources: check each graph's dual
   std::int64_t dotIndex = 1;            // which graph --dot draws, counted over all sources
   std::optional<std::string> sourceName;
   std::optional<Selection> select;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <set>
 #include <utility>
 
 
@@ -167,7 +166,7 @@ std::int64_t Tally::unknown() const {
   return sum;
 }
 
-std::string Tally::summary(double totalMilliseconds) const {
+std::string Tally::summary(Times times) const {
   // The verdicts in the order users read them: the decision's three, then the early stops.
   static constexpr MethodResult kRowOrder[] = {Verdict::BicubicH,     Verdict::NotH,       Verdict::MaybeH,
                                                Verdict::NotBipartite, Verdict::Unbalanced, Verdict::NotConnected,
@@ -191,7 +190,9 @@ std::string Tally::summary(double totalMilliseconds) const {
   text += "# agree-yes\t" + std::to_string(agree) + "\n";
   text += "# agree-no\t" + std::to_string(disagree) + "\n";
   text += "# graphs\t" + std::to_string(total()) + "\n";
-  text += "# ms\t" + milliseconds(totalMilliseconds) + "\n";
+  text += "# ms\t" + milliseconds(times.wallMs) + "\n";
+  text += "# search-ms\t" + milliseconds(times.searchMs) + "\n";
+  text += "# cpu-ms\t" + milliseconds(times.cpuMs) + "\n";
   return text;
 }
 
@@ -211,32 +212,6 @@ std::string StageTally::summary() const {
     text += '\t' + std::to_string(decided_[s]) + '\t' + std::to_string(work_[s].runs) + '\t' +
             std::to_string(work_[s].work) + '\n';
   }
-  return text;
-}
-
-std::string dotText(const SimpleGraph& g, std::span<const std::int32_t> cycle, std::string_view name) {
-  std::set<std::pair<std::int32_t, std::int32_t>> bold;
-  for (std::size_t k = 0; k < cycle.size(); ++k) {
-    const std::int32_t u = cycle[k];
-    const std::int32_t v = cycle[(k + 1) % cycle.size()];
-    bold.emplace(std::min(u, v), std::max(u, v));
-  }
-  std::string text = "graph \"";
-  for (char c : name) {
-    if (c == '"' || c == '\\') text += '\\';
-    text += c;
-  }
-  text += "\" {\n  node [shape=circle];\n";
-  for (std::int32_t v = 0; v < g.order(); ++v) text += "  " + std::to_string(v + 1) + ";\n";
-  for (std::int32_t v = 0; v < g.order(); ++v) {
-    for (std::int32_t w : g.neighbours(v)) {
-      if (v >= w) continue;
-      text += "  " + std::to_string(v + 1) + " -- " + std::to_string(w + 1);
-      if (bold.count({v, w}) != 0) text += " [style=bold, penwidth=3]";
-      text += ";\n";
-    }
-  }
-  text += "}\n";
   return text;
 }
 

@@ -1,6 +1,6 @@
 // What bicubic-check prints: the method's verdict names, the agreement rule, the per-graph line,
-// the closing count table, the cycle certificate check and the DOT drawing. Nothing here decides
-// anything; it only checks and formats what the searches and the pipeline returned.
+// the closing count table and the cycle certificate check (drawings: drawing.h). Nothing here
+// decides anything; it only checks and formats what the searches and the pipeline returned.
 #pragma once
 
 #include <array>
@@ -65,8 +65,15 @@ class Tally {
     return counts_[slot(method)][static_cast<std::size_t>(exact)];
   }
   std::int64_t unknown() const;
-  // The summary: a count table and totals, each line a key and numbers only.
-  std::string summary(double totalMilliseconds) const;
+  // The summary: a count table and totals, each line a key and numbers only. The times: the
+  // run's wall time (in a pipe it includes waiting for the writer), the sum of the rows' times,
+  // and the process's CPU time.
+  struct Times {
+    double wallMs = 0;
+    double searchMs = 0;
+    double cpuMs = 0;
+  };
+  std::string summary(Times times) const;
 
  private:
   // One row per verdict and a last one for "not run".
@@ -89,8 +96,5 @@ class StageTally {
   std::array<std::int64_t, exact::kStageCount> decided_{};
   std::array<exact::StageWork, exact::kStageCount> work_{};
 };
-
-// Graphviz DOT text of g with the cycle's edges drawn bold; vertices numbered from 1.
-std::string dotText(const SimpleGraph& g, std::span<const std::int32_t> cycle, std::string_view name);
 
 }  // namespace bicubic::check

@@ -56,6 +56,11 @@ class SimpleGraph {
 // component is coloured from its lowest vertex with colour 0.
 std::vector<std::int8_t> twoColouring(const SimpleGraph& g);
 
+// Whether every vertex is reachable from vertex 0 (true for the empty graph). O(n + m).
+bool isConnected(const SimpleGraph& g);
+// Whether removing some single vertex disconnects a connected graph. O(n + m).
+bool hasCutVertex(const SimpleGraph& g);
+
 // A seed made from the order, size and edge list of g: the searches draw their random choices
 // from it, so a graph gets the same work wherever it stands in a stream. O(n + m).
 std::uint64_t graphSeed(const SimpleGraph& g);

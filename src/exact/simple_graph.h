@@ -1,6 +1,5 @@
-// The engine's own helpers on SimpleGraph (declared in the public header with the graph tools a
-// caller needs): the flat edge index the searches walk, connectivity and cut vertices. Each costs
-// O(n + m).
+// The engine's own helper on SimpleGraph (declared in the public header with the graph tools a
+// caller needs): the flat edge index the searches walk. It costs O(n + m).
 #pragma once
 
 #include <cstdint>
@@ -42,12 +41,6 @@ struct EdgeIndex {
     return first[at(e)] == v ? second[at(e)] : first[at(e)];
   }
 };
-
-// Whether every vertex is reachable from vertex 0 (true for the empty graph).
-bool isConnected(const SimpleGraph& g);
-
-// Whether removing some single vertex disconnects a connected graph.
-bool hasCutVertex(const SimpleGraph& g);
 
 
 }  // namespace bicubic::exact

@@ -29,11 +29,12 @@ TEST(Report, AgreementForEveryVerdictAndAnswer) {
       no += row.expected[a] == "no" ? 1 : 0;
     }
   }
-  const std::string summary = tally.summary(1.5);
+  const std::string summary = tally.summary({1.5, 0.25, 2});
   EXPECT_NE(summary.find("# agree-yes\t" + std::to_string(yes) + "\n# agree-no\t" + std::to_string(no) + "\n"),
             std::string::npos)
       << summary;
   EXPECT_NE(summary.find("# -\t1\t1\t1\n"), std::string::npos) << summary;
+  EXPECT_TRUE(summary.ends_with("# ms\t1.500\n# search-ms\t0.250\n# cpu-ms\t2.000\n")) << summary;
   EXPECT_EQ(tally.unknown(), 8);
 }
 

@@ -21,7 +21,7 @@ expect() { # expect NAME COMMAND...: counts a check
 # What must not change when a family is split: the rows without their source, index and time,
 # and the summary without its time.
 rows() { tail -n +2 "$1" | cut -f3-6 | sort; }
-counts() { grep -v $'^# ms\t' "$1"; }
+counts() { grep -Ev $'^# (ms|search-ms|cpu-ms)\t' "$1"; }
 identities() { tail -n +2 "$1" | cut -f1,2; }
 
 nauty-genbg -q -c -d3:3 -D3:3 7 7 >g7.g6
