@@ -1,11 +1,13 @@
 // bicubic-check-time-small: times SmallSearch on graph6 lines from files (or standard input).
 //   bicubic-check-time-small [--verify] [file ...]      ("-" or no file: standard input)
 // Prints the counts of hamiltonian, non-hamiltonian, unknown and skipped graphs (skipped: the
-// loader refused the line, so bicubic-check would use its general search) and the search nodes,
+// line did not decode or the search refused the graph, so bicubic-check would use its general
+// search) and the search nodes,
 // then CPU times (process CPU clock, so that other load on a shared machine counts less than in
-// wall time): reading the lines into memory, decoding alone, decoding + search, and from those the
-// search alone and read + decode + search, each also per graph. --verify re-decodes every line
-// with decodeGraph6 and checks each cycle with isHamiltonianCycle, after the timed passes.
+// wall time): reading the lines into memory, decoding and loading alone (decodeGraph6 and
+// SmallSearch::load), decoding + search, and from those the search alone and read + decode +
+// search, each also per graph. --verify checks each cycle with isHamiltonianCycle, after the
+// timed passes.
 #include <time.h>
 
 #include <cerrno>
@@ -77,14 +79,16 @@ int main(int argc, char** argv) {
   const double t1 = cpuSeconds();
 
   SmallSearch search;
+  SimpleGraph g;
+  std::string error;
   long loadedCount = 0;
-  for (const std::string& line : lines) loadedCount += search.loadGraph6(line) ? 1 : 0;
+  for (const std::string& line : lines) loadedCount += decodeGraph6(line, g, error) && search.load(g) ? 1 : 0;
   const double t2 = cpuSeconds();
 
   Counts counts;
   std::vector<std::int32_t> cycle;
   for (const std::string& line : lines) {
-    if (!search.loadGraph6(line)) {
+    if (!decodeGraph6(line, g, error) || !search.load(g)) {
       ++counts.skipped;
       continue;
     }
@@ -110,11 +114,9 @@ int main(int argc, char** argv) {
 
   long badCycles = 0;
   if (verify) {
-    SimpleGraph g;
-    std::string error;
     for (const std::string& line : lines) {
-      if (!search.loadGraph6(line) || search.run(cycle) != Answer::Hamiltonian) continue;
-      if (!decodeGraph6(line, g, error) || !isHamiltonianCycle(g, cycle)) ++badCycles;
+      if (!decodeGraph6(line, g, error) || !search.load(g) || search.run(cycle) != Answer::Hamiltonian) continue;
+      if (!isHamiltonianCycle(g, cycle)) ++badCycles;
     }
     std::printf("cycles failing verification: %ld\n", badCycles);
   }

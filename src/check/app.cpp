@@ -8,22 +8,20 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <numeric>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "exact/exact.h"
 #include "check/drawing.h"
 #include "check/formats.h"
 #include "check/options.h"
 #include "check/report.h"
-#include "exact/rng.h"
+#include "exact/hamiltonian.h"
 
 namespace bicubic::check {
 
-using exact::ExactResult;
-using exact::ExactSolver;
+using exact::HamiltonianSolver;
+using exact::Result;
 
 namespace {
 
@@ -136,12 +134,12 @@ class CheckRun {
   MethodResult methodVerdict(const GraphSource& source);
   void collectEdges(std::span<const std::int32_t> label);
   std::int32_t relabelledHamiltonian();
-  ExactResult decide(std::string_view name, std::int64_t index, double readSeconds);
+  void decide(std::string_view name, std::int64_t index, bool complete, double readSeconds);
   Deadline readingDeadline() const;
   bool brokenPipe() const { return out_.writeFailed() && out_.writeError() == EPIPE; }
   void writeGraph(const GraphSource& source, std::int64_t index, bool complete);
   void writePlanarCode(const GraphSource& source);
-  void writeDrawings(std::string_view name, const ExactResult& result);
+  void writeDrawings(std::string_view name, const Result& result);
   bool drawingWanted() const { return options_.dotFile || options_.svgFile || options_.pngFile; }
   void flushRows();
   void error(std::string_view name, const std::string& message);
@@ -156,8 +154,10 @@ class CheckRun {
   bool planarHeaderWritten_ = false;
   bool planarRefused_ = false;
   double searchMs_ = 0;  // the rows' times added up, printed or not
-  TableColumns columns_{options_.cycle, options_.relabel > 0};
-  ExactSolver solver_;
+  TableColumns columns_{options_.cycle, options_.relabel > 0, options_.stats};
+  HamiltonianSolver solver_{engineOptions(options_)};
+  Result result_;
+  StageTally stages_;
   MethodRunner method_;
   std::vector<MethodRunner::Edge> edges_;
   SimpleGraph graph_;
@@ -218,6 +218,7 @@ int CheckRun::run() {
   }
   flushRows();
   if (!options_.quiet) err_ << tally_.summary({millisecondsSince(runStart), searchMs_, processCpuMilliseconds()});
+  if (options_.stats) err_ << stages_.summary();
   if (out_.writeFailed()) {
     err_ << "bicubic-check: cannot write standard output: " << std::strerror(out_.writeError()) << "\n";
     return 1;
@@ -278,12 +279,11 @@ void CheckRun::collectEdges(std::span<const std::int32_t> label) {
 std::int32_t CheckRun::relabelledHamiltonian() {
   const std::int32_t n = graph_.order();
   if (n < 1 || n > methodMaxOrder()) return -1;
-  Rng rng(graphSeed(graph_));
+  exact::Renumbering numbering(graph_);
   std::vector<std::int32_t> label(static_cast<std::size_t>(n));
   std::int32_t hamiltonian = 0;
   for (std::int32_t run = 0; run < options_.relabel; ++run) {
-    std::iota(label.begin(), label.end(), 0);
-    shuffle(label.begin(), label.end(), rng);
+    numbering.next(label);
     collectEdges(label);
     if (claimsHamiltonian(method_.verdictOnEdges(n, edges_))) ++hamiltonian;
   }
@@ -295,20 +295,21 @@ Deadline CheckRun::readingDeadline() const {
   return options_.timeLimit > 0 ? Deadline::after(options_.timeLimit) : Deadline();
 }
 
-ExactResult CheckRun::decide(std::string_view name, std::int64_t index, double readSeconds) {
-  const Deadline deadline = options_.timeLimit > 0 ? Deadline::after(options_.timeLimit - readSeconds) : Deadline();
-  ExactResult result = solver_.solve(graph_, deadline);
-  if (result.answer == Answer::Hamiltonian) {
-    // The certificate is checked against the graph as read before anything is printed.
-    normaliseCycle(result.cycle);
-    if (!isHamiltonianCycle(graph_, result.cycle)) {
-      error(name, "internal error: the cycle found for graph " + std::to_string(index) +
-                      " does not check; reported as unknown");
-      result.answer = Answer::Unknown;
-      result.cycle.clear();
-    }
+// The solver checks every certificate against the graph as read before it is handed out. A graph
+// the time limit stopped while it was read is not searched: unknown.
+void CheckRun::decide(std::string_view name, std::int64_t index, bool complete, double readSeconds) {
+  if (!complete) {
+    result_ = Result();
+  } else {
+    const Deadline deadline = options_.timeLimit > 0 ? Deadline::after(options_.timeLimit - readSeconds) : Deadline();
+    solver_.solve(graph_, deadline, result_);
   }
-  return result;
+  if (result_.cycleRejected) {
+    error(name, "internal error: the cycle found for graph " + std::to_string(index) +
+                    " does not check; reported as unknown");
+  }
+  if (result_.answer == Answer::Hamiltonian) exact::normaliseCycle(result_.cycle);
+  if (options_.stats) stages_.add(result_);
 }
 
 // A graph the time limit stopped while it was read (complete false) has only some of its edges:
@@ -324,7 +325,8 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index, bool comp
   line.relabelHamiltonian = options_.relabel > 0 && complete ? relabelledHamiltonian() : -1;
   line.relabelRuns = options_.relabel;
   if (graph_.order() > kQuickOrder) flushRows();
-  const ExactResult result = complete ? decide(source.name(), index, readSeconds) : ExactResult{};
+  decide(source.name(), index, complete, readSeconds);
+  const Result& result = result_;
   const double graphMs = millisecondsSince(graphStart);
   searchMs_ += graphMs;
   ++graphsDone_;
@@ -347,6 +349,7 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index, bool comp
       line.exact = result.answer;
       line.milliseconds = graphMs;
       line.cycle = options_.cycle ? &result.cycle : nullptr;
+      line.stage = result.decidedBy;
       row_.clear();
       appendLine(row_, line, columns_);
       out_ << row_;
@@ -402,7 +405,7 @@ void CheckRun::writePlanarCode(const GraphSource& source) {
   out_ << encodePlanarCode(*plane);
 }
 
-void CheckRun::writeDrawings(std::string_view name, const ExactResult& result) {
+void CheckRun::writeDrawings(std::string_view name, const Result& result) {
   const std::string text = drawingDot(graph_, result.cycle, result.answer, name);
   std::string problem;
   if (options_.svgFile && !renderDrawing(text, ImageFormat::Svg, *options_.svgFile, problem)) error("--svg", problem);

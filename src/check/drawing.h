@@ -8,9 +8,15 @@
 #include <string>
 #include <string_view>
 
-#include "check/engine.h"
+#include "exact/hamiltonian.h"
 
 namespace bicubic::check {
+
+using exact::Answer;
+using exact::hasCutVertex;
+using exact::isConnected;
+using exact::SimpleGraph;
+using exact::twoColouring;
 
 // DOT text of g as checked: cycle is the Hamiltonian cycle (vertices in cycle order) or empty,
 // answer the exact answer; vertices are numbered from 1. Every edge is one "u -- v" line, the

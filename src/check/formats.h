@@ -11,13 +11,16 @@
 #include <string_view>
 #include <vector>
 
-#include "check/engine.h"
 #include "check/input_stream.h"
 #include "check/planar_code.h"
 #include "check/quoting.h"
 #include "driver/method.h"
+#include "exact/hamiltonian.h"
 
 namespace bicubic::check {
+
+using exact::Deadline;
+using exact::SimpleGraph;
 
 // The largest vertex count any reader accepts; past it the graph would not fit in memory anyway.
 constexpr std::int64_t kMaxGraphOrder = 1 << 20;

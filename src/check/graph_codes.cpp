@@ -4,11 +4,13 @@
 #include <vector>
 
 #include "check/formats.h"
-#include "exact/index.h"
 
 namespace bicubic::check {
 
 namespace {
+
+// Positions are computed in 64 bits and never negative.
+constexpr std::size_t at(std::int64_t index) { return static_cast<std::size_t>(index); }
 
 // Printable characters carry six bits each: '?' is 0, '~' is 63.
 constexpr int kBias = 63;

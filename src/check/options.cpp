@@ -13,7 +13,8 @@ constexpr std::string_view kUsage =
     "usage: bicubic-check [-q] [--no-method] [--time-limit SECONDS] [--cycle] [--source NAME]\n"
     "                     [--select WHICH] [--emit graph6|sparse6|matrix|planar-code]\n"
     "                     [--relabel K] [--dual] [--dot FILE|-] [--svg FILE] [--png FILE]\n"
-    "                     [--index K] [FILE ...]\n";
+    "                     [--index K] [--stats] [--set NAME=VALUE] [--list-settings]\n"
+    "                     [FILE ...]\n";
 
 constexpr std::string_view kHelp =
     "Decides exactly whether each graph has a Hamiltonian cycle and prints it beside the\n"
@@ -45,6 +46,10 @@ constexpr std::string_view kHelp =
     "                         \"-\" writes it to standard output instead of the report\n"
     "  --svg FILE, --png FILE draw graph K as a picture (Graphviz's neato or dot must be\n"
     "                         installed)\n"
+    "  --stats                add a stage column (the search stage that decided the graph)\n"
+    "                         and a per-stage summary on standard error\n"
+    "  --set NAME=VALUE       change one of the search's tuning settings (repeatable)\n"
+    "  --list-settings        list the settings with their defaults, ranges and meanings\n"
     "  --help, --version      this text; the version\n"
     "\n"
     "Output: a tab-separated table with one header row: source, index, n, method, exact,\n"
@@ -109,6 +114,11 @@ std::string applyValue(std::string_view name, const std::string& value, CheckOpt
   } else if (name == "--select") {
     options.select = lookup(value, kSelections);
     if (!options.select) return "--select takes hamiltonian, non-hamiltonian, unknown, method-wrong or method-right";
+  } else if (name == "--set") {
+    const std::size_t equals = value.find('=');
+    if (equals == std::string::npos) return "--set takes NAME=VALUE";
+    std::string problem = options.engine.set(std::string_view(value).substr(0, equals), std::string_view(value).substr(equals + 1));
+    if (!problem.empty()) return "--set: " + problem;
   } else if (name == "--emit") {
     const std::optional<Emit> emit = lookup(value, kEmits);
     if (!emit) return "--emit takes graph6, sparse6, matrix or planar-code";
@@ -118,7 +128,16 @@ std::string applyValue(std::string_view name, const std::string& value, CheckOpt
 }
 
 constexpr std::string_view kValueOptions[] = {"--time-limit", "--dot",    "--index", "--source", "--relabel",
-                                              "--select",     "--emit",   "--svg",   "--png"};
+                                              "--select",     "--emit",   "--svg",   "--png",    "--set"};
+
+// The settings as a tab-separated table: name, default, min, max, meaning.
+void listSettings(OutputSink& out) {
+  out << "name\tdefault\tmin\tmax\tmeaning\n";
+  for (const exact::SettingInfo& row : exact::settingsTable()) {
+    out << row.name << "\t" << std::to_string(row.defaultValue) << "\t" << std::to_string(row.min) << "\t"
+        << std::to_string(row.max) << "\t" << row.meaning << "\n";
+  }
+}
 
 }  // namespace
 
@@ -137,6 +156,11 @@ std::optional<int> parseCheckOptions(int argc, const char* const* argv, CheckOpt
     } else if (arg == "--version") {
       out << "bicubic-check " << kCheckVersion << "\n";
       return 0;
+    } else if (arg == "--list-settings") {
+      listSettings(out);
+      return 0;
+    } else if (arg == "--stats") {
+      options.stats = true;
     } else if (arg == "--cycle") {
       options.cycle = true;
     } else if (arg == "-q" || arg == "--quiet") {
@@ -161,6 +185,12 @@ std::optional<int> parseCheckOptions(int argc, const char* const* argv, CheckOpt
   }
   if (options.sources.empty()) options.sources.push_back("-");
   return std::nullopt;
+}
+
+exact::Options engineOptions(const CheckOptions& options) {
+  exact::Options engine = options.engine;
+  engine.timeLimitSeconds = options.timeLimit;
+  return engine;
 }
 
 }  // namespace bicubic::check

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/method.h"
+#include "exact/hamiltonian.h"
 
 namespace bicubic::check {
 
@@ -32,8 +33,13 @@ struct CheckOptions {
   std::optional<std::string> sourceName;
   std::optional<Selection> select;
   Emit emit = Emit::Report;
+  bool stats = false;     // the stage column and the per-stage summary
+  exact::Options engine;  // the engine's settings (--set)
   std::vector<std::string> sources;
 };
+
+// The engine's options for a run: the settings, with the time limit.
+exact::Options engineOptions(const CheckOptions& options);
 
 // Parses argv into options; returns nothing to go on, or an exit status (0 after --help or
 // --version, 2 after a usage error, with the message already written).

@@ -9,10 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "check/engine.h"
+#include "exact/hamiltonian.h"
 #include "graph/byte_reader.h"
 
 namespace bicubic::check {
+
+using exact::SimpleGraph;
 
 struct IgnoredEdges;  // formats.h
 

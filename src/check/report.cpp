@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "exact/index.h"
 
 namespace bicubic::check {
 
@@ -73,6 +72,7 @@ std::string headerLine(TableColumns columns) {
   std::string line = "source\tindex\tn\tmethod\texact\tagree\tms";
   if (columns.cycle) line += "\tcycle";
   if (columns.relabel) line += "\trelabel-H";
+  if (columns.stage) line += "\tstage";
   return line + "\n";
 }
 
@@ -145,6 +145,10 @@ void appendLine(std::string& out, const ReportLine& r, TableColumns columns) {
       appendNumber(out, r.relabelRuns);
     }
   }
+  if (columns.stage) {
+    out += '\t';
+    out.append(exact::stageName(r.stage));
+  }
   out += '\n';
 }
 
@@ -189,6 +193,25 @@ std::string Tally::summary(Times times) const {
   text += "# ms\t" + milliseconds(times.wallMs) + "\n";
   text += "# search-ms\t" + milliseconds(times.searchMs) + "\n";
   text += "# cpu-ms\t" + milliseconds(times.cpuMs) + "\n";
+  return text;
+}
+
+void StageTally::add(const exact::Result& result) {
+  ++decided_[static_cast<std::size_t>(result.decidedBy)];
+  for (std::size_t s = 0; s < work_.size() && s < result.stages.size(); ++s) {
+    work_[s].runs += result.stages[s].runs;
+    work_[s].work += result.stages[s].work;
+  }
+}
+
+std::string StageTally::summary() const {
+  std::string text = "# stage\tdecided\truns\twork\n";
+  for (std::size_t s = 0; s < work_.size(); ++s) {
+    text += "# ";
+    text.append(exact::stageName(static_cast<exact::Stage>(s)));
+    text += '\t' + std::to_string(decided_[s]) + '\t' + std::to_string(work_[s].runs) + '\t' +
+            std::to_string(work_[s].work) + '\n';
+  }
   return text;
 }
 

@@ -12,10 +12,14 @@
 
 #include <optional>
 
-#include "check/engine.h"
 #include "driver/method.h"
+#include "exact/hamiltonian.h"
 
 namespace bicubic::check {
+
+using exact::Answer;
+using exact::kAnswerCount;
+using exact::SimpleGraph;
 
 // The method column: the verdict the method printed, or nothing ("-") when it did not run.
 using MethodResult = std::optional<Verdict>;
@@ -36,12 +40,14 @@ struct ReportLine {
   const std::vector<std::int32_t>* cycle = nullptr;  // the cycle column, when shown
   std::int32_t relabelHamiltonian = -1;              // the relabel column, when shown
   std::int32_t relabelRuns = 0;
+  exact::Stage stage = exact::Stage::None;           // the stage column, when shown
 };
 
 // Which optional columns the table has; every row has every column of its table.
 struct TableColumns {
   bool cycle = false;
   bool relabel = false;
+  bool stage = false;  // last: the stage of the search that decided the graph (--stats)
 };
 
 std::string headerLine(TableColumns columns);
@@ -76,6 +82,19 @@ class Tally {
     return method ? static_cast<std::size_t>(*method) : kRows - 1;
   }
   std::array<std::array<std::int64_t, kAnswerCount>, kRows> counts_{};
+};
+
+// Per stage of the search: how many graphs it decided, how often it ran and the work it did
+// (its own measure: nodes, states, rotation steps, pieces), and the closing lines that show them.
+class StageTally {
+ public:
+  void add(const exact::Result& result);
+  // One line per stage, a key and numbers only, like the summary's.
+  std::string summary() const;
+
+ private:
+  std::array<std::int64_t, exact::kStageCount> decided_{};
+  std::array<exact::StageWork, exact::kStageCount> work_{};
 };
 
 }  // namespace bicubic::check

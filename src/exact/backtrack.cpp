@@ -8,10 +8,7 @@
 namespace bicubic::exact {
 
 namespace {
-constexpr std::int32_t kFlowCheckOrder = 2000;
 constexpr std::uint64_t kCutLabelSeed = 0x5eed;
-// Edge-work units between two clock polls: a few tens of microseconds of work.
-constexpr std::int64_t kPollWork = 1 << 14;
 constexpr std::int32_t kNoEdge = -1;
 
 // 1, 1, 2, 1, 1, 2, 4, 1, 1, 2, 1, 1, 2, 4, 8, ... (i from 1): the restart schedule whose total
@@ -46,9 +43,9 @@ Answer Backtracker::run(const SimpleGraph& g, const Deadline& deadline, std::vec
   nodes_ = 0;
   restarts_ = 0;
   deadline_ = &deadline;
+  flowCheckOrder_ = options.flowCheckOrder;
   deadlineHit_ = false;
-  work_ = 0;
-  nextPoll_ = 0;
+  poller_ = DeadlinePoller(deadline);
   n_ = g.order();
   if (n_ < 3) return Answer::NonHamiltonian;
   if (!setUp(g)) return Answer::Unknown;
@@ -83,7 +80,7 @@ bool Backtracker::setUp(const SimpleGraph& g) {
   // runs where some vertex has more than three neighbours, and not on huge graphs.
   std::int32_t maxDegree = 0;
   for (std::int32_t v = 0; v < n_; ++v) maxDegree = std::max(maxDegree, g.degree(v));
-  bipartite_ = !side_.empty() && n_ <= kFlowCheckOrder && maxDegree > 3;
+  bipartite_ = !side_.empty() && n_ <= flowCheckOrder_ && maxDegree > 3;
   flow_.assign(bipartite_ ? at(m_) : 0, 0);
   used_.assign(at(n_), 0);
   seen_.assign(at(n_), 0);
@@ -126,15 +123,6 @@ Answer Backtracker::searchWithinBudget(std::int64_t budget) {
   budgetEnd_ = nodes_ + budget;
   if (propagate() && search()) return Answer::Hamiltonian;
   return aborted_ ? Answer::Unknown : Answer::NonHamiltonian;
-}
-
-bool Backtracker::pollDeadline() {
-  nextPoll_ = work_ + kPollWork;
-  if (deadline_->expired()) {
-    deadlineHit_ = true;
-    aborted_ = true;
-  }
-  return deadlineHit_;
 }
 
 // Walks the in-edges from vertex 0.

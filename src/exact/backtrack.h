@@ -15,10 +15,11 @@
 #include <optional>
 #include <vector>
 
-#include "exact/answer.h"
+#include "exact/hamiltonian.h"
 #include "exact/cycle_space.h"
 #include "exact/deadline.h"
 #include "exact/rng.h"
+#include "exact/settings.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
@@ -29,7 +30,7 @@ class Backtracker {
   // on 18 vertices, cubic bipartite on 24 or connected graphs on 9 needs more than 119 nodes;
   // on random cubic bipartite graphs of 600 vertices 500 cut the tail further than 2000, and
   // it costs less on the proofs of "no" that need many nodes (Luby restarts cost a factor there).
-  static constexpr std::int64_t kDefaultRestartBase = 500;
+  static constexpr std::int64_t kDefaultRestartBase = settingDefault(Setting::RestartBase);
 
   struct Options {
     // Past this many search nodes over all restarts the run stops with Unknown.
@@ -39,6 +40,9 @@ class Backtracker {
     std::optional<std::uint64_t> seed;
     // Restart i (from 1) may visit restartBase * luby(i) nodes; 0 searches once, unrestarted.
     std::int64_t restartBase = kDefaultRestartBase;
+    // The 2-factor check runs on bipartite graphs up to this order (it costs O(n m) a node).
+    std::int32_t flowCheckOrder = settingDefault<std::int32_t>(Setting::FlowCheckOrder);
+    bool operator==(const Options&) const = default;
   };
 
   // Decides g; on Hamiltonian, cycle holds the vertices in cycle order starting at 0. Buffers are
@@ -79,13 +83,13 @@ class Backtracker {
   bool separates(std::int32_t e, std::int32_t f);
   bool augment(std::int32_t red);
   std::int32_t chooseEdge();
-  // Counts `steps` units of edge work and polls the clock every kPollWork of them, so that a
-  // node costing O(m) on a dense graph still notices the deadline within milliseconds.
+  // Counts `steps` units of edge work for the deadline poller, so that a node costing O(m) on a
+  // dense graph still notices the deadline within milliseconds; a hit stops the run.
   bool outOfTime(std::int64_t steps) {
-    work_ += steps;
-    return work_ >= nextPoll_ && pollDeadline();
+    if (!poller_.expired(steps)) return false;
+    deadlineHit_ = aborted_ = true;
+    return true;
   }
-  bool pollDeadline();
 
   std::int32_t n_ = 0;
   std::int32_t m_ = 0;
@@ -106,11 +110,11 @@ class Backtracker {
   std::vector<std::int32_t> used_, seen_;
   std::int32_t seenStamp_ = 0;
   bool bipartite_ = false;
+  std::int32_t flowCheckOrder_ = 0;
   const Deadline* deadline_ = nullptr;
+  DeadlinePoller poller_{Deadline::never()};
   bool aborted_ = false;      // the current search stopped: budget spent or deadline passed
   bool deadlineHit_ = false;
-  std::int64_t work_ = 0;
-  std::int64_t nextPoll_ = 0;
   std::int64_t budgetEnd_ = 0;  // node count at which the current restart stops
   std::int64_t nodes_ = 0;
   std::int32_t restarts_ = 0;

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <tuple>
+#include <utility>
 
 #include "exact/cycle_space.h"
 #include "exact/index.h"
@@ -13,7 +14,6 @@ namespace bicubic::exact {
 
 namespace {
 
-constexpr std::int32_t kDeadlinePollMask = 63;  // poll the clock once every 64 edges
 // Edge numbers, sorted, with -1 first in the slots a 2- or 3-edge cut leaves empty.
 using Candidate = std::array<std::int32_t, kMaxCutEdges>;
 
@@ -53,9 +53,10 @@ class CutFinder {
     if (radius <= 0) {
       // Every cut holds a tree edge. With one, its two other edges are not tree edges; with two
       // or three, two are. So pairs of tree edges and pairs of other edges find every cut.
+      DeadlinePoller poller(deadline);
       for (const std::vector<std::int32_t>* kind : {&treeEdges_, &otherEdges_}) {
         for (std::size_t i = 0; i < kind->size(); ++i) {
-          if ((i & kDeadlinePollMask) == 0 && deadline.expired()) return false;
+          if (poller.expired(static_cast<std::int64_t>(kind->size() - i))) return false;
           for (std::size_t j = i + 1; j < kind->size(); ++j) addTriples((*kind)[i], (*kind)[j], out);
         }
       }
@@ -160,6 +161,8 @@ class CutFinder {
   // smaller side; a meeting means the edges do not separate anything. Fills cut on success.
   // Past maxSide vertices on both sides (0: no bound) it gives up.
   bool confirm(const Candidate& edges, std::int32_t minSide, std::int32_t maxSide, EdgeCut& cut);
+  // Vertices the last confirmation reached on both sides: its work.
+  std::int64_t lastSearch() const { return static_cast<std::int64_t>(qa_.size() + qb_.size()); }
 
  private:
   // Calls visit(a, b) for every edge a (only those starting at a marked vertex, when startAt is
@@ -168,8 +171,10 @@ class CutFinder {
   template <typename Visit>
   bool forEachNearPair(std::int32_t radius, const std::vector<char>* startAt, const Deadline& deadline, Visit visit) {
     std::vector<std::int32_t> depth(at(n_), -1), ball, visitedFrom(at(m_), -1);
+    DeadlinePoller poller(deadline);
+    std::int64_t ballWork = 0;  // vertices of the last ball, each with its edges
     for (std::int32_t a = 0; a < m_; ++a) {
-      if ((a & kDeadlinePollMask) == 0 && deadline.expired()) return false;
+      if (poller.expired(1 + std::exchange(ballWork, 0))) return false;
       if (startAt != nullptr && !(*startAt)[at(index_.first[at(a)])]) continue;
       ball.assign(1, index_.first[at(a)]);
       depth[at(index_.first[at(a)])] = 0;
@@ -189,6 +194,7 @@ class CutFinder {
         }
       }
       for (std::int32_t x : ball) depth[at(x)] = -1;
+      ballWork = static_cast<std::int64_t>(ball.size());
     }
     return true;
   }
@@ -335,8 +341,9 @@ std::vector<EdgeCut> confirmed(CutFinder& finder, std::vector<Candidate>& candid
   candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
   std::vector<EdgeCut> cuts;
   EdgeCut cut;
+  DeadlinePoller poller(deadline);
   for (std::size_t i = 0; i < candidates.size(); ++i) {
-    if ((i & kDeadlinePollMask) == 0 && deadline.expired()) break;
+    if (poller.expired(1 + finder.lastSearch())) break;
     if (finder.confirm(candidates[i], minSide, maxSide, cut)) cuts.push_back(cut);
   }
   return cuts;

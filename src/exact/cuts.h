@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "exact/deadline.h"
+#include "exact/settings.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
@@ -30,25 +31,27 @@ struct EdgeCut {
 
 struct CutSearch {
   // Both sides keep at least this many vertices.
-  std::int32_t minSide = 3;
+  std::int32_t minSide = settingDefault<std::int32_t>(Setting::CutMinSide);
   // 3-edge cuts whose edges are at most this many steps apart are found on large graphs...
-  std::int32_t radius = 5;
+  std::int32_t radius = settingDefault<std::int32_t>(Setting::CutRadius);
   // ... and every 3-edge cut on graphs of at most this many edges (quadratic).
-  std::int64_t allPairsEdgeLimit = 1500;
+  std::int64_t allPairsEdgeLimit = settingDefault<std::int64_t>(Setting::CutAllPairsEdges);
   // Whether 3-edge cuts are looked for at all (2-edge cuts always are).
   bool threeEdgeCuts = true;
   // Pairs tried per class of edges with equal labels (any two of a class form a 2-edge cut).
-  std::int32_t pairsPerClass = 8;
+  std::int32_t pairsPerClass = settingDefault<std::int32_t>(Setting::CutPairsPerClass);
+  bool operator==(const CutSearch&) const = default;
 };
 
 struct FourCutSearch {
   // Both sides keep at least minSide vertices, and the smaller at most maxSide.
-  std::int32_t minSide = 6;
-  std::int32_t maxSide = 120;
+  std::int32_t minSide = settingDefault<std::int32_t>(Setting::FourCutMinSide);
+  std::int32_t maxSide = settingDefault<std::int32_t>(Setting::FourCutMaxSide);
   // The two pairs of a cut's edges (any of its three pairings) lie within this many steps.
-  std::int32_t radius = 5;
+  std::int32_t radius = settingDefault<std::int32_t>(Setting::FourCutRadius);
   // Sets tried per XOR value shared by several pairs.
-  std::int32_t combosPerKey = 8;
+  std::int32_t combosPerKey = settingDefault<std::int32_t>(Setting::FourCutCombos);
+  bool operator==(const FourCutSearch&) const = default;
 };
 
 // A cut found before, each crossing edge by its ends; -1 ends for the edges a smaller cut lacks.

@@ -49,7 +49,6 @@ class CutPairLabels {
   const std::vector<Entry>& classes() const { return classes_; }
 
  private:
-  static constexpr std::int32_t kPollMask = (1 << 16) - 1;
   // Odd, so that no non-forest edge is ever labelled 0 (the bridge label).
   std::uint64_t randomLabel(std::int32_t e) const { return Rng(seed_ ^ static_cast<std::uint64_t>(e)).next() | 1; }
   // Looks the non-forest edges' labels up among the sorted forest labels.
@@ -97,8 +96,9 @@ bool CutPairLabels::labelEdges(const EdgeIndex& index, std::span<const std::int3
                                Visit visit) {
   acc_.assign(at(index.vertexCount()), 0);
   const std::int32_t m = index.edgeCount();
+  DeadlinePoller poller(deadline);
   for (std::int32_t e = 0; e < m; ++e) {
-    if ((e & kPollMask) == kPollMask && deadline.expired()) return false;
+    if (poller.expired()) return false;
     if (excluded(e)) continue;
     const std::int32_t u = index.first[at(e)];
     const std::int32_t v = index.second[at(e)];
@@ -139,8 +139,9 @@ template <class Excluded>
 bool CutPairLabels::matchNonForest(const EdgeIndex& index, std::span<const std::int32_t> parentEdge,
                                    Excluded excluded, const Deadline& deadline) {
   const std::int32_t m = index.edgeCount();
+  DeadlinePoller poller(deadline);
   for (std::int32_t e = 0; e < m; ++e) {
-    if ((e & kPollMask) == kPollMask && deadline.expired()) {
+    if (poller.expired()) {
       classes_.clear();
       return false;
     }

@@ -3,20 +3,12 @@
 #include <algorithm>
 #include <numeric>
 
+#include "exact/conditions.h"
 #include "exact/index.h"
 
 namespace bicubic::exact {
 
 namespace {
-
-// Pairs of ports (p < q) as 0: {0,1}, 1: {0,2}, 2: {1,2}.
-constexpr std::size_t pairIndex(std::int32_t p, std::int32_t q) { return at(p + q - 1); }
-
-// Vertices standing in for a path between a and b: one, or two when a and b have different
-// colours in a bipartite graph, so that the graph stays bipartite and keeps its colour balance.
-std::int32_t pathStandIns(const std::vector<std::int8_t>& colour, std::int32_t a, std::int32_t b) {
-  return !colour.empty() && colour[at(a)] != colour[at(b)] ? 2 : 1;
-}
 
 // A gadget is only built where the crossing edges have distinct ends on both sides, so that it
 // adds no parallel edge and each outside end names its crossing edge.
@@ -33,23 +25,10 @@ bool hasDistinctEnds(const EdgeCut& cut) {
 
 }  // namespace
 
-bool passesNecessaryConditions(const SimpleGraph& g, const std::vector<std::int8_t>& colour) {
-  const std::int32_t n = g.order();
-  if (n < 3) return false;
-  for (std::int32_t v = 0; v < n; ++v) {
-    if (g.degree(v) < 2) return false;
-  }
-  if (!colour.empty()) {
-    std::int32_t zeros = 0;
-    for (std::int8_t c : colour) zeros += c == 0 ? 1 : 0;
-    if (2 * zeros != n) return false;
-  }
-  return isConnected(g) && !hasCutVertex(g);
-}
-
 CutReducer::Outcome CutReducer::reduce(const SimpleGraph& g, const Decider& decide, Rng& rng,
-                                       const Deadline& deadline) {
+                                       const Deadline& deadline, bool inputChecked) {
   stats_ = {};
+  checked_ = inputChecked;
   graph_ = g;
   inputOrder_ = g.order();
   idOf_.resize(at(inputOrder_));
@@ -88,9 +67,10 @@ CutReducer::Outcome CutReducer::runRounds(const Decider& decide, Rng& rng, const
 CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Deadline& deadline, bool& progress) {
   ++stats_.rounds;
   // The conditions cost O(m): on a large graph past its time limit they are not begun.
-  if (deadline.expired() && graph_.edgeCount() > kCheapConditionsEdges) return Outcome::Unknown;
+  if (!checked_ && deadline.expired() && graph_.edgeCount() > options_.cheapConditionsEdges) return Outcome::Unknown;
   const std::vector<std::int8_t> colour = twoColouring(graph_);
-  if (!passesNecessaryConditions(graph_, colour)) return Outcome::NonHamiltonian;
+  if (!checked_ && !passesNecessaryConditions(graph_, colour)) return Outcome::NonHamiltonian;
+  checked_ = true;
   if (deadline.expired()) return Outcome::Unknown;
   CutSearch twoOnly = options_.search;
   twoOnly.threeEdgeCuts = false;
@@ -201,279 +181,6 @@ std::vector<const EdgeCut*> CutReducer::chooseDisjoint(const std::vector<EdgeCut
   return chosen;
 }
 
-void CutReducer::setPorts(const EdgeCut& cut, Gadget& gadget) {
-  for (std::size_t i = 0; i < cut.side.size(); ++i) localOf_[at(cut.side[i])] = static_cast<std::int32_t>(i);
-  gadget.ports = static_cast<std::int32_t>(cut.crossing.size());
-  for (std::int32_t p = 0; p < gadget.ports; ++p) {
-    gadget.inner[at(p)] = idOf_[at(cut.crossing[at(p)].first)];
-    gadget.outer[at(p)] = idOf_[at(cut.crossing[at(p)].second)];
-  }
-}
-
-// A Hamiltonian cycle crosses a cut an even number of times, at least twice: both edges of a
-// 2-edge cut, exactly two of a 3-edge cut. Through the piece it then runs a path over all its
-// vertices between the two crossing edges used; each pair is asked once.
-CutReducer::Outcome CutReducer::decidePiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour,
-                                            const Decider& decide, Gadget& gadget) {
-  setPorts(cut, gadget);
-  Outcome outcome = Outcome::NonHamiltonian;
-  std::int32_t admitted = 0;
-  std::vector<std::vector<std::int32_t>> paths;
-  for (std::int32_t p = 0; p < gadget.ports && outcome != Outcome::Unknown; ++p) {
-    for (std::int32_t q = p + 1; q < gadget.ports; ++q) {
-      ++stats_.pieceDecisions;
-      const std::array<std::int32_t, 2> ports{p, q};
-      const Answer answer = askPiece(cut, colour, ports, decide, paths);
-      if (answer == Answer::Unknown) {
-        outcome = Outcome::Unknown;
-        break;
-      }
-      if (answer == Answer::NonHamiltonian) continue;
-      auto& path = gadget.paths[pairIndex(p, q)];
-      path = std::move(paths.front());
-      if (path.front() != gadget.inner[at(p)]) std::reverse(path.begin(), path.end());
-      outcome = Outcome::Reduced;
-      ++admitted;
-    }
-  }
-  for (std::int32_t v : cut.side) localOf_[at(v)] = -1;
-  if (gadget.ports == 3 && outcome != Outcome::Unknown) ++stats_.threeCutPiecesByPairs[at(admitted)];
-  return outcome;
-}
-
-// A cycle crosses a 4-edge cut at two of its edges (a path through the piece between them: six
-// pairs) or at all four (two paths covering the piece: three pairings). Only a piece with at most
-// one way through is replaced (by its chains); more than one way keeps it.
-CutReducer::FourPiece CutReducer::decideFourPiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour,
-                                                  const Decider& decide, Gadget& gadget) {
-  setPorts(cut, gadget);
-  std::int32_t ways = 0;
-  FourPiece piece = decideFourPairings(cut, colour, decide, gadget, ways);
-  std::vector<std::vector<std::int32_t>> paths;
-  for (std::int32_t p = 0; p < kMaxPorts && piece == FourPiece::Replace; ++p) {
-    for (std::int32_t q = p + 1; q < kMaxPorts && piece == FourPiece::Replace; ++q) {
-      ++stats_.pieceDecisions;
-      const std::array<std::int32_t, 2> ports{p, q};
-      const Answer answer = askPiece(cut, colour, ports, decide, paths);
-      if (answer == Answer::Unknown || (answer == Answer::Hamiltonian && ++ways > 1)) piece = FourPiece::Keep;
-      if (answer == Answer::Hamiltonian && !chainsOf(gadget, paths, gadget.chains)) piece = FourPiece::Keep;
-    }
-  }
-  if (piece == FourPiece::Replace && ways == 0) piece = FourPiece::NonHamiltonian;
-  for (std::int32_t v : cut.side) localOf_[at(v)] = -1;
-  return piece;
-}
-
-// Joining the outside ends as pairing k admits exactly the two other pairings, so three questions
-// settle whether exactly one pairing is admitted, and which (its chains go to the gadget, ways
-// counts it). Keep when two or more are, or a question stays open; else Replace, for now.
-CutReducer::FourPiece CutReducer::decideFourPairings(const EdgeCut& cut, const std::vector<std::int8_t>& colour,
-                                                     const Decider& decide, Gadget& gadget, std::int32_t& ways) {
-  static constexpr std::array<std::array<std::int32_t, 4>, 3> kPairings{{{0, 1, 2, 3}, {0, 2, 1, 3}, {0, 3, 1, 2}}};
-  const auto pairingOf = [](const std::vector<Chain>& chains) {
-    const std::int32_t p = std::min(chains[0].p, chains[0].q), q = std::max(chains[0].p, chains[0].q);
-    std::size_t k = 0;
-    while (k < kPairings.size() && !(kPairings[k][0] == p && kPairings[k][1] == q) &&
-           !(kPairings[k][2] == p && kPairings[k][3] == q)) {
-      ++k;
-    }
-    return k;
-  };
-  std::array<bool, 3> outsideJoined{};
-  std::array<std::vector<Chain>, 3> inside;  // the chains seen for each pairing
-  std::vector<std::vector<std::int32_t>> paths;
-  std::vector<Chain> chains;
-  for (std::size_t k = 0; k < kPairings.size(); ++k) {
-    ++stats_.pieceDecisions;
-    const Answer answer = askPiece(cut, colour, kPairings[k], decide, paths);
-    if (answer == Answer::Unknown) return FourPiece::Keep;
-    outsideJoined[k] = answer == Answer::Hamiltonian;
-    if (!outsideJoined[k]) continue;
-    if (paths.size() != 2 || !chainsOf(gadget, paths, chains) || pairingOf(chains) == k) return FourPiece::Keep;
-    inside[pairingOf(chains)] = std::move(chains);
-  }
-  const auto joined = std::count(outsideJoined.begin(), outsideJoined.end(), true);
-  if (joined == 1 || joined == 3) return FourPiece::Keep;  // two or three pairings (1 cannot be)
-  if (joined == 2) {
-    const auto only = at(std::find(outsideJoined.begin(), outsideJoined.end(), false) - outsideJoined.begin());
-    if (inside[only].empty()) return FourPiece::Keep;
-    gadget.chains = std::move(inside[only]);
-    ways = 1;
-  }
-  return FourPiece::Replace;
-}
-
-// The chains for paths of the piece between inside ends of ports; false if an end is no port's.
-bool CutReducer::chainsOf(const Gadget& gadget, std::vector<std::vector<std::int32_t>>& paths,
-                          std::vector<Chain>& chains) {
-  const auto portOf = [&](std::int32_t id) {
-    return static_cast<std::int32_t>(std::find(gadget.inner.begin(), gadget.inner.begin() + gadget.ports, id) -
-                                     gadget.inner.begin());
-  };
-  chains.clear();
-  for (auto& path : paths) {
-    const std::int32_t p = portOf(path.front()), q = portOf(path.back());
-    if (p >= gadget.ports || q >= gadget.ports || p == q) return false;
-    chains.push_back({p, q, std::move(path), {}});
-  }
-  return true;
-}
-
-// Whether the piece has paths covering it between the inside ends of the given pairs of ports
-// (ports[0]-ports[1], ports[2]-ports[3], ...), asked as a Hamiltonian cycle of the piece with
-// stand-ins for the rest of the graph. On yes, paths holds them (ids). localOf_ must be set.
-Answer CutReducer::askPiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour,
-                            std::span<const std::int32_t> ports, const Decider& decide,
-                            std::vector<std::vector<std::int32_t>>& paths) {
-  std::vector<StandIn> standIns;
-  for (std::size_t k = 0; k + 1 < ports.size(); k += 2) {
-    const std::int32_t a = cut.crossing[at(ports[k])].first, b = cut.crossing[at(ports[k + 1])].first;
-    standIns.push_back({a, b, pathStandIns(colour, a, b)});
-  }
-  const SimpleGraph piece = pieceGraph(cut, standIns);
-  // Parity and degrees settle many of these questions at once (a pair of one colour in a
-  // bipartite piece, an unused port's end left with one edge).
-  if (!passesNecessaryConditions(piece, twoColouring(piece))) return Answer::NonHamiltonian;
-  std::vector<std::int32_t> cycle;
-  const Answer answer = decide(piece, cycle);
-  if (answer == Answer::Hamiltonian) paths = piecePaths(cut, std::move(cycle));
-  return answer;
-}
-
-// The piece with stand-in paths of one or two new vertices between the given vertices.
-SimpleGraph CutReducer::pieceGraph(const EdgeCut& cut, std::span<const StandIn> standIns) const {
-  const auto sideSize = static_cast<std::int32_t>(cut.side.size());
-  std::int32_t order = sideSize;
-  for (const StandIn& s : standIns) order += s.count;
-  SimpleGraph piece(order);
-  for (std::int32_t i = 0; i < sideSize; ++i) {
-    for (std::int32_t w : graph_.neighbours(cut.side[at(i)])) {
-      const std::int32_t j = localOf_[at(w)];
-      if (j > i) piece.addNewEdge(i, j);
-    }
-  }
-  std::int32_t x = sideSize;
-  for (const StandIn& s : standIns) {
-    piece.addNewEdge(localOf_[at(s.a)], x);
-    for (std::int32_t k = 1; k < s.count; ++k, ++x) piece.addNewEdge(x, x + 1);
-    piece.addNewEdge(x++, localOf_[at(s.b)]);
-  }
-  return piece;
-}
-
-// The runs of piece vertices between the stand-ins of a piece graph's cycle, as ids.
-std::vector<std::vector<std::int32_t>> CutReducer::piecePaths(const EdgeCut& cut, std::vector<std::int32_t> cycle) const {
-  const auto sideSize = static_cast<std::int32_t>(cut.side.size());
-  const auto isStandIn = [&](std::int32_t v) { return v >= sideSize; };
-  std::rotate(cycle.begin(), std::find_if(cycle.begin(), cycle.end(), isStandIn), cycle.end());
-  std::vector<std::vector<std::int32_t>> paths;
-  bool open = false;
-  for (std::int32_t v : cycle) {
-    if (isStandIn(v)) {
-      open = false;
-      continue;
-    }
-    if (!open) paths.emplace_back();
-    open = true;
-    paths.back().push_back(idOf_[at(cut.side[at(v)])]);
-  }
-  return paths;
-}
-
-std::int32_t CutReducer::newId(std::int32_t gadgetIndex) {
-  gadgetOf_.push_back(gadgetIndex);
-  return static_cast<std::int32_t>(gadgetOf_.size()) - 1;
-}
-
-
-// The gadget for the admissible ways through a piece, appended to the new numbering. A 4-edge
-// cut piece's one way: its one or two chains, each a path of one or two vertices. One pair: a
-// path of one or two vertices between its outside ends (the third crossing edge is gone). Three
-// pairs: one vertex joined to the three outside ends. Two pairs: the same with the crossing edge
-// they share subdivided by vertices of degree two, which every cycle must pass.
-void CutReducer::planGadget(const EdgeCut& cut, std::int32_t gadgetIndex, const std::vector<std::int8_t>& colour,
-                            const std::vector<std::int32_t>& newOf, Gadget& gadget, std::vector<std::int32_t>& newIds,
-                            std::vector<std::pair<std::int32_t, std::int32_t>>& edges) {
-  auto addVertex = [&] {
-    const std::int32_t id = newId(gadgetIndex);
-    gadget.vertices.push_back(id);
-    newIds.push_back(id);
-    return static_cast<std::int32_t>(newIds.size()) - 1;
-  };
-  auto outside = [&](std::int32_t p) { return newOf[at(cut.crossing[at(p)].second)]; };
-  auto inside = [&](std::int32_t p) { return cut.crossing[at(p)].first; };
-  auto chain = [&](std::int32_t from, std::int32_t length, std::int32_t to, std::vector<std::int32_t>* ids = nullptr) {
-    for (std::int32_t k = 0; k < length; ++k) {
-      const std::int32_t v = addVertex();
-      if (ids != nullptr) ids->push_back(newIds.back());
-      edges.emplace_back(from, v);
-      from = v;
-    }
-    edges.emplace_back(from, to);
-  };
-  if (!gadget.chains.empty()) {
-    for (Chain& c : gadget.chains) chain(outside(c.p), pathStandIns(colour, inside(c.p), inside(c.q)), outside(c.q), &c.vertices);
-    return;
-  }
-  // A 2- or 3-edge cut's gadget (paths holds one entry for each pair of its ports).
-  std::array<std::int32_t, kMaxPorts> pairsAt{};
-  std::int32_t pairs = 0, p1 = 0, q1 = 0;
-  for (std::int32_t p = 0; p < gadget.ports; ++p) {
-    for (std::int32_t q = p + 1; q < gadget.ports; ++q) {
-      if (gadget.paths[pairIndex(p, q)].empty()) continue;
-      ++pairs, ++pairsAt[at(p)], ++pairsAt[at(q)];
-      p1 = p, q1 = q;
-    }
-  }
-  if (pairs == 1) {
-    chain(outside(p1), pathStandIns(colour, inside(p1), inside(q1)), outside(q1));
-    return;
-  }
-  const std::int32_t centre = addVertex();
-  for (std::int32_t p = 0; p < gadget.ports; ++p) {
-    if (pairs == 3 || pairsAt[at(p)] == 1) edges.emplace_back(centre, outside(p));
-  }
-  if (pairs == 3) return;
-  const auto forced = static_cast<std::int32_t>(std::find(pairsAt.begin(), pairsAt.end(), 2) - pairsAt.begin());
-  const std::int32_t another = forced == 0 ? 1 : 0;
-  // Two subdividing vertices keep the edge's parity; one where the ports' colours call for it.
-  const bool oddParity = !colour.empty() && colour[at(inside(forced))] != colour[at(inside(another))];
-  chain(centre, oddParity ? 1 : 2, outside(forced));
-}
-
-std::vector<std::int32_t> CutReducer::rebuild(const std::vector<const EdgeCut*>& chosen,
-                                              std::vector<Gadget>& made, const std::vector<std::int8_t>& colour) {
-  const std::int32_t n = graph_.order();
-  std::vector<char> removed(at(n), 0);
-  for (const EdgeCut* cut : chosen) {
-    for (std::int32_t v : cut->side) removed[at(v)] = 1;
-  }
-  std::vector<std::int32_t> newOf(at(n), -1), newIds;
-  for (std::int32_t v = 0; v < n; ++v) {
-    if (removed[at(v)]) continue;
-    newOf[at(v)] = static_cast<std::int32_t>(newIds.size());
-    newIds.push_back(idOf_[at(v)]);
-  }
-  std::vector<std::pair<std::int32_t, std::int32_t>> edges;
-  for (std::size_t i = 0; i < chosen.size(); ++i) {
-    const auto index = static_cast<std::int32_t>(gadgets_.size() + i);
-    planGadget(*chosen[i], index, colour, newOf, made[i], newIds, edges);
-  }
-  SimpleGraph next(static_cast<std::int32_t>(newIds.size()));
-  for (std::int32_t v = 0; v < n; ++v) {
-    if (removed[at(v)]) continue;
-    for (std::int32_t w : graph_.neighbours(v)) {
-      if (v < w && !removed[at(w)]) next.addNewEdge(newOf[at(v)], newOf[at(w)]);
-    }
-  }
-  for (const auto& [u, v] : edges) next.addNewEdge(u, v);
-  graph_ = std::move(next);
-  idOf_ = std::move(newIds);
-  localOf_.assign(at(graph_.order()), -1);
-  for (Gadget& gadget : made) gadgets_.push_back(std::move(gadget));
-  return newOf;
-}
-
 // The next search looks for new cuts only around the gadget vertices made since the last full
 // one, and confirms again the cuts found whose edges all survived (those not replaced overlapped
 // a smaller piece and may be reduced later). fresh: the cuts of a search this round, if one ran.
@@ -523,89 +230,6 @@ KnownCut CutReducer::idsOf(const EdgeCut& cut) const {
   KnownCut ids;
   for (std::size_t k = 0; k < edges.size(); ++k) ids[2 * k] = edges[k].first, ids[2 * k + 1] = edges[k].second;
   return ids;
-}
-
-namespace {
-
-// Links before, the path (forwards or backwards) and after in the cycle's next/prev lists.
-void splicePath(std::int32_t before, const std::vector<std::int32_t>& path, bool forwards, std::int32_t after,
-                std::vector<std::int32_t>& next, std::vector<std::int32_t>& prev) {
-  std::int32_t tail = before;
-  auto link = [&](std::int32_t v) {
-    next[at(tail)] = v;
-    prev[at(v)] = tail;
-    tail = v;
-  };
-  if (forwards) {
-    std::for_each(path.begin(), path.end(), link);
-  } else {
-    std::for_each(path.rbegin(), path.rend(), link);
-  }
-  link(after);
-}
-
-}  // namespace
-
-// Undoes the gadgets newest first: when gadget j is expanded every later one already is, so the
-// cycle is one of the graph as it was right after j was built and j's vertices sit between the
-// outside ends of the crossing edges the cycle uses. Linear in the ids.
-std::vector<std::int32_t> CutReducer::expand(std::span<const std::int32_t> coreCycle) const {
-  if (coreCycle.size() != at(graph_.order()) || coreCycle.empty()) return {};
-  std::vector<std::int32_t> next(gadgetOf_.size(), -1), prev(gadgetOf_.size(), -1);
-  for (std::size_t i = 0; i < coreCycle.size(); ++i) {
-    const std::int32_t v = idOf_[at(coreCycle[i])];
-    const std::int32_t w = idOf_[at(coreCycle[(i + 1) % coreCycle.size()])];
-    next[at(v)] = w;
-    prev[at(w)] = v;
-  }
-  for (std::size_t j = gadgets_.size(); j-- > 0;) {
-    const bool expanded = gadgets_[j].chains.empty() ? expandGadget(j, next, prev) : expandChains(j, next, prev);
-    if (!expanded) return {};
-  }
-  std::vector<std::int32_t> cycle;
-  cycle.reserve(at(inputOrder_));
-  std::int32_t v = 0;
-  for (std::int32_t k = 0; k < inputOrder_ && v >= 0 && v < inputOrder_; ++k, v = next[at(v)]) cycle.push_back(v);
-  if (cycle.size() != at(inputOrder_) || v != 0) return {};
-  return cycle;
-}
-
-// A 2- or 3-edge cut's gadget: one run of its vertices, between the outside ends of the pair used.
-bool CutReducer::expandGadget(std::size_t j, std::vector<std::int32_t>& next, std::vector<std::int32_t>& prev) const {
-  const Gadget& gadget = gadgets_[j];
-  const auto index = static_cast<std::int32_t>(j);
-  std::int32_t first = gadget.vertices.front(), last = first;
-  if (next[at(first)] < 0 || prev[at(first)] < 0) return false;
-  while (gadgetOf_[at(prev[at(first)])] == index) first = prev[at(first)];
-  while (gadgetOf_[at(next[at(last)])] == index) last = next[at(last)];
-  const std::int32_t before = prev[at(first)], after = next[at(last)];
-  const auto portOf = [&](std::int32_t v) {
-    const auto end = gadget.outer.begin() + gadget.ports;
-    const auto it = std::find(gadget.outer.begin(), end, v);
-    return it == end ? -1 : static_cast<std::int32_t>(it - gadget.outer.begin());
-  };
-  const std::int32_t p = portOf(before), q = portOf(after);
-  if (p < 0 || q < 0 || p == q) return false;
-  const std::vector<std::int32_t>& path = gadget.paths[pairIndex(std::min(p, q), std::max(p, q))];
-  if (path.empty()) return false;
-  splicePath(before, path, p < q, after, next, prev);
-  return true;
-}
-
-// A 4-edge cut's gadget: each chain is passed whole, from one of its outside ends to the other.
-bool CutReducer::expandChains(std::size_t j, std::vector<std::int32_t>& next, std::vector<std::int32_t>& prev) const {
-  const Gadget& gadget = gadgets_[j];
-  for (const Chain& chain : gadget.chains) {
-    const std::int32_t first = chain.vertices.front(), last = chain.vertices.back();
-    if (next[at(first)] < 0 || prev[at(first)] < 0) return false;
-    const std::int32_t from = gadget.outer[at(chain.p)], to = gadget.outer[at(chain.q)];
-    const bool forwards = prev[at(first)] == from && next[at(last)] == to;
-    const bool backwards = next[at(first)] == from && prev[at(last)] == to;
-    if (forwards == backwards) return false;
-    const std::int32_t before = forwards ? from : to, after = forwards ? to : from;
-    splicePath(before, chain.path, forwards, after, next, prev);
-  }
-  return true;
 }
 
 }  // namespace bicubic::exact

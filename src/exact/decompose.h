@@ -15,25 +15,20 @@
 #include <span>
 #include <vector>
 
-#include "exact/answer.h"
+#include "exact/hamiltonian.h"
+#include "exact/conditions.h"
 #include "exact/cuts.h"
 #include "exact/deadline.h"
 #include "exact/rng.h"
+#include "exact/settings.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
 
-// Necessary conditions, each an exact argument: a Hamiltonian cycle needs n >= 3, degree >= 2
-// everywhere, a connected graph without cut vertex, and equal colour classes when the graph is
-// bipartite (colour as twoColouring returns it, empty when not bipartite).
-// Edges up to which the necessary conditions cost well under a millisecond.
-inline constexpr std::int64_t kCheapConditionsEdges = 10'000;
-
-bool passesNecessaryConditions(const SimpleGraph& g, const std::vector<std::int8_t>& colour);
-
 class CutReducer {
  public:
-  // Decides whether a graph has a Hamiltonian cycle; on Hamiltonian, cycle holds it.
+  // Decides whether a piece graph (one that passed the necessary conditions) has a Hamiltonian
+  // cycle; on Hamiltonian, cycle holds it.
   using Decider = std::function<Answer(const SimpleGraph&, std::vector<std::int32_t>&)>;
   enum class Outcome { Reduced, NonHamiltonian, Unknown };
 
@@ -41,13 +36,17 @@ class CutReducer {
     CutSearch search;
     // Each round reduces the pieces that do not overlap; a piece nested in another waits for
     // the next round. Past this many rounds the rest is left to the caller's search.
-    std::int32_t maxRounds = 1024;
+    std::int32_t maxRounds = settingDefault<std::int32_t>(Setting::MaxRounds);
     // 4-edge cuts are looked for, on graphs of degree at most 3, when no smaller cut is left.
-    bool fourEdgeCuts = true;
+    bool fourEdgeCuts = settingDefault<bool>(Setting::FourEdgeCuts);
     FourCutSearch fourSearch;
     // Past this many kept 4-edge cut pieces, or half the input's order if more (each cost up to
     // nine decisions), no more are tried.
-    std::int32_t maxFourCutPiecesKept = 64;
+    std::int32_t maxFourCutPiecesKept = settingDefault<std::int32_t>(Setting::FourCutKept);
+    // Past its time limit a round still checks the necessary conditions on graphs up to this many
+    // edges (they cost well under a millisecond there), which may settle the question.
+    std::int64_t cheapConditionsEdges = settingDefault<std::int64_t>(Setting::CheapConditionsEdges);
+    bool operator==(const Options&) const = default;
   };
   struct Stats {
     std::int32_t rounds = 0;
@@ -65,12 +64,17 @@ class CutReducer {
   // Reduces g. NonHamiltonian: a piece admits no pair, or a reduced graph fails a necessary
   // condition (an exhaustive argument either way). Unknown: the decider said so or the deadline
   // passed. Reduced: core() has a Hamiltonian cycle exactly when g has.
-  Outcome reduce(const SimpleGraph& g, const Decider& decide, Rng& rng, const Deadline& deadline);
+  // inputChecked: g is known to pass the necessary conditions (the first round does not check
+  // them again).
+  Outcome reduce(const SimpleGraph& g, const Decider& decide, Rng& rng, const Deadline& deadline,
+                 bool inputChecked = false);
   // Goes on reducing core() with another cut search (a wider one, or one with the 4-edge cuts,
   // when core() resisted).
   Outcome reduceFurther(const CutSearch& search, bool fourEdgeCuts, const Decider& decide, Rng& rng,
                         const Deadline& deadline);
   const SimpleGraph& core() const { return graph_; }
+  // Whether core() as it stands passed the necessary conditions.
+  bool coreChecked() const { return checked_; }
   // A Hamiltonian cycle of g from one of core(); empty if the given cycle does not fit the gadgets.
   std::vector<std::int32_t> expand(std::span<const std::int32_t> coreCycle) const;
   const Stats& stats() const { return stats_; }
@@ -78,6 +82,13 @@ class CutReducer {
  private:
   static constexpr std::int32_t kMaxPorts = static_cast<std::int32_t>(kMaxCutEdges);
   static constexpr std::size_t kThreePortPairs = 3;
+  // Pairs of ports (p < q) as 0: {0,1}, 1: {0,2}, 2: {1,2}.
+  static constexpr std::size_t pairIndex(std::int32_t p, std::int32_t q) { return static_cast<std::size_t>(p + q - 1); }
+  // Vertices standing in for a path between a and b: one, or two when a and b have different
+  // colours in a bipartite graph, so that the graph stays bipartite and keeps its colour balance.
+  static std::int32_t pathStandIns(const std::vector<std::int8_t>& colour, std::int32_t a, std::int32_t b) {
+    return !colour.empty() && colour[static_cast<std::size_t>(a)] != colour[static_cast<std::size_t>(b)] ? 2 : 1;
+  }
   // A path of stand-ins between the outside ends of ports p and q, for the piece's path between
   // their inside ends.
   struct Chain {
@@ -148,6 +159,7 @@ class CutReducer {
   std::int32_t fourCutKeptBudget_ = 0;
   std::set<KnownCut> keptFour_;  // 4-edge cuts (by ids) whose piece stays: not decided again
   std::int32_t inputOrder_ = 0;
+  bool checked_ = false;  // graph_ passed the necessary conditions since it last changed
   Stats stats_;
 };
 

@@ -1,22 +1,23 @@
-// ExactSolver: decides whether a simple graph has a Hamiltonian cycle. "Hamiltonian" comes with
-// a cycle (which the caller still verifies against the input); "non-Hamiltonian" only from an
-// exhaustive argument: necessary conditions (degrees, connectivity, bipartite balance, cut
-// vertices), the reduction along 2- and 3-edge cuts (decompose.h), and on each piece and on what
-// remains the rotation-extension attempt, the frontier dynamic programme or the backtracking.
-// Random choices are seeded from the graph itself, so a graph gets the same work whatever was
-// solved before it.
+// ExactSolver: decides whether a simple graph has a Hamiltonian cycle, as a pipeline of stages
+// that each answer or pass the graph on: the small-graph search, a short search for a cycle, the
+// necessary conditions, the reduction along small edge cuts (decompose.h), and on what remains
+// the rotation-extension attempt, the frontier dynamic programme and the backtracking search.
+// "Hamiltonian" comes with a cycle (which the caller still verifies against the input);
+// "non-Hamiltonian" only from an exhaustive argument. Random choices are seeded from the graph
+// itself, so a graph gets the same work whatever was solved before it.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
-#include "exact/answer.h"
+#include "exact/hamiltonian.h"
 #include "exact/backtrack.h"
 #include "exact/deadline.h"
 #include "exact/decompose.h"
 #include "exact/frontier.h"
 #include "exact/rng.h"
+#include "exact/settings.h"
 #include "exact/simple_graph.h"
 #include "exact/small_search.h"
 
@@ -25,40 +26,47 @@ namespace bicubic::exact {
 struct ExactResult {
   Answer answer = Answer::Unknown;
   std::vector<std::int32_t> cycle;  // vertices in cycle order when Hamiltonian
+  Stage decidedBy = Stage::None;
 };
 
 class ExactSolver {
  public:
   struct Options {
     // Graphs up to this order go straight to the searches, without the cut reduction.
-    std::int32_t directSearchOrder = 40;
+    std::int32_t directSearchOrder = settingDefault<std::int32_t>(Setting::DirectSearchOrder);
     // Graphs of at most SmallSearch::kMaxOrder vertices and degree 3 go to the small-graph
     // search first: without limit up to directSearchOrder, above it for this many nodes.
-    bool smallSearch = true;
-    std::int64_t smallSearchNodes = 100'000;
+    bool smallSearch = settingDefault<bool>(Setting::SmallSearch);
+    std::int64_t smallSearchNodes = settingDefault<std::int64_t>(Setting::SmallSearchNodes);
     // Whether larger graphs are reduced along their small edge cuts first.
-    bool reduceCuts = true;
+    bool reduceCuts = settingDefault<bool>(Setting::ReduceCuts);
     CutReducer::Options cuts;
     // When the reduced graph has more than wideCutSearchOrder vertices and the rotations find no
     // cycle, every pair of edges is tried for 3-edge cuts (quadratic) on graphs up to this many
     // edges: a piece the near search missed is far cheaper to find than to search through.
-    std::int32_t wideCutSearchOrder = 600;
-    std::int64_t wideCutSearchEdges = 50000;
+    std::int32_t wideCutSearchOrder = settingDefault<std::int32_t>(Setting::WideCutSearchOrder);
+    std::int64_t wideCutSearchEdges = settingDefault<std::int64_t>(Setting::WideCutSearchEdges);
     // From this order on, a rotation-extension attempt comes before the exact searches, and with
     // rotationFirst a short one before the cut reduction too.
-    std::int32_t earlyRotationOrder = 200;
-    bool rotationFirst = true;
+    std::int32_t earlyRotationOrder = settingDefault<std::int32_t>(Setting::EarlyRotationOrder);
+    bool rotationFirst = settingDefault<bool>(Setting::RotationFirst);
+    // Rotation steps per vertex in the attempt before the exact searches, and in the brief one
+    // before the cut reduction (most Hamiltonian graphs end there).
+    std::int64_t rotationStepsPerVertex = settingDefault<std::int64_t>(Setting::RotationSteps);
+    std::int64_t briefRotationStepsPerVertex = settingDefault<std::int64_t>(Setting::BriefRotationSteps);
     // Graphs of this order up to frontierMaxOrder try the frontier dynamic programme before
     // the backtracking search (below it the backtracking is quicker than planning an order).
-    std::int32_t frontierMinOrder = 41;
-    std::int32_t frontierMaxOrder = 100'000;
+    std::int32_t frontierMinOrder = settingDefault<std::int32_t>(Setting::FrontierMinOrder);
+    std::int32_t frontierMaxOrder = settingDefault<std::int32_t>(Setting::FrontierMaxOrder);
     // There, a backtracking run of this many nodes comes first (it finds most cycles).
-    std::int64_t quickSearchNodes = 200;
+    std::int64_t quickSearchNodes = settingDefault<std::int64_t>(Setting::QuickSearchNodes);
     // The 4-edge cut reduction (see CutReducer::Options::fourEdgeCuts) runs on what the smaller
     // cuts leave only above this order (the small-graph search is quicker below) and only when
     // a short search of it found no cycle.
-    std::int32_t fourCutMinOrder = SmallSearch::kMaxOrder + 1;
+    std::int32_t fourCutMinOrder = settingDefault<std::int32_t>(Setting::FourCutMinOrder);
     FrontierSearch::Options frontier;
+    Backtracker::Options backtrack;
+    bool operator==(const Options&) const = default;
   };
   ExactSolver() = default;
   explicit ExactSolver(const Options& options) : options_(options), frontier_(options.frontier) {}
@@ -79,29 +87,66 @@ class ExactSolver {
     std::int32_t rotationCycles = 0;
     std::int32_t frontierRuns = 0;      // graphs the frontier programme decided
     std::int64_t frontierStates = 0;    // its states over all steps and graphs
+    // Runs and work of each stage (indexed by Stage), the pieces' searches included.
+    std::array<StageWork, kStageCount> stages{};
   };
   const Stats& stats() const { return stats_; }
 
  private:
-  // inputQuickSearched: the short backtracking run (quickSearch below the rotations' order) found
-  // no cycle in g already.
-  Answer solveReduced(const SimpleGraph& g, std::vector<std::int32_t>& cycle, bool inputQuickSearched);
-  bool needsWideCutSearch(const SimpleGraph& core) const;
-  Answer quickSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
-  // Decides one graph (a piece with its stand-ins, or the reduced graph) without cut reduction.
-  Answer decide(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
-  Answer frontierSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
+  // What one solve carries from stage to stage about the graph the stages work on: the input,
+  // then the core the cut reduction leaves. Kept out of the members, so that what a stage knows
+  // is what it is handed.
+  struct Pass {
+    const SimpleGraph* graph = nullptr;
+    std::vector<std::int32_t> cycle;  // of *graph, when Hamiltonian
+    Answer answer = Answer::Unknown;
+    Stage decidedBy = Stage::None;
+    bool stop = false;               // a limit ended the search: the answer stays Unknown
+    bool smallSearched = false;      // the small-graph search ran on *graph and did not answer
+    bool conditionsChecked = false;  // *graph passed the necessary conditions
+    bool shortSearched = false;      // the short search of *graph found no cycle
+  };
+
+  // Records an answer of stage; true when the pipeline ends here.
+  static bool settle(Pass& pass, Stage stage, Answer answer);
+  // A limit ended the search: true, and the answer stays Unknown.
+  static bool stopped(Pass& pass);
+  bool smallSearchFirst(Pass& pass);
+  bool shortSearchFirst(Pass& pass);
+  bool conditions(Pass& pass);
+  bool reduceCuts(Pass& pass);
+  CutReducer::Outcome reduceFurther(Pass& pass);
+  CutReducer::Decider pieceDecider();
+  // The stages after the cut reduction, on a piece or on what the reduction left.
+  bool decide(Pass& pass);
+  void expandCycle(const SimpleGraph& g, Pass& pass);
+
+  // The searches themselves, each counted in its stage's work.
   Answer smallSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
+  Answer rotations(const SimpleGraph& g, std::int64_t stepsPerVertex, std::vector<std::int32_t>& cycle);
+  Answer backtracking(const SimpleGraph& g, std::int64_t nodeLimit, std::vector<std::int32_t>& cycle);
+  Answer frontierSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
+  // A short attempt that settles most graphs with a cycle: the rotations on graphs of
+  // earlyRotationOrder vertices and more, a backtracking run of quickSearchNodes nodes on the
+  // others. Unknown when it proves nothing; `stage` says which of the two ran.
+  Answer shortSearch(const SimpleGraph& g, std::int64_t rotationStepsPerVertex, std::vector<std::int32_t>& cycle,
+                     Stage& stage);
+  bool needsWideCutSearch(const SimpleGraph& core) const;
+  void keepReductionStats(const CutReducer& reducer);
 
   Options options_;
   Backtracker backtracker_;
   SmallSearch small_;
   FrontierSearch frontier_;
+  // The reduction of the graph being solved: made afresh for each graph it runs on (a family of
+  // small graphs never builds one), and holding the core the later stages work on.
+  CutReducer reducer_;
   Rng rng_;
   const Deadline* deadline_ = nullptr;
-  bool skipQuickSearch_ = false;
   Stats stats_;
 };
 
+// The solver's options from the settings' values (indexed by settingsTable() row).
+ExactSolver::Options solverOptions(std::span<const std::int64_t> values);
 
 }  // namespace bicubic::exact

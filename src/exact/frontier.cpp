@@ -23,7 +23,6 @@ constexpr std::uint8_t kNewLabel = kFirstLabel + FrontierSearch::kWidthLimit / 2
 constexpr std::size_t kLabelRange = kNewLabel + 1;
 // Keys pack the codes into 64-bit words, a whole number of slots a word.
 constexpr std::size_t kMaxKeyWords = 8;
-constexpr std::size_t kDeadlineStride = 1024;
 using Codes = std::array<std::uint8_t, FrontierSearch::kWidthLimit>;
 using KeyWords = std::array<std::uint64_t, kMaxKeyWords>;
 
@@ -168,7 +167,7 @@ struct Back {
 class Sweep {
  public:
   Sweep(const Plan& plan, std::int64_t budget, std::int64_t layerBudget, const Deadline& deadline)
-      : plan_(plan), budget_(budget), layerBudget_(layerBudget), deadline_(deadline) {
+      : plan_(plan), budget_(budget), layerBudget_(layerBudget), poller_(deadline) {
     const std::int32_t w = std::max(1, plan.width);
     const auto bits = static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(kFirstLabel + w / 2)));
     const std::int32_t perWord = 64 / bits;
@@ -207,7 +206,8 @@ class Sweep {
     table_.assign(capacity, -1);
     const bool lastStep = i == plan_.n - 1;
     for (std::size_t k = 0; k < layerSize(current_); ++k) {
-      if (k % kDeadlineStride == 0 && deadline_.expired()) return Answer::Unknown;
+      // Expanding a state reads each of its frontier slots.
+      if (poller_.expired(plan_.width)) return Answer::Unknown;
       expand(s, k, lastStep);
       if (static_cast<std::int64_t>(layerSize(next_)) > layerBudget_ || states() > budget_) return Answer::Unknown;
     }
@@ -330,7 +330,7 @@ class Sweep {
 
   const Plan& plan_;
   std::int64_t budget_, layerBudget_;
-  const Deadline& deadline_;
+  DeadlinePoller poller_;
   std::size_t keyWords_ = 1;
   std::array<std::uint8_t, FrontierSearch::kWidthLimit> slotWord_{}, slotShift_{};
   std::uint64_t slotMask_ = 0;
@@ -380,7 +380,7 @@ bool rebuildCycle(const Plan& plan, const Sweep& sweep, std::vector<std::int32_t
 
 VertexOrder FrontierSearch::planOrder(const SimpleGraph& g) const {
   OrderOptions order = options_.order;
-  order.improveMaxWidth = std::min(order.improveMaxWidth, options_.maxWidth + kImprovableExcess);
+  order.improveMaxWidth = std::min(order.improveMaxWidth, options_.maxWidth + options_.improvableExcess);
   return planVertexOrder(g, order);
 }
 

@@ -8,8 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "exact/answer.h"
+#include "exact/hamiltonian.h"
 #include "exact/deadline.h"
+#include "exact/settings.h"
 #include "exact/simple_graph.h"
 #include "exact/vertex_order.h"
 
@@ -20,20 +21,21 @@ class FrontierSearch {
   // The widest frontier the state encoding holds.
   static constexpr std::int32_t kWidthLimit = 64;
 
-  // How much the local improvement may narrow an order; wider ones are not worth improving.
-  static constexpr std::int32_t kImprovableExcess = 4;
-
   struct Options {
     // Gives up (answer Unknown) at once when the best order found is wider than this (random
     // cubic pieces need about 2M states at width 15 and several times more a vertex beyond) ...
-    std::int32_t maxWidth = 22;
+    std::int32_t maxWidth = settingDefault<std::int32_t>(Setting::FrontierMaxWidth);
     // ... or when the states of all steps together exceed statesPerVertex * n, capped at
     // maxStates (the back-pointers take 8 bytes a state) ...
-    std::int64_t statesPerVertex = 20'000;
-    std::int64_t maxStates = 20'000'000;
+    std::int64_t statesPerVertex = settingDefault<std::int64_t>(Setting::FrontierStatesPerVertex);
+    std::int64_t maxStates = settingDefault<std::int64_t>(Setting::FrontierMaxStates);
     // ... or when one step alone holds more states than this.
-    std::int64_t maxLayerStates = 2'000'000;
+    std::int64_t maxLayerStates = settingDefault<std::int64_t>(Setting::FrontierMaxLayerStates);
+    // How much the local improvement may narrow an order: orders wider than maxWidth by more
+    // are not worth improving.
+    std::int32_t improvableExcess = settingDefault<std::int32_t>(Setting::FrontierImprovableExcess);
     OrderOptions order;
+    bool operator==(const Options&) const = default;
   };
 
   FrontierSearch() = default;

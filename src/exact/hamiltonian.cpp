@@ -1,6 +1,6 @@
 #include "exact/hamiltonian.h"
 
-#include <charconv>
+#include <algorithm>
 #include <stdexcept>
 
 #include "exact/exact.h"
@@ -20,37 +20,14 @@ std::string_view stageName(Stage stage) {
   return "-";
 }
 
-std::span<const SettingInfo> settingsTable() { return {}; }
+Renumbering::Renumbering(const SimpleGraph& g) : state_(graphSeed(g)) {}
 
-Options::Options() {
-  for (const SettingInfo& row : settingsTable()) values_.push_back(row.defaultValue);
-}
-
-std::string Options::set(std::string_view name, std::string_view value) {
-  const auto table = settingsTable();
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    if (table[i].name != name) continue;
-    std::int64_t parsed = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), parsed);
-    if (error != std::errc() || end != value.data() + value.size()) {
-      return "setting " + std::string(name) + " takes a whole number, not '" + std::string(value) + "'";
-    }
-    if (parsed < table[i].min || parsed > table[i].max) {
-      return "setting " + std::string(name) + " must be in [" + std::to_string(table[i].min) + ", " +
-             std::to_string(table[i].max) + "]";
-    }
-    values_[i] = parsed;
-    return {};
-  }
-  return "unknown setting '" + std::string(name) + "' (--list-settings lists them)";
-}
-
-std::int64_t Options::get(std::string_view name) const {
-  const auto table = settingsTable();
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    if (table[i].name == name) return values_[i];
-  }
-  return 0;
+void Renumbering::next(std::span<std::int32_t> label) {
+  for (std::size_t v = 0; v < label.size(); ++v) label[v] = static_cast<std::int32_t>(v);
+  // The generator's state lives here between calls, so the k-th numbering depends only on g.
+  Rng rng(state_);
+  shuffle(label.begin(), label.end(), rng);
+  state_ = rng.state();
 }
 
 struct HamiltonianSolver::Impl {
@@ -61,6 +38,7 @@ struct HamiltonianSolver::Impl {
 
 HamiltonianSolver::HamiltonianSolver(const Options& options) : impl_(std::make_unique<Impl>()) {
   impl_->options = options;
+  impl_->solver = ExactSolver(solverOptions(options.values()));
 }
 HamiltonianSolver::~HamiltonianSolver() = default;
 HamiltonianSolver::HamiltonianSolver(HamiltonianSolver&&) noexcept = default;
@@ -79,18 +57,38 @@ Result HamiltonianSolver::solve(std::int32_t order, std::span<const Edge> edges)
     }
     g.addEdge(u, v);
   }
-  const Deadline deadline = Deadline::after(impl_->options.timeLimitSeconds > 0 ? impl_->options.timeLimitSeconds : 1e18)
-                                .orWhen(impl_->options.stop);
-  ExactResult exact = impl_->solver.solve(g, deadline);
+  return solve(g);
+}
+
+Result HamiltonianSolver::solve(const SimpleGraph& g) {
   Result result;
+  solve(g, result);
+  return result;
+}
+
+void HamiltonianSolver::solve(const SimpleGraph& g, Result& result) {
+  const Options& options = impl_->options;
+  const Deadline deadline =
+      (options.timeLimitSeconds > 0 ? Deadline::after(options.timeLimitSeconds) : Deadline()).orWhen(options.stop);
+  solve(g, deadline, result);
+}
+
+void HamiltonianSolver::solve(const SimpleGraph& g, const Deadline& deadline, Result& result) {
+  ExactResult exact = impl_->solver.solve(g, deadline);
   result.answer = exact.answer;
-  result.cycle = std::move(exact.cycle);
+  result.decidedBy = exact.decidedBy;
+  result.cycle.swap(exact.cycle);
+  result.cycleRejected = false;
+  const auto& stages = impl_->solver.stats().stages;
+  result.stages.resize(stages.size());
+  std::copy(stages.begin(), stages.end(), result.stages.begin());
   // A certificate is only handed out once it is checked against the caller's own edges.
   if (result.answer == Answer::Hamiltonian && !isHamiltonianCycle(g, result.cycle)) {
     result.answer = Answer::Unknown;
+    result.decidedBy = Stage::None;
     result.cycle.clear();
+    result.cycleRejected = true;
   }
-  return result;
 }
 
 Result findHamiltonianCycle(std::int32_t order, std::span<const Edge> edges, const Options& options) {

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -17,6 +19,69 @@
 namespace bicubic::exact {
 
 enum class Answer { Hamiltonian, NonHamiltonian, Unknown };
+inline constexpr std::size_t kAnswerCount = static_cast<std::size_t>(Answer::Unknown) + 1;
+
+// An undirected simple graph as adjacency lists, the form the engine and its callers share.
+// Lists never hold a loop or a repeated neighbour; reset() keeps the lists' capacity so that a
+// stream of small graphs reuses the same memory.
+class SimpleGraph {
+ public:
+  SimpleGraph() = default;
+  explicit SimpleGraph(std::int32_t n) { reset(n); }
+
+  // Drops every edge and sets the order to n, keeping allocated capacity.
+  void reset(std::int32_t n);
+  // Adds u-v unless it is a loop or already present; returns whether it was added.
+  bool addEdge(std::int32_t u, std::int32_t v);
+  // Adds u-v without the duplicate scan: the caller guarantees u != v and that u-v is new.
+  void addNewEdge(std::int32_t u, std::int32_t v);
+
+  std::int32_t order() const { return n_; }
+  std::int64_t edgeCount() const { return edges_; }
+  std::span<const std::int32_t> neighbours(std::int32_t v) const {
+    return adj_[static_cast<std::size_t>(v)];
+  }
+  std::int32_t degree(std::int32_t v) const {
+    return static_cast<std::int32_t>(adj_[static_cast<std::size_t>(v)].size());
+  }
+  bool hasEdge(std::int32_t u, std::int32_t v) const;
+
+ private:
+  std::int32_t n_ = 0;
+  std::int64_t edges_ = 0;
+  std::vector<std::vector<std::int32_t>> adj_;
+};
+
+// Colours 0/1 of a two-colouring, or an empty vector when the graph has an odd cycle. Every
+// component is coloured from its lowest vertex with colour 0.
+std::vector<std::int8_t> twoColouring(const SimpleGraph& g);
+
+// Whether every vertex is reachable from vertex 0 (true for the empty graph). O(n + m).
+bool isConnected(const SimpleGraph& g);
+// Whether removing some single vertex disconnects a connected graph. O(n + m).
+bool hasCutVertex(const SimpleGraph& g);
+
+// A seed made from the order, size and edge list of g: the searches draw their random choices
+// from it, so a graph gets the same work wherever it stands in a stream. O(n + m).
+std::uint64_t graphSeed(const SimpleGraph& g);
+
+// Whether cycle lists every vertex of g exactly once and each consecutive pair, the last and
+// the first included, is an edge of g.
+bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle);
+// Starts the cycle at vertex 0 and runs it towards the smaller of 0's two cycle neighbours.
+void normaliseCycle(std::vector<std::int32_t>& cycle);
+
+// Random numberings of a graph's vertices, drawn from graphSeed(g): the same graph gets the same
+// sequence of numberings wherever it stands in a stream. Each costs O(n).
+class Renumbering {
+ public:
+  explicit Renumbering(const SimpleGraph& g);
+  // Fills label (of size n) with the next random permutation of 0..n-1.
+  void next(std::span<std::int32_t> label);
+
+ private:
+  std::uint64_t state_;
+};
 
 // The stage of the pipeline that settled a graph, in the order the pipeline runs them.
 enum class Stage {
@@ -31,6 +96,42 @@ enum class Stage {
 inline constexpr int kStageCount = static_cast<int>(Stage::Backtracking) + 1;
 // "conditions", "small-search", "cuts", "rotations", "frontier", "backtracking" ("-" for None).
 std::string_view stageName(Stage stage);
+
+// The moment a search must give up, read from the monotonic clock, or a stop flag set by another
+// thread (a Ctrl-C handler). A default deadline never expires unless its stop flag is set.
+class Deadline {
+ public:
+  using Clock = std::chrono::steady_clock;
+  Deadline() = default;
+  static Deadline after(double seconds) {
+    Deadline d;
+    // Beyond a few decades the clock's range would overflow; such a limit is no limit.
+    if (!(seconds < 1e9)) return d;
+    d.limited_ = true;
+    d.at_ = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    return d;
+  }
+  // A deadline that never expires, for pollers not yet given one.
+  static const Deadline& never() {
+    static const Deadline kNever;
+    return kNever;
+  }
+  // The same deadline, also expired once *stop is set (by another thread: a Ctrl-C handler).
+  Deadline orWhen(const std::atomic<bool>* stop) const {
+    Deadline d = *this;
+    d.stop_ = stop;
+    return d;
+  }
+  bool expired() const {
+    if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) return true;
+    return limited_ && Clock::now() >= at_;
+  }
+
+ private:
+  bool limited_ = false;
+  Clock::time_point at_{};
+  const std::atomic<bool>* stop_ = nullptr;
+};
 
 // One tuning number of the engine: its name, default, accepted range and meaning.
 struct SettingInfo {
@@ -72,6 +173,9 @@ struct Result {
   std::vector<std::int32_t> cycle;  // every vertex once, in cycle order, when Hamiltonian
   Stage decidedBy = Stage::None;
   std::vector<StageWork> stages = std::vector<StageWork>(kStageCount);  // indexed by Stage
+  // A cycle was found but failed the check against the input edges (an internal fault): the
+  // answer is then Unknown, never an unchecked certificate.
+  bool cycleRejected = false;
 };
 
 using Edge = std::pair<std::int32_t, std::int32_t>;
@@ -90,6 +194,13 @@ class HamiltonianSolver {
   HamiltonianSolver& operator=(HamiltonianSolver&&) noexcept;
 
   Result solve(std::int32_t order, std::span<const Edge> edges);
+  // The same on a graph already built: no conversion.
+  Result solve(const SimpleGraph& g);
+  // The same into a result whose buffers (cycle, stages) are reused: a family of small graphs
+  // then costs no allocation per graph.
+  void solve(const SimpleGraph& g, Result& result);
+  // The same under the given deadline in place of the options' time limit and stop flag.
+  void solve(const SimpleGraph& g, const Deadline& deadline, Result& result);
   const Options& options() const;
 
  private:

@@ -19,6 +19,7 @@ class Rng {
  public:
   explicit Rng(std::uint64_t seed = 0x9e3779b97f4a7c15ULL) : state_(seed) {}
   std::uint64_t next() { return mix64(state_ += 0x9e3779b97f4a7c15ULL); }
+  std::uint64_t state() const { return state_; }  // a generator made from it goes on from here
   // Uniform in [0, bound) for bound > 0.
   std::uint32_t below(std::uint32_t bound) {
     return static_cast<std::uint32_t>((next() >> 32) * bound >> 32);

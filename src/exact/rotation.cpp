@@ -8,21 +8,18 @@ namespace bicubic::exact {
 
 namespace {
 
-// Units of work (adjacency entries read, path slots moved) between two clock polls: well under
-// a millisecond even where every step scans thousands of neighbours.
-constexpr std::int64_t kPollWork = 1 << 16;
-
 // The path lives in buf[head .. tail-1] of a buffer with room to grow at both ends, so either
 // end can be extended in O(1) and rotated by reversing the part next to it.
 class RotationSearch {
  public:
   RotationSearch(const SimpleGraph& g, Rng& rng, const Deadline& deadline)
-      : g_(g), rng_(rng), deadline_(deadline), n_(g.order()), buf_(2 * at(n_) + 2, -1), pos_(at(n_), -1),
+      : g_(g), rng_(rng), poller_(deadline), n_(g.order()), buf_(2 * at(n_) + 2, -1), pos_(at(n_), -1),
         freeCount_(at(n_)), head_(n_ + 1), tail_(n_ + 1) {
     for (std::int32_t v = 0; v < n_; ++v) freeCount_[at(v)] = g.degree(v);
   }
 
   bool run(std::int64_t maxSteps, std::vector<std::int32_t>& cycle);
+  std::int64_t steps() const { return steps_; }
 
  private:
   struct Option {
@@ -30,16 +27,9 @@ class RotationSearch {
     bool extendable;      // the new end has a free neighbour
   };
 
-  // Counts work and polls the clock when enough has gathered; once expired, stays expired
-  // (the counting calls inside a step ignore the result, the step loop reads it).
-  bool outOfTime(std::int64_t steps) {
-    work_ += steps;
-    if (work_ >= nextPoll_ && !expired_) {
-      nextPoll_ = work_ + kPollWork;
-      expired_ = deadline_.expired();
-    }
-    return expired_;
-  }
+  // Counts work (adjacency entries read, path slots moved) for the deadline poller; the counting
+  // calls inside a step ignore the result, the step loop reads it.
+  bool outOfTime(std::int64_t steps) { return poller_.expired(steps); }
   void place(std::int32_t v, std::int32_t slot) {
     buf_[at(slot)] = v;
     pos_[at(v)] = slot;
@@ -54,14 +44,12 @@ class RotationSearch {
 
   const SimpleGraph& g_;
   Rng& rng_;
-  const Deadline& deadline_;
+  DeadlinePoller poller_;
   std::int32_t n_;
   std::vector<std::int32_t> buf_, pos_, freeCount_;
   std::int32_t head_, tail_;
   std::vector<Option> options_;
-  std::int64_t work_ = 0;
-  std::int64_t nextPoll_ = 0;
-  bool expired_ = false;
+  std::int64_t steps_ = 0;
 };
 
 bool RotationSearch::run(std::int64_t maxSteps, std::vector<std::int32_t>& cycle) {
@@ -72,19 +60,25 @@ bool RotationSearch::run(std::int64_t maxSteps, std::vector<std::int32_t>& cycle
   }
   place(start, tail_++);
   take(start);
-  for (std::int64_t step = 0; step < maxSteps; ++step) {
-    if (outOfTime(1)) return false;
+  // The count stays in a register during the walk and is kept only at the end.
+  std::int64_t step = 0;
+  const auto done = [&](bool found) {
+    steps_ = step;
+    return found;
+  };
+  for (; step < maxSteps; ++step) {
+    if (outOfTime(1)) return done(false);
     if (extend()) continue;
     const std::int32_t back = buf_[at(tail_ - 1)];
     const std::int32_t front = buf_[at(head_)];
     if (tail_ - head_ == n_ && g_.hasEdge(back, front)) {
       cycle.assign(buf_.begin() + head_, buf_.begin() + tail_);
-      return true;
+      return done(true);
     }
-    if (!collectRotations()) return false;  // both ends see only their path neighbour
+    if (!collectRotations()) return done(false);  // both ends see only their path neighbour
     rotate();
   }
-  return false;
+  return done(false);
 }
 
 // Grows the path by a free neighbour of the back end, else of the front end.
@@ -165,11 +159,14 @@ void RotationSearch::rotate() {
 }  // namespace
 
 bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rng, const Deadline& deadline,
-                            std::vector<std::int32_t>& cycle) {
+                            std::vector<std::int32_t>& cycle, std::int64_t* steps) {
   cycle.clear();
+  if (steps != nullptr) *steps = 0;
   if (g.order() < 3 || deadline.expired()) return false;
   RotationSearch search(g, rng, deadline);
-  return search.run(maxSteps, cycle);
+  const bool found = search.run(maxSteps, cycle);
+  if (steps != nullptr) *steps = search.steps();
+  return found;
 }
 
 }  // namespace bicubic::exact

@@ -15,7 +15,8 @@
 namespace bicubic::exact {
 
 // Tries for at most maxSteps rotations; on success cycle holds the vertices in cycle order.
+// steps, when given, receives the steps taken.
 bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rng, const Deadline& deadline,
-                            std::vector<std::int32_t>& cycle);
+                            std::vector<std::int32_t>& cycle, std::int64_t* steps = nullptr);
 
 }  // namespace bicubic::exact

@@ -1,6 +1,7 @@
 #include "exact/simple_graph.h"
 
 #include <algorithm>
+#include <array>
 
 #include "exact/index.h"
 #include "exact/rng.h"
@@ -125,9 +126,7 @@ void indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vec
 bool indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,
                 std::vector<std::int32_t>& start, std::vector<std::int32_t>& edgeOf,
                 std::vector<std::int32_t>& slot, const Deadline& deadline) {
-  // Clock polls about every 64k edges.
-  constexpr std::int64_t kPollEdges = 1 << 16;
-  std::int64_t sincePoll = 0;
+  DeadlinePoller poller(deadline);
   const std::int32_t n = g.order();
   first.clear();
   second.clear();
@@ -139,11 +138,7 @@ bool indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vec
   slot.assign(start.begin(), start.end() - 1);
   // One pass: the lower end's list fills in order, the higher end's as its edges come.
   for (std::int32_t v = 0; v < n; ++v) {
-    sincePoll += g.degree(v);
-    if (sincePoll >= kPollEdges) {
-      sincePoll = 0;
-      if (deadline.expired()) return false;
-    }
+    if (poller.expired(g.degree(v))) return false;
     for (std::int32_t w : g.neighbours(v)) {
       if (v > w) continue;
       const auto e = static_cast<std::int32_t>(first.size());
@@ -159,7 +154,12 @@ bool indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vec
 bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycle) {
   const std::int32_t n = g.order();
   if (n < 3 || static_cast<std::int64_t>(cycle.size()) != n) return false;
-  std::vector<char> seen(at(n), 0);
+  // A family of small graphs checks each certificate without an allocation.
+  constexpr std::int32_t kStackOrder = 256;
+  std::array<char, kStackOrder> onStack;
+  std::vector<char> onHeap(n > kStackOrder ? at(n) : 0);
+  char* seen = n > kStackOrder ? onHeap.data() : onStack.data();
+  std::fill_n(seen, n, 0);
   for (std::int32_t v : cycle) {
     if (v < 0 || v >= n || seen[at(v)]) return false;
     seen[at(v)] = 1;

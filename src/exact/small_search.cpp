@@ -8,30 +8,6 @@ namespace bicubic::exact {
 
 namespace {
 
-constexpr int kGraph6Offset = 63;
-constexpr char kGraph6Long = 126;
-constexpr int kGraph6Bits = 6;
-constexpr std::int32_t kPairCount = SmallSearch::kMaxOrder * (SmallSearch::kMaxOrder - 1) / 2;
-
-struct VertexPair {
-  std::uint8_t low;
-  std::uint8_t high;
-};
-
-// graph6 lists the upper triangle column by column: bit k is the pair (i, j), i < j, with
-// k = j(j-1)/2 + i. The table spares the decoder a division per set bit.
-constexpr std::array<VertexPair, kPairCount> makePairTable() {
-  std::array<VertexPair, kPairCount> pairs{};
-  std::int32_t k = 0;
-  for (std::int32_t j = 1; j < SmallSearch::kMaxOrder; ++j) {
-    for (std::int32_t i = 0; i < j; ++i, ++k) {
-      pairs[at(k)] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j)};
-    }
-  }
-  return pairs;
-}
-constexpr std::array<VertexPair, kPairCount> kPairOfBit = makePairTable();
-
 constexpr std::uint64_t bit(std::int32_t v) { return std::uint64_t{1} << v; }
 
 int lowest(std::uint64_t set) { return std::countr_zero(set); }
@@ -58,57 +34,10 @@ bool SmallSearch::load(const SimpleGraph& g) {
   n_ = n;
   m_ = 0;
   degree_.fill(0);
-  // Edges in graph6 order (by higher endpoint, then lower), so both loaders build the same search.
+  // Edges by higher endpoint, then lower: the order graph6 lists them in.
   for (std::int32_t v = 0; v < n; ++v) {
     for (std::int32_t w : g.neighbours(v)) {
       if (w < v) addEdge(w, v);
-    }
-  }
-  loaded_ = true;
-  return true;
-}
-
-bool SmallSearch::loadGraph6(std::string_view line) {
-  loaded_ = false;
-  if (line.empty()) return false;
-  for (char c : line) {
-    if (c < kGraph6Offset || c > kGraph6Long) return false;
-  }
-  auto digits = [&](std::size_t from, std::size_t count) {
-    std::int64_t value = 0;
-    for (std::size_t k = 0; k < count; ++k) value = (value << kGraph6Bits) | (line[from + k] - kGraph6Offset);
-    return value;
-  };
-  std::int64_t n = 0;
-  std::size_t pos = 1;
-  if (line[0] != kGraph6Long) {
-    n = line[0] - kGraph6Offset;
-  } else if (line.size() >= 2 && line[1] != kGraph6Long) {
-    if (line.size() < 4) return false;
-    n = digits(1, 3);
-    pos = 4;
-  } else {
-    if (line.size() < 8) return false;
-    n = digits(2, 6);
-    pos = 8;
-  }
-  if (n > kMaxOrder) return false;
-  const std::int64_t bits = n * (n - 1) / 2;
-  const std::int64_t chars = (bits + kGraph6Bits - 1) / kGraph6Bits;
-  if (static_cast<std::int64_t>(line.size() - pos) != chars) return false;
-  n_ = static_cast<std::int32_t>(n);
-  m_ = 0;
-  degree_.fill(0);
-  for (std::int64_t c = 0; c < chars; ++c) {
-    auto word = static_cast<std::uint32_t>(line[pos + at(c)] - kGraph6Offset);
-    const std::int64_t first = c * kGraph6Bits;
-    // Padding bits past the last pair are ignored, as decodeGraph6 ignores them.
-    if (first + kGraph6Bits > bits) word &= ~((1u << (first + kGraph6Bits - bits)) - 1u);
-    while (word != 0) {
-      const int top = static_cast<int>(std::bit_width(word)) - 1;
-      word &= ~(1u << top);
-      const VertexPair pair = kPairOfBit[at(first + kGraph6Bits - 1 - top)];
-      if (!addEdge(pair.low, pair.high)) return false;
     }
   }
   loaded_ = true;

@@ -6,10 +6,9 @@
 #include <array>
 #include <cstdint>
 #include <limits>
-#include <string_view>
 #include <vector>
 
-#include "exact/answer.h"
+#include "exact/hamiltonian.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
@@ -23,9 +22,6 @@ class SmallSearch {
   // Takes g for the next run. False when g has more than kMaxOrder vertices or a vertex of degree
   // above kMaxDegree; the solver then refuses to run until a load succeeds.
   bool load(const SimpleGraph& g);
-  // Decodes one graph6 line (no line end, no header) under the same rules as decodeGraph6, with
-  // the same edges in the same order. False also when the line is malformed.
-  bool loadGraph6(std::string_view line);
 
   // Decides the loaded graph. Hamiltonian: cycle holds every vertex once, in cycle order.
   // NonHamiltonian only after the whole search tree was refuted; Unknown when nodeLimit search

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "exact/settings.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
@@ -21,19 +22,20 @@ struct VertexOrder {
 
 struct OrderOptions {
   // Start vertices for the greedy order (the two ends of a long shortest path first).
-  std::int32_t greedyStarts = 12;
+  std::int32_t greedyStarts = settingDefault<std::int32_t>(Setting::OrderGreedyStarts);
   // Also try breadth-first (Cuthill-McKee style) orders from the peripheral starts.
-  bool breadthFirst = true;
+  bool breadthFirst = settingDefault<bool>(Setting::OrderBreadthFirst);
   // Passes of the local improvement (moving one vertex within the window) on the best orders.
-  std::int32_t improvePasses = 6;
-  std::int32_t improveWindow = 24;
+  std::int32_t improvePasses = settingDefault<std::int32_t>(Setting::OrderImprovePasses);
+  std::int32_t improveWindow = settingDefault<std::int32_t>(Setting::OrderImproveWindow);
   // How many of the best start orders the improvement runs on.
-  std::int32_t improveCandidates = 3;
+  std::int32_t improveCandidates = settingDefault<std::int32_t>(Setting::OrderImproveCandidates);
   // The improvement runs only when the best start order costs more than this per vertex: on
   // cheaper orders it would take longer than the sweep it saves.
-  double improveAboveCostPerVertex = 6e4;
+  double improveAboveCostPerVertex = settingDefault<double>(Setting::OrderImproveAboveCost);
   // ... and only on orders at most this wide (single moves narrow an order by a few at most).
-  std::int32_t improveMaxWidth = 64;
+  std::int32_t improveMaxWidth = settingDefault<std::int32_t>(Setting::OrderImproveMaxWidth);
+  bool operator==(const OrderOptions&) const = default;
 };
 
 // How fast the state count grows per frontier vertex, for the cost of an order.

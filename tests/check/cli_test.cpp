@@ -8,12 +8,15 @@
 #include "families/families.h"
 #include "check/formats.h"
 #include "check/report.h"
+#include "exact/rng.h"
 #include "check_support.h"
 #include "support/test_support.h"
 
 namespace bicubic::check {
 namespace {
 
+using exact::isHamiltonianCycle;
+using exact::Rng;
 using testing::runCheckTool;
 
 std::vector<std::string> split(const std::string& text, char separator) {
@@ -104,6 +107,50 @@ TEST(CheckTool, CycleFieldIsAVerifiedCycleFromVertexOne) {
   EXPECT_TRUE(isHamiltonianCycle(graphs[0], cycle));
   ASSERT_EQ(rows[1].size(), 8u);  // every row has every column
   EXPECT_EQ(rows[1][7], "-");
+}
+
+// --stats: a last column naming the deciding stage and a per-stage summary; --set reaches the
+// search (the small-graph search switched off, other stages decide, with the same answers);
+// --list-settings lists every setting; a bad --set is a usage error that says why.
+TEST(CheckTool, StatsSetAndListSettings) {
+  const SimpleGraph bowtie = testing::fromEdges(5, {{0, 1}, {1, 2}, {2, 0}, {2, 3}, {3, 4}, {4, 2}});
+  const std::string input = graph6Lines({testing::cube(), bowtie, testing::petersen()});
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> stages;
+  } runs[] = {
+      {{"--stats", "-q"}, {"small-search", "conditions", "small-search"}},
+      {{"--stats", "-q", "--set=small-search=0"}, {"backtracking", "conditions", "backtracking"}},
+  };
+  for (const auto& r : runs) {
+    const auto run = runCheckTool(r.arguments, input);
+    EXPECT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(split(run.out, '\n').front(), "source\tindex\tn\tmethod\texact\tagree\tms\tstage");
+    const auto rows = records(run.out);
+    ASSERT_EQ(rows.size(), 3u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      ASSERT_EQ(rows[i].size(), 8u) << i;
+      EXPECT_EQ(rows[i][4], i == 0 ? "hamiltonian" : "non-hamiltonian") << i;
+      EXPECT_EQ(rows[i][7], r.stages[i]) << r.arguments.back() << " " << i;
+    }
+    EXPECT_EQ(run.err.find("# graphs"), std::string::npos) << "-q keeps the summary off";
+    EXPECT_NE(run.err.find("# stage\tdecided\truns\twork\n# -\t0\t0\t0\n# conditions\t1\t"), std::string::npos) << run.err;
+  }
+  const auto list = runCheckTool({"--list-settings"});
+  EXPECT_EQ(list.status, 0);
+  EXPECT_EQ(split(list.out, '\n').size(), exact::settingsTable().size() + 1);
+  EXPECT_NE(list.out.find("\ncut-radius\t5\t0\t16\t"), std::string::npos) << list.out;
+  const struct {
+    std::string value, inErr;
+  } bad[] = {{"cut-radius=17", "--set: setting cut-radius must be in [0, 16]"},
+             {"radius=1", "unknown setting 'radius'"},
+             {"cut-radius", "--set takes NAME=VALUE"}};
+  for (const auto& b : bad) {
+    const auto run = runCheckTool({"--set", b.value, "-"}, input);
+    EXPECT_EQ(run.status, 2) << b.value;
+    EXPECT_NE(run.err.find(b.inErr), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "") << b.value;
+  }
 }
 
 TEST(CheckTool, MatrixFilesAndMatrixOnStandardInput) {

@@ -13,7 +13,9 @@
 namespace bicubic::check {
 namespace {
 
+using exact::Deadline;
 using exact::ExactResult;
+using exact::isHamiltonianCycle;
 using exact::ExactSolver;
 using exact::FrontierSearch;
 

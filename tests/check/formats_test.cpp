@@ -14,6 +14,8 @@
 namespace bicubic::check {
 namespace {
 
+using exact::Rng;
+
 std::vector<std::pair<std::int32_t, std::int32_t>> edgesOf(const SimpleGraph& g) {
   std::vector<std::pair<std::int32_t, std::int32_t>> edges;
   for (std::int32_t v = 0; v < g.order(); ++v) {

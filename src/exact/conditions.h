@@ -1,0 +1,18 @@
+// Necessary conditions for a Hamiltonian cycle, each an exact argument: n >= 3, degree >= 2
+// everywhere, a connected graph without cut vertex, and equal colour classes when the graph is
+// bipartite. A failed condition proves "no" at once. Cost O(n + m).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "exact/simple_graph.h"
+
+namespace bicubic::exact {
+
+// colour as twoColouring returns it (empty when g is not bipartite).
+bool passesNecessaryConditions(const SimpleGraph& g, const std::vector<std::int8_t>& colour);
+// The same, colouring g itself.
+bool passesNecessaryConditions(const SimpleGraph& g);
+
+}  // namespace bicubic::exact
