@@ -3,7 +3,6 @@
 // the program: graph6/sparse6 lines, HCP instances, matrices one after another, and all of
 // them gzip-compressed (the dictionary holds the gzip magic and the HCP keywords). Each graph
 // read must be a simple graph of a sane order; the sanitizers watch the rest.
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -12,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "memory_file.h"
 #include "check/formats.h"
 
 namespace {
@@ -39,17 +39,8 @@ void checkGraph(const bicubic::check::SimpleGraph& g) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const int fd = ::memfd_create("graphs", MFD_CLOEXEC);
+  const int fd = memoryFile("graphs", data, size);
   if (fd < 0) return 0;
-  std::size_t written = 0;
-  while (written < size) {
-    const ssize_t got = ::write(fd, data + written, size - written);
-    if (got <= 0) {
-      ::close(fd);
-      return 0;
-    }
-    written += static_cast<std::size_t>(got);
-  }
   {
     bicubic::MethodRunner method;
     bicubic::check::GraphSource source("/proc/self/fd/" + std::to_string(fd), method);

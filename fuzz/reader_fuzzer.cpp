@@ -1,7 +1,6 @@
 // Fuzz target for the whole run after the banner: the bytes become an in-memory file, readGraph
 // reads it by path, and an accepted graph goes through every test of the pipeline. Output is
 // discarded; the sanitizers and a few invariants of an accepted read are the oracle.
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -10,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "memory_file.h"
 #include "driver/pipeline.h"
 #include "graph/graph.h"
 #include "graph/output_sink.h"
@@ -45,17 +45,8 @@ void fail(const char* what) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > kLargestInput || countTooLargeToRun(data, size)) return -1;
 
-  const int fd = ::memfd_create("graph", MFD_CLOEXEC);
+  const int fd = memoryFile("graph", data, size);
   if (fd < 0) return 0;
-  std::size_t written = 0;
-  while (written < size) {
-    const ssize_t got = ::write(fd, data + written, size - written);
-    if (got <= 0) {
-      ::close(fd);
-      return 0;
-    }
-    written += static_cast<std::size_t>(got);
-  }
   const std::string path = "/proc/self/fd/" + std::to_string(fd);
 
   bicubic::OutputSink sink = bicubic::OutputSink::discarding();
