@@ -93,6 +93,25 @@ std::int32_t PathTree::position(std::int32_t v) {
   return before;
 }
 
+// Down the near subtree to its far end when v has one, else up to the first ancestor on that side.
+std::int32_t PathTree::beside(std::int32_t v, bool forwards) {
+  const auto towards = [&](std::int32_t t) { return forwards ? nodes_[idx(t)].right : nodes_[idx(t)].left; };
+  const auto away = [&](std::int32_t t) { return forwards ? nodes_[idx(t)].left : nodes_[idx(t)].right; };
+  pushDown(v);
+  if (std::int32_t t = towards(v); t >= 0) {
+    for (pushDown(t); away(t) >= 0; pushDown(t)) t = away(t);
+    return t;
+  }
+  std::int32_t x = v;
+  for (std::int32_t p = nodes_[idx(x)].parent; p >= 0; x = p, p = nodes_[idx(p)].parent) {
+    if (away(p) == x) return p;
+  }
+  return -1;
+}
+
+std::int32_t PathTree::nextOfLocated(std::int32_t v) { return beside(v, true); }
+std::int32_t PathTree::previousOfLocated(std::int32_t v) { return beside(v, false); }
+
 std::int32_t PathTree::vertexAt(std::int32_t k) {
   std::int32_t t = root_;
   for (;;) {

@@ -22,6 +22,10 @@ class PathTree {
   void pushFront(std::int32_t v);
   // The position of v (0 at the front); v must be on the path.
   std::int32_t position(std::int32_t v);
+  // The vertices after and before v on the path (-1 past an end), for the v of the last call of
+  // position(), which leaves no pending flip above v.
+  std::int32_t nextOfLocated(std::int32_t v);
+  std::int32_t previousOfLocated(std::int32_t v);
   // The vertex at position k, 0 <= k < size().
   std::int32_t vertexAt(std::int32_t k);
   // Reverses positions lo..hi (inclusive), 0 <= lo <= hi < size().
@@ -43,6 +47,8 @@ class PathTree {
   void split(std::int32_t t, std::int32_t k, std::int32_t& a, std::int32_t& b);
   std::int32_t merge(std::int32_t a, std::int32_t b);
   void setRoot(std::int32_t t);
+  // The neighbour of located vertex v on one side: towards the back (forwards) or the front.
+  std::int32_t beside(std::int32_t v, bool forwards);
 
   std::vector<Node> nodes_;
   std::vector<char> onPath_;

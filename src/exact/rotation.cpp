@@ -134,14 +134,14 @@ bool RotationSearch::collectRotations() {
     if (!path_.contains(w)) continue;
     const std::int32_t s = path_.position(w);
     if (s >= last - 1) continue;
-    const std::int32_t end = path_.vertexAt(s + 1);
+    const std::int32_t end = path_.nextOfLocated(w);
     options_.push_back({s + 1, last, end, true, freeCount_[at(end)] > 0});
   }
   for (std::int32_t w : g_.neighbours(front_)) {
     if (!path_.contains(w)) continue;
     const std::int32_t s = path_.position(w);
     if (s <= 1) continue;
-    const std::int32_t end = path_.vertexAt(s - 1);
+    const std::int32_t end = path_.previousOfLocated(w);
     options_.push_back({0, s - 1, end, false, freeCount_[at(end)] > 0});
   }
   outOfTime((static_cast<std::int64_t>(g_.degree(back_)) + g_.degree(front_)) * (1 + 2 * kTreeOpWork));

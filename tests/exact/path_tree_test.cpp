@@ -61,7 +61,12 @@ TEST(PathTree, MatchesAPlainArrayUnderRandomRotationsAndExtensions) {
       if (plain.empty() || op % 7 != 0) continue;
       const auto k = static_cast<std::int32_t>(rng.below(static_cast<std::uint32_t>(plain.size())));
       ASSERT_EQ(tree.vertexAt(k), plain[static_cast<std::size_t>(k)]) << c.name << " op " << op;
-      ASSERT_EQ(tree.position(plain[static_cast<std::size_t>(k)]), k) << c.name << " op " << op;
+      const std::int32_t v = plain[static_cast<std::size_t>(k)];
+      ASSERT_EQ(tree.position(v), k) << c.name << " op " << op;
+      const std::int32_t next = k + 1 < tree.size() ? plain[static_cast<std::size_t>(k + 1)] : -1;
+      const std::int32_t previous = k > 0 ? plain[static_cast<std::size_t>(k - 1)] : -1;
+      ASSERT_EQ(tree.nextOfLocated(v), next) << c.name << " op " << op;
+      ASSERT_EQ(tree.previousOfLocated(v), previous) << c.name << " op " << op;
       tree.list(listed);
       ASSERT_EQ(listed, plain) << c.name << " op " << op;
     }
