@@ -94,17 +94,19 @@ run_median() {
 }
 
 cubhamg_time() {
-  local file=$1 r samples=() start stop
+  local file=$1 r samples=() start stop rc
   for ((r = 0; r < reps; r++)); do
     start=$(date +%s%N)
-    timeout "$cap" nauty-cubhamg "$file" > /dev/null 2> "$work/cubhamg.err" || true
+    rc=0
+    timeout "$cap" nauty-cubhamg "$file" > /dev/null 2> "$work/cubhamg.err" || rc=$?
     stop=$(date +%s%N)
+    if [ "$rc" -eq 124 ]; then echo "> $cap s"; return; fi
     samples+=("$(((stop - start) / 1000000))")
   done
   local read_count non
   read_count=$(awk '/^>C/ {print $2}' "$work/cubhamg.err")
   non=$(awk '/^>Z/ {print $2}' "$work/cubhamg.err")
-  if [ -z "$read_count" ]; then echo "too big"; return; fi
+  if [ -z "$read_count" ]; then echo "refused"; return; fi
   cubhamg_answer=$([ "$non" = 0 ] && echo hamiltonian || echo non-hamiltonian)
   printf '%s ms' "$(printf '%s\n' "${samples[@]}" | sort -n | sed -n "$(((reps + 1) / 2))p")"
 }
