@@ -14,8 +14,9 @@ constexpr std::int64_t kFailuresPerRun = 64;
 constexpr std::int64_t kDecisionsPerJump = 1024;
 // Above any count of ways on, so that a path end always wins over a lone vertex.
 constexpr std::int32_t kLoneNeighbourPenalty = 4;
-// Assignments between two clock polls: about a millisecond.
-constexpr std::int64_t kPollWork = 1 << 16;
+// Decisions and dead ends between two clock polls: a dead end near the end of a descent can undo
+// thousands of assignments, so this stays well under a millisecond.
+constexpr std::int64_t kPollWork = 1 << 10;
 
 enum class EdgeState : std::uint8_t { Unknown, In, Out };
 
@@ -247,7 +248,7 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       ok = assign(e, EdgeState::In);
     }
     while (!ok) {
-      if (++failures >= maxFailures || decisions_.empty()) return false;
+      if (++failures >= maxFailures || decisions_.empty() || outOfTime()) return false;
       if (++runFailures > kFailuresPerRun * luby(jumps)) {
         runFailures = 0;
         const auto back = static_cast<std::size_t>(kDecisionsPerJump * luby(jumps++));
