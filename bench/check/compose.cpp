@@ -12,7 +12,8 @@
 //                                   bipartite, connected and (--cuts) whether a cyclic edge cut of
 //                                   at most 3 edges exists; exit 1 if any graph is not a connected
 //                                   cubic bipartite graph
-// Outputs are relabelled at random (seeded) so that no structure shows in the vertex order.
+// Outputs are relabelled at random (seeded) so that no structure shows in the vertex order; a
+// first argument --sparse6 writes sparse6 instead of graph6 (for graphs of 10^5 vertices and up).
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -210,20 +211,92 @@ Adjacency randomCubicBipartite(int n, Rng& rng) {
 // Hamiltonian cycle of `base`, two paths pairing x- with y-ports close through x and y into one,
 // and two paths pairing x-ports and y-ports leave the outside with two paths pairing u- with
 // v-ports, which close into a Hamiltonian cycle of `g`. So the result has none if neither has.
-Adjacency nestOnce(const Adjacency& g, const Adjacency& base, Rng& rng) {
-  const int u = static_cast<int>(rng.below(static_cast<std::uint32_t>(g.size())));
-  const int v = g[u][rng.below(kDegree)];
-  const int x = static_cast<int>(rng.below(static_cast<std::uint32_t>(base.size())));
-  const int y = base[x][rng.below(kDegree)];
-  Adjacency out = g;
-  const int offset = appendComponent(out, base);
-  const auto uPorts = otherNeighbours(g, u, v), vPorts = otherNeighbours(g, v, u);
-  const auto xPorts = otherNeighbours(base, x, y), yPorts = otherNeighbours(base, y, x);
-  for (std::size_t i = 0; i < uPorts.size(); ++i) {
-    addEdge(out, uPorts[i], xPorts[i] + offset);
-    addEdge(out, vPorts[i], yPorts[i] + offset);
+// The graph is grown in place: vertices keep the number they were made with, the removed ones
+// are only marked, and a Fenwick tree over the live ones picks the u of the dense numbering
+// (the live vertices in order of making), so a step costs O(base + log n) and the graph drawn
+// is the one a copy renumbered after each step would give.
+class NestedGraph {
+ public:
+  NestedGraph(const Adjacency& start, std::size_t capacity) : adj_(start), alive_(start.size(), 1), tree_(capacity + 1, 0) {
+    adj_.reserve(capacity);
+    alive_.reserve(capacity);
+    for (std::size_t v = 0; v < start.size(); ++v) add(v, 1);
+    live_ = start.size();
   }
-  return withoutVertices(out, {u, v, x + offset, y + offset});
+  std::size_t size() const { return live_; }
+
+  void nestOnce(const Adjacency& base, Rng& rng) {
+    const int u = select(rng.below(static_cast<std::uint32_t>(live_)));
+    const int v = adj_[u][rng.below(kDegree)];
+    const int x = static_cast<int>(rng.below(static_cast<std::uint32_t>(base.size())));
+    const int y = base[x][rng.below(kDegree)];
+    const auto uPorts = otherNeighbours(adj_, u, v), vPorts = otherNeighbours(adj_, v, u);
+    const auto xPorts = otherNeighbours(base, x, y), yPorts = otherNeighbours(base, y, x);
+    const int offset = appendComponent(adj_, base);
+    alive_.resize(adj_.size(), 1);
+    for (std::size_t w = static_cast<std::size_t>(offset); w < adj_.size(); ++w) add(w, 1);
+    live_ += base.size();
+    for (std::size_t i = 0; i < uPorts.size(); ++i) {
+      addEdge(adj_, uPorts[i], xPorts[i] + offset);
+      addEdge(adj_, vPorts[i], yPorts[i] + offset);
+    }
+    for (int r : {u, v, x + offset, y + offset}) remove(r);
+  }
+
+  // The live vertices renumbered densely in order of making.
+  Adjacency dense() const {
+    std::vector<int> index(adj_.size(), -1);
+    int next = 0;
+    for (std::size_t v = 0; v < adj_.size(); ++v)
+      if (alive_[v]) index[v] = next++;
+    Adjacency out(static_cast<std::size_t>(next));
+    for (std::size_t v = 0; v < adj_.size(); ++v)
+      if (alive_[v])
+        for (int w : adj_[v]) out[static_cast<std::size_t>(index[v])].push_back(index[w]);
+    return out;
+  }
+
+ private:
+  void add(std::size_t v, int delta) {
+    for (std::size_t i = v + 1; i < tree_.size(); i += i & (~i + 1)) tree_[i] += delta;
+  }
+  // The live vertex of rank k (0-based).
+  int select(std::uint32_t k) const {
+    std::size_t pos = 0;
+    std::size_t step = 1;
+    while (step * 2 < tree_.size()) step *= 2;
+    long remaining = static_cast<long>(k) + 1;
+    for (; step > 0; step /= 2) {
+      if (pos + step < tree_.size() && tree_[pos + step] < remaining) {
+        pos += step;
+        remaining -= tree_[pos];
+      }
+    }
+    return static_cast<int>(pos);
+  }
+  // Drops r from its neighbours' lists (their order kept) and from the live set.
+  void remove(int r) {
+    for (int w : adj_[r]) {
+      auto& list = adj_[w];
+      list.erase(std::remove(list.begin(), list.end(), r), list.end());
+    }
+    adj_[r].clear();
+    alive_[r] = 0;
+    add(static_cast<std::size_t>(r), -1);
+    --live_;
+  }
+
+  Adjacency adj_;
+  std::vector<char> alive_;
+  std::vector<long> tree_;
+  std::size_t live_ = 0;
+};
+
+// Nests base `steps` times into start.
+Adjacency nestRepeatedly(const Adjacency& start, const Adjacency& base, long steps, Rng& rng) {
+  NestedGraph g(start, start.size() + static_cast<std::size_t>(steps) * base.size());
+  for (long i = 0; i < steps; ++i) g.nestOnce(base, rng);
+  return g.dense();
 }
 
 // Vertices of `host` whose closed neighbourhoods are pairwise disjoint, so that every removed
@@ -329,7 +402,7 @@ int checkGraphs(bool withCuts) {
 
 int usage() {
   std::fputs(
-      "usage: bicubic-compose random N SEED | nested N SEED FILE | splice N SEED COUNT FILE |\n"
+      "usage: bicubic-compose [--sparse6] random N SEED | nested N SEED FILE | splice N SEED COUNT FILE |\n"
       "       splice-random N SEED COUNT P | insert N SEED COUNT FILE | check [--cuts]\n",
       stderr);
   return 2;
@@ -348,6 +421,9 @@ Adjacency spliceTo(long n, long count, long pieceOrder, const std::vector<Adjace
 
 int main(int argc, char** argv) {
   try {
+    // --sparse6 first: the output in sparse6 (graph6 needs n^2/6 bytes: 166 GB at 10^6 vertices).
+    const bool sparse6 = argc > 1 && std::string(argv[1]) == "--sparse6";
+    if (sparse6) ++argv, --argc;
     if (argc < 2) return usage();
     const std::string kind = argv[1];
     if (kind == "check") return checkGraphs(argc > 2 && std::string(argv[2]) == "--cuts");
@@ -362,8 +438,7 @@ int main(int argc, char** argv) {
       const long step = static_cast<long>(base.size()) - 4;
       if (step <= 0 || n < static_cast<long>(base.size()) || (n - static_cast<long>(base.size())) % step != 0)
         throw std::runtime_error("N must be the base order plus a multiple of (base order - 4)");
-      g = base;
-      while (static_cast<long>(g.size()) < n) g = nestOnce(g, base, rng);
+      g = nestRepeatedly(base, base, (n - static_cast<long>(base.size())) / step, rng);
     } else if ((kind == "splice" || kind == "splice-random") && argc == 6) {
       const long count = number(argv[4]);
       if (count < 1) return usage();
@@ -377,13 +452,13 @@ int main(int argc, char** argv) {
       const Adjacency base = readFirstGraph(argv[5]);
       const long hostOrder = n - count * (static_cast<long>(base.size()) - 4);
       if (count < 1 || hostOrder < 6 || hostOrder % 2 != 0) throw std::runtime_error("no even host order fits N");
-      g = randomCubicBipartite(static_cast<int>(hostOrder), rng);
-      for (long i = 0; i < count; ++i) g = nestOnce(g, base, rng);
+      g = nestRepeatedly(randomCubicBipartite(static_cast<int>(hostOrder), rng), base, count, rng);
     } else {
       return usage();
     }
     if (static_cast<long>(g.size()) != n) throw std::runtime_error("built graph has the wrong order");
-    std::printf("%s\n", encodeGraph6(shuffled(g, rng)).c_str());
+    const Adjacency out = shuffled(g, rng);
+    std::printf("%s\n", (sparse6 ? bench::encodeSparse6(out) : encodeGraph6(out)).c_str());
     return 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "bicubic-compose: %s\n", e.what());

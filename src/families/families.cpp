@@ -32,6 +32,19 @@ SimpleGraph randomCubicBipartite(std::int32_t k, Rng& rng) {
   }
 }
 
+SimpleGraph randomCubic(std::int32_t n, Rng& rng) {
+  for (;;) {
+    // Three points a vertex, paired at random: point i belongs to vertex i / 3.
+    const std::vector<std::int32_t> points = permutation(3 * n, rng);
+    SimpleGraph g(n);
+    bool simple = true;
+    for (std::size_t i = 0; i + 1 < points.size() && simple; i += 2) {
+      simple = g.addEdge(points[i] / 3, points[i + 1] / 3);
+    }
+    if (simple && isConnected(g)) return g;
+  }
+}
+
 SimpleGraph shuffled(const SimpleGraph& g, Rng& rng) {
   const std::vector<std::int32_t> p = permutation(g.order(), rng);
   SimpleGraph out(g.order());

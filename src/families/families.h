@@ -13,6 +13,11 @@ namespace bicubic::exact {
 // A connected cubic bipartite graph on 2k vertices (k >= 3): reds 0..k-1, blues k..2k-1.
 SimpleGraph randomCubicBipartite(std::int32_t k, Rng& rng);
 
+// A connected simple cubic graph on n vertices (n even, n >= 4), uniform among them: the
+// pairing model, redrawn until it has no loop, repeated edge or second component (about
+// e^2 draws of O(n) each).
+SimpleGraph randomCubic(std::int32_t n, Rng& rng);
+
 // The same graph with its vertices renumbered by a random permutation.
 SimpleGraph shuffled(const SimpleGraph& g, Rng& rng);
 

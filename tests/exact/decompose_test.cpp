@@ -93,19 +93,6 @@ SimpleGraph spliceFour(const SimpleGraph& g, std::int32_t u, const SimpleGraph& 
   return withoutIsolated(g.order() + piece.order(), edges);
 }
 
-// A connected simple cubic graph on k vertices (k even), bipartite or not, by random pairings.
-SimpleGraph randomCubic(std::int32_t k, Rng& rng) {
-  for (;;) {
-    std::vector<std::int32_t> points(at(3 * k));
-    for (std::int32_t i = 0; i < 3 * k; ++i) points[at(i)] = i / 3;
-    for (std::size_t i = points.size(); i > 1; --i) std::swap(points[i - 1], points[rng.below(static_cast<std::uint32_t>(i))]);
-    SimpleGraph g(k);
-    bool simple = true;
-    for (std::size_t i = 0; i < points.size() && simple; i += 2) simple = g.addEdge(points[i], points[i + 1]);
-    if (simple && isConnected(g)) return g;
-  }
-}
-
 // A k-cycle with the chord 0 - k/2: its only Hamiltonian cycle is the k-cycle, so of vertex 0's
 // three edges only the pair of cycle edges is ever used (a piece that admits one pair).
 SimpleGraph cycleWithChord(std::int32_t k) {
