@@ -28,6 +28,7 @@ bool hasDistinctEnds(const EdgeCut& cut) {
 CutReducer::Outcome CutReducer::reduce(const SimpleGraph& g, const Decider& decide, Rng& rng,
                                        const Deadline& deadline, bool inputChecked) {
   stats_ = {};
+  blockedSide_.clear();
   checked_ = inputChecked;
   graph_ = g;
   inputOrder_ = g.order();
@@ -127,6 +128,7 @@ CutReducer::Outcome CutReducer::fourCutRound(const Decider& decide, const Deadli
     const FourPiece piece = decideFourPiece(*cut, colour, decide, gadget);
     if (piece == FourPiece::NonHamiltonian) {
       ++stats_.piecesDecided;
+      recordBlocked(*cut);
       return Outcome::NonHamiltonian;
     }
     if (piece == FourPiece::Keep) {
@@ -216,6 +218,21 @@ void CutReducer::keepHints(CutHints& hints, const std::vector<EdgeCut>* fresh, c
     }
   }
   hints.known = std::move(known);
+}
+
+// The piece is the reader's evidence only while it is made of input vertices: a gadget inside
+// stands for a piece replaced earlier, whose vertices are no longer at hand.
+void CutReducer::recordBlocked(const EdgeCut& cut) {
+  blockedSide_.clear();
+  for (std::int32_t v : cut.side) {
+    const std::int32_t id = idOf_[at(v)];
+    if (id >= inputOrder_) {
+      blockedSide_.clear();
+      return;
+    }
+    blockedSide_.push_back(id);
+  }
+  std::sort(blockedSide_.begin(), blockedSide_.end());
 }
 
 // A cut's crossing edges by the ids of their ends, in a form that does not depend on the order.

@@ -78,6 +78,9 @@ class CutReducer {
   // A Hamiltonian cycle of g from one of core(); empty if the given cycle does not fit the gadgets.
   std::vector<std::int32_t> expand(std::span<const std::int32_t> coreCycle) const;
   const Stats& stats() const { return stats_; }
+  // After a NonHamiltonian outcome: the input vertices of the piece that admitted no way through
+  // its cut, when it holds no gadget vertex (else, or when no piece was to blame, empty).
+  const std::vector<std::int32_t>& blockedSide() const { return blockedSide_; }
 
  private:
   static constexpr std::int32_t kMaxPorts = static_cast<std::int32_t>(kMaxCutEdges);
@@ -144,6 +147,7 @@ class CutReducer {
   bool expandGadget(std::size_t j, std::vector<std::int32_t>& next, std::vector<std::int32_t>& prev) const;
   bool expandChains(std::size_t j, std::vector<std::int32_t>& next, std::vector<std::int32_t>& prev) const;
   KnownCut idsOf(const EdgeCut& cut) const;
+  void recordBlocked(const EdgeCut& cut);
 
   Options options_;
   SimpleGraph graph_;
@@ -161,6 +165,7 @@ class CutReducer {
   std::int32_t inputOrder_ = 0;
   bool checked_ = false;  // graph_ passed the necessary conditions since it last changed
   Stats stats_;
+  std::vector<std::int32_t> blockedSide_;
 };
 
 }  // namespace bicubic::exact

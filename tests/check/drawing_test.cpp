@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <numeric>
 #include <sstream>
 
 #include "check/drawing.h"
 #include "check/formats.h"
 #include "check_support.h"
+#include "families/families.h"
 #include "support/test_support.h"
 
 namespace bicubic::check {
@@ -43,6 +45,50 @@ TEST(Drawing, CaptionAndLayoutFollowTheAnswer) {
     EXPECT_EQ(occurrences(dot, " -- "), static_cast<std::size_t>(c.graph.edgeCount())) << c.name;
     // Two fill colours exactly when the graph is bipartite.
     EXPECT_EQ(occurrences(dot, "fillcolor=") > 0, c.graph.order() != 10) << c.name;
+  }
+}
+
+// The Ellingham-Horton graph spliced into a random cubic bipartite graph keeps no cycle: its copy
+// (the lowest vertex numbers) admits no way through the splice's cut. The drawing must show that
+// copy shaded and exactly the edges leaving it marked, in the caller's numbering.
+TEST(Drawing, MarksTheCutNoCycleCanCross) {
+  exact::Rng rng(17);
+  const SimpleGraph eh54 = testing::ellinghamHorton54();
+  const struct {
+    const char* name;
+    SimpleGraph graph;
+    std::int32_t pieceOrder;
+    std::size_t cutSize;
+    const char* caption;
+  } cases[] = {
+      {"eh54 by a 3-edge cut", exact::spliceThreeCut(eh54, exact::randomCubicBipartite(40, rng)), 53, 3,
+       "no cycle can cross this 3-edge cut as needed"},
+      {"eh54 by a 2-edge cut", exact::spliceTwoCut(eh54, exact::randomCubicBipartite(40, rng)), 54, 2,
+       "no cycle can cross this 2-edge cut as needed"},
+  };
+  exact::HamiltonianSolver solver;
+  for (const auto& c : cases) {
+    const exact::Result result = solver.solve(c.graph);
+    ASSERT_EQ(result.answer, Answer::NonHamiltonian) << c.name;
+    std::vector<std::int32_t> piece(static_cast<std::size_t>(c.pieceOrder));
+    std::iota(piece.begin(), piece.end(), 0);
+    EXPECT_EQ(result.blockedSide, piece) << c.name;
+    const CutEvidence cut{result.decidedBy == exact::Stage::CutReduction, result.blockedSide, result.cutEdges};
+    const std::string dot = drawingDot(c.graph, result.cycle, result.answer, c.name, cut);
+    EXPECT_NE(dot.find(c.caption), std::string::npos) << dot;
+    EXPECT_EQ(occurrences(dot, "fontcolor=black"), piece.size()) << c.name;
+    std::size_t leaving = 0;  // edges of the graph with one end in the piece
+    for (std::int32_t v = 0; v < c.pieceOrder; ++v) {
+      for (std::int32_t w : c.graph.neighbours(v)) {
+        if (w < c.pieceOrder) continue;
+        ++leaving;
+        const std::string line = std::to_string(std::min(v, w) + 1) + " -- " + std::to_string(std::max(v, w) + 1) +
+                                 " [color=red, style=dashed, penwidth=3];";
+        EXPECT_NE(dot.find(line), std::string::npos) << c.name << ": " << line;
+      }
+    }
+    EXPECT_EQ(occurrences(dot, "color=red"), leaving) << c.name;
+    EXPECT_EQ(leaving, c.cutSize) << c.name;
   }
 }
 
