@@ -50,7 +50,8 @@ TEST(Drawing, CaptionAndLayoutFollowTheAnswer) {
 
 // The Ellingham-Horton graph spliced into a random cubic bipartite graph keeps no cycle: its copy
 // (the lowest vertex numbers) admits no way through the splice's cut. The drawing must show that
-// copy shaded and exactly the edges leaving it marked, in the caller's numbering.
+// copy shaded and exactly the edges leaving it marked, in the caller's numbering, or nothing
+// marked when the piece refused was no longer made of input vertices alone.
 TEST(Drawing, MarksTheCutNoCycleCanCross) {
   exact::Rng rng(17);
   const SimpleGraph eh54 = testing::ellinghamHorton54();
@@ -65,6 +66,9 @@ TEST(Drawing, MarksTheCutNoCycleCanCross) {
        "no cycle can cross this 3-edge cut as needed"},
       {"eh54 by a 2-edge cut", exact::spliceTwoCut(eh54, exact::randomCubicBipartite(40, rng)), 54, 2,
        "no cycle can cross this 2-edge cut as needed"},
+      // The smaller host side is replaced first; the piece left holds its gadget, so no marks.
+      {"eh54 into a small host", exact::spliceThreeCut(eh54, exact::randomCubicBipartite(8, rng)), 0, 0,
+       "no cycle exists, by the cut reduction"},
   };
   exact::HamiltonianSolver solver;
   for (const auto& c : cases) {
