@@ -220,19 +220,41 @@ void CutReducer::keepHints(CutHints& hints, const std::vector<EdgeCut>* fresh, c
   hints.known = std::move(known);
 }
 
-// The piece is the reader's evidence only while it is made of input vertices: a gadget inside
-// stands for a piece replaced earlier, whose vertices are no longer at hand.
+// The piece, as the input vertices it stands for, is the reader's evidence.
 void CutReducer::recordBlocked(const EdgeCut& cut) {
-  blockedSide_.clear();
-  for (std::int32_t v : cut.side) {
-    const std::int32_t id = idOf_[at(v)];
-    if (id >= inputOrder_) {
-      blockedSide_.clear();
-      return;
+  std::vector<std::int32_t> ids;
+  for (std::int32_t v : cut.side) ids.push_back(idOf_[at(v)]);
+  blockedSide_ = inputVerticesOf(std::move(ids));
+}
+
+// Each gadget among ids is replaced by the piece it stood for, level by level: any one of its
+// paths (or its chains together) runs through the whole piece. A gadget with vertices outside
+// ids would make the set ill-defined, so the answer is then empty. Sorted.
+std::vector<std::int32_t> CutReducer::inputVerticesOf(std::vector<std::int32_t> ids) const {
+  std::vector<std::int32_t> input;
+  while (!ids.empty()) {
+    std::vector<std::int32_t> gadgets, next;
+    for (std::int32_t id : ids) {
+      if (id < inputOrder_) {
+        input.push_back(id);
+      } else {
+        gadgets.push_back(gadgetOf_[at(id)]);
+      }
     }
-    blockedSide_.push_back(id);
+    std::sort(gadgets.begin(), gadgets.end());
+    for (auto first = gadgets.begin(); first != gadgets.end();) {
+      const auto last = std::upper_bound(first, gadgets.end(), *first);
+      const Gadget& gadget = gadgets_[at(*first)];
+      if (last - first != std::ssize(gadget.vertices)) return {};
+      const auto path = std::find_if(gadget.paths.begin(), gadget.paths.end(), [](const auto& p) { return !p.empty(); });
+      if (path != gadget.paths.end()) next.insert(next.end(), path->begin(), path->end());
+      for (const Chain& chain : gadget.chains) next.insert(next.end(), chain.path.begin(), chain.path.end());
+      first = last;
+    }
+    ids = std::move(next);
   }
-  std::sort(blockedSide_.begin(), blockedSide_.end());
+  std::sort(input.begin(), input.end());
+  return input;
 }
 
 // A cut's crossing edges by the ids of their ends, in a form that does not depend on the order.

@@ -79,7 +79,8 @@ class CutReducer {
   std::vector<std::int32_t> expand(std::span<const std::int32_t> coreCycle) const;
   const Stats& stats() const { return stats_; }
   // After a NonHamiltonian outcome: the input vertices of the piece that admitted no way through
-  // its cut, when it holds no gadget vertex (else, or when no piece was to blame, empty).
+  // its cut, gadgets inside it expanded to the pieces they replaced (empty when a gadget lies only
+  // partly inside, or no piece was to blame).
   const std::vector<std::int32_t>& blockedSide() const { return blockedSide_; }
 
  private:
@@ -148,6 +149,7 @@ class CutReducer {
   bool expandChains(std::size_t j, std::vector<std::int32_t>& next, std::vector<std::int32_t>& prev) const;
   KnownCut idsOf(const EdgeCut& cut) const;
   void recordBlocked(const EdgeCut& cut);
+  std::vector<std::int32_t> inputVerticesOf(std::vector<std::int32_t> ids) const;
 
   Options options_;
   SimpleGraph graph_;

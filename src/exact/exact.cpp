@@ -29,7 +29,9 @@ ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
 }
 
 // The cut is read off the input around the piece: a gadget keeps each crossing edge's end
-// outside, so the piece's input edges leaving it are exactly the cut it was refused at.
+// outside, so the piece's input edges leaving it are the cut it was refused at (plus, where a
+// gadget inside dropped a crossing edge no cycle can use, that edge). Past 4 edges the picture
+// would not be the cut the reduction argued about, and none is given.
 void ExactSolver::keepEvidence(const SimpleGraph& g, Pass& pass, ExactResult& result) {
   if (result.answer != Answer::NonHamiltonian || pass.blockedSide.empty()) return;
   std::vector<bool> inside(at(g.order()), false);
@@ -38,6 +40,10 @@ void ExactSolver::keepEvidence(const SimpleGraph& g, Pass& pass, ExactResult& re
     for (std::int32_t w : g.neighbours(v)) {
       if (!inside[at(w)]) result.cutEdges.emplace_back(v, w);
     }
+  }
+  if (result.cutEdges.size() > kMaxCutEdges) {
+    result.cutEdges.clear();
+    return;
   }
   result.blockedSide = std::move(pass.blockedSide);
 }
