@@ -180,8 +180,8 @@ struct Result {
   bool cycleRejected = false;
   // When the cut reduction proved the answer NonHamiltonian because one piece behind a 2-, 3- or
   // 4-edge cut admits no way for a cycle through it: the piece's vertices (sorted) and the cut's
-  // edges (each from its end in the piece). Empty otherwise, and also when the piece held parts
-  // the reduction had already replaced.
+  // edges (each from its end in the piece). Pieces the reduction had replaced inside it count
+  // with their own vertices. Empty otherwise.
   std::vector<std::int32_t> blockedSide;
   std::vector<Edge> cutEdges;
 };
