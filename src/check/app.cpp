@@ -406,7 +406,8 @@ void CheckRun::writePlanarCode(const GraphSource& source) {
 }
 
 void CheckRun::writeDrawings(std::string_view name, const Result& result) {
-  const std::string text = drawingDot(graph_, result.cycle, result.answer, name);
+  const CutEvidence cut{result.decidedBy == exact::Stage::CutReduction, result.blockedSide, result.cutEdges};
+  const std::string text = drawingDot(graph_, result.cycle, result.answer, name, cut);
   std::string problem;
   if (options_.svgFile && !renderDrawing(text, ImageFormat::Svg, *options_.svgFile, problem)) error("--svg", problem);
   if (options_.pngFile && !renderDrawing(text, ImageFormat::Png, *options_.pngFile, problem)) error("--png", problem);

@@ -23,6 +23,10 @@ namespace {
 
 // The two colour classes, dark enough for white numbers.
 constexpr std::string_view kClassColour[] = {"#c0392b", "#2471a3"};
+// The same classes pale, with dark numbers: the piece behind a cut no cycle can pass.
+constexpr std::string_view kPieceColour[] = {"#f5b7b1", "#aed6f1"};
+constexpr std::string_view kPieceUncoloured = "#d5d8dc";
+constexpr std::string_view kCutEdgeStyle = " [color=red, style=dashed, penwidth=3]";
 // Inches between neighbouring vertices on the cycle's circle.
 constexpr double kCircleSpacing = 0.55;
 
@@ -41,7 +45,8 @@ std::int32_t countOf(const std::vector<std::int8_t>& colour, std::int8_t c) {
 
 // How the answer was reached, as far as the graph itself shows it: the cheap necessary
 // conditions are named; anything else was settled by an exhaustive search.
-std::string caption(const SimpleGraph& g, const std::vector<std::int8_t>& colour, Answer answer) {
+std::string caption(const SimpleGraph& g, const std::vector<std::int8_t>& colour, Answer answer,
+                    const CutEvidence& cut) {
   switch (answer) {
     case Answer::Hamiltonian:
       return "hamiltonian: the bold cycle, checked against every edge of the input";
@@ -61,26 +66,35 @@ std::string caption(const SimpleGraph& g, const std::vector<std::int8_t>& colour
     return no + "the colour classes differ in size (" + std::to_string(countOf(colour, 0)) + " and " +
            std::to_string(countOf(colour, 1)) + ")";
   }
+  if (!cut.cutEdges.empty()) {
+    return no + "no cycle can cross this " + std::to_string(cut.cutEdges.size()) +
+           "-edge cut as needed (the shaded piece admits no way through it)";
+  }
+  if (cut.byCutReduction) return no + "no cycle exists, by the cut reduction";
   return no + "no cycle exists, by an exhaustive search";
 }
 
 }  // namespace
 
 std::string drawingDot(const SimpleGraph& g, std::span<const std::int32_t> cycle, Answer answer,
-                       std::string_view name) {
+                       std::string_view name, const CutEvidence& cut) {
   std::set<std::pair<std::int32_t, std::int32_t>> bold;
   for (std::size_t k = 0; k < cycle.size(); ++k) {
     const std::int32_t u = cycle[k];
     const std::int32_t v = cycle[(k + 1) % cycle.size()];
     bold.emplace(std::min(u, v), std::max(u, v));
   }
+  std::set<std::pair<std::int32_t, std::int32_t>> cutEdges;
+  for (const auto& [u, v] : cut.cutEdges) cutEdges.emplace(std::min(u, v), std::max(u, v));
+  std::vector<bool> shaded(static_cast<std::size_t>(g.order()), false);
+  for (std::int32_t v : cut.blockedSide) shaded[static_cast<std::size_t>(v)] = true;
   const std::vector<std::int8_t> colour = twoColouring(g);
   std::string text = "graph ";
   appendQuoted(text, name);
   text += " {\n  node [shape=circle];\n";
   // neato honours the pinned circle; without a cycle it lays the graph out as springs.
   text += "  graph [layout=neato, overlap=false, labelloc=b, label=";
-  appendQuoted(text, (name == "-" ? "" : std::string(name) + ": ") + caption(g, colour, answer));
+  appendQuoted(text, (name == "-" ? "" : std::string(name) + ": ") + caption(g, colour, answer, cut));
   text += "];\n  node [width=0.4, fixedsize=true, fontsize=11];\n";
   if (!colour.empty()) text += "  node [style=filled, fontcolor=white];\n";
   std::vector<std::int32_t> place(static_cast<std::size_t>(g.order()), -1);
@@ -89,7 +103,12 @@ std::string drawingDot(const SimpleGraph& g, std::span<const std::int32_t> cycle
   for (std::int32_t v = 0; v < g.order(); ++v) {
     text += "  " + std::to_string(v + 1);
     std::string attributes;
-    if (!colour.empty()) attributes += "fillcolor=\"" + std::string(kClassColour[colour[static_cast<std::size_t>(v)]]) + "\"";
+    if (shaded[static_cast<std::size_t>(v)]) {
+      const std::string_view fill = colour.empty() ? kPieceUncoloured : kPieceColour[colour[static_cast<std::size_t>(v)]];
+      attributes += "style=filled, fontcolor=black, fillcolor=\"" + std::string(fill) + "\"";
+    } else if (!colour.empty()) {
+      attributes += "fillcolor=\"" + std::string(kClassColour[colour[static_cast<std::size_t>(v)]]) + "\"";
+    }
     if (const std::int32_t k = place[static_cast<std::size_t>(v)]; k >= 0) {
       // Clockwise from the top, in cycle order.
       const double angle = std::numbers::pi / 2 - 2 * std::numbers::pi * k / static_cast<double>(cycle.size());
@@ -105,6 +124,7 @@ std::string drawingDot(const SimpleGraph& g, std::span<const std::int32_t> cycle
       if (v >= w) continue;
       text += "  " + std::to_string(v + 1) + " -- " + std::to_string(w + 1);
       if (bold.count({v, w}) != 0) text += " [style=bold, penwidth=3]";
+      if (cutEdges.count({v, w}) != 0) text += kCutEdgeStyle;
       text += ";\n";
     }
   }

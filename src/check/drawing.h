@@ -18,11 +18,19 @@ using exact::isConnected;
 using exact::SimpleGraph;
 using exact::twoColouring;
 
+// Why the cut reduction answered non-Hamiltonian, as the engine's result gives it: the piece no
+// cycle can pass and its cut's edges (both empty when the reduction had no single piece to show).
+struct CutEvidence {
+  bool byCutReduction = false;  // the cut reduction settled the answer
+  std::span<const std::int32_t> blockedSide;
+  std::span<const exact::Edge> cutEdges;
+};
+
 // DOT text of g as checked: cycle is the Hamiltonian cycle (vertices in cycle order) or empty,
 // answer the exact answer; vertices are numbered from 1. Every edge is one "u -- v" line, the
-// cycle's drawn bold.
+// cycle's drawn bold, a blocking cut's red and dashed with its piece's vertices shaded pale.
 std::string drawingDot(const SimpleGraph& g, std::span<const std::int32_t> cycle, Answer answer,
-                       std::string_view name);
+                       std::string_view name, const CutEvidence& cut = {});
 
 enum class ImageFormat { Svg, Png };
 

@@ -28,6 +28,7 @@ bool hasDistinctEnds(const EdgeCut& cut) {
 CutReducer::Outcome CutReducer::reduce(const SimpleGraph& g, const Decider& decide, Rng& rng,
                                        const Deadline& deadline, bool inputChecked) {
   stats_ = {};
+  blockedSide_.clear();
   checked_ = inputChecked;
   graph_ = g;
   inputOrder_ = g.order();
@@ -127,6 +128,7 @@ CutReducer::Outcome CutReducer::fourCutRound(const Decider& decide, const Deadli
     const FourPiece piece = decideFourPiece(*cut, colour, decide, gadget);
     if (piece == FourPiece::NonHamiltonian) {
       ++stats_.piecesDecided;
+      recordBlocked(*cut);
       return Outcome::NonHamiltonian;
     }
     if (piece == FourPiece::Keep) {
@@ -216,6 +218,43 @@ void CutReducer::keepHints(CutHints& hints, const std::vector<EdgeCut>* fresh, c
     }
   }
   hints.known = std::move(known);
+}
+
+// The piece, as the input vertices it stands for, is the reader's evidence.
+void CutReducer::recordBlocked(const EdgeCut& cut) {
+  std::vector<std::int32_t> ids;
+  for (std::int32_t v : cut.side) ids.push_back(idOf_[at(v)]);
+  blockedSide_ = inputVerticesOf(std::move(ids));
+}
+
+// Each gadget among ids is replaced by the piece it stood for, level by level: any one of its
+// paths (or its chains together) runs through the whole piece. A gadget with vertices outside
+// ids would make the set ill-defined, so the answer is then empty. Sorted.
+std::vector<std::int32_t> CutReducer::inputVerticesOf(std::vector<std::int32_t> ids) const {
+  std::vector<std::int32_t> input;
+  while (!ids.empty()) {
+    std::vector<std::int32_t> gadgets, next;
+    for (std::int32_t id : ids) {
+      if (id < inputOrder_) {
+        input.push_back(id);
+      } else {
+        gadgets.push_back(gadgetOf_[at(id)]);
+      }
+    }
+    std::sort(gadgets.begin(), gadgets.end());
+    for (auto first = gadgets.begin(); first != gadgets.end();) {
+      const auto last = std::upper_bound(first, gadgets.end(), *first);
+      const Gadget& gadget = gadgets_[at(*first)];
+      if (last - first != std::ssize(gadget.vertices)) return {};
+      const auto path = std::find_if(gadget.paths.begin(), gadget.paths.end(), [](const auto& p) { return !p.empty(); });
+      if (path != gadget.paths.end()) next.insert(next.end(), path->begin(), path->end());
+      for (const Chain& chain : gadget.chains) next.insert(next.end(), chain.path.begin(), chain.path.end());
+      first = last;
+    }
+    ids = std::move(next);
+  }
+  std::sort(input.begin(), input.end());
+  return input;
 }
 
 // A cut's crossing edges by the ids of their ends, in a form that does not depend on the order.

@@ -78,6 +78,10 @@ class CutReducer {
   // A Hamiltonian cycle of g from one of core(); empty if the given cycle does not fit the gadgets.
   std::vector<std::int32_t> expand(std::span<const std::int32_t> coreCycle) const;
   const Stats& stats() const { return stats_; }
+  // After a NonHamiltonian outcome: the input vertices of the piece that admitted no way through
+  // its cut, gadgets inside it expanded to the pieces they replaced (empty when a gadget lies only
+  // partly inside, or no piece was to blame).
+  const std::vector<std::int32_t>& blockedSide() const { return blockedSide_; }
 
  private:
   static constexpr std::int32_t kMaxPorts = static_cast<std::int32_t>(kMaxCutEdges);
@@ -144,6 +148,8 @@ class CutReducer {
   bool expandGadget(std::size_t j, std::vector<std::int32_t>& next, std::vector<std::int32_t>& prev) const;
   bool expandChains(std::size_t j, std::vector<std::int32_t>& next, std::vector<std::int32_t>& prev) const;
   KnownCut idsOf(const EdgeCut& cut) const;
+  void recordBlocked(const EdgeCut& cut);
+  std::vector<std::int32_t> inputVerticesOf(std::vector<std::int32_t> ids) const;
 
   Options options_;
   SimpleGraph graph_;
@@ -161,6 +167,7 @@ class CutReducer {
   std::int32_t inputOrder_ = 0;
   bool checked_ = false;  // graph_ passed the necessary conditions since it last changed
   Stats stats_;
+  std::vector<std::int32_t> blockedSide_;
 };
 
 }  // namespace bicubic::exact

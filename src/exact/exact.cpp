@@ -24,7 +24,28 @@ ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
   result.answer = pass.answer;
   result.decidedBy = pass.answer == Answer::Unknown ? Stage::None : pass.decidedBy;
   if (result.answer == Answer::Hamiltonian) result.cycle = std::move(pass.cycle);
+  keepEvidence(g, pass, result);
   return result;
+}
+
+// The cut is read off the input around the piece: a gadget keeps each crossing edge's end
+// outside, so the piece's input edges leaving it are the cut it was refused at (plus, where a
+// gadget inside dropped a crossing edge no cycle can use, that edge). Past 4 edges the picture
+// would not be the cut the reduction argued about, and none is given.
+void ExactSolver::keepEvidence(const SimpleGraph& g, Pass& pass, ExactResult& result) {
+  if (result.answer != Answer::NonHamiltonian || pass.blockedSide.empty()) return;
+  std::vector<bool> inside(at(g.order()), false);
+  for (std::int32_t v : pass.blockedSide) inside[at(v)] = true;
+  for (std::int32_t v : pass.blockedSide) {
+    for (std::int32_t w : g.neighbours(v)) {
+      if (!inside[at(w)]) result.cutEdges.emplace_back(v, w);
+    }
+  }
+  if (result.cutEdges.size() > kMaxCutEdges) {
+    result.cutEdges.clear();
+    return;
+  }
+  result.blockedSide = std::move(pass.blockedSide);
 }
 
 bool ExactSolver::settle(Pass& pass, Stage stage, Answer answer) {
@@ -110,7 +131,10 @@ bool ExactSolver::reduceCuts(Pass& pass) {
   StageWork& work = stats_.stages[at(static_cast<std::int64_t>(Stage::CutReduction))];
   ++work.runs;
   work.work += reducer.stats().piecesDecided;
-  if (outcome == CutReducer::Outcome::NonHamiltonian) return settle(pass, Stage::CutReduction, Answer::NonHamiltonian);
+  if (outcome == CutReducer::Outcome::NonHamiltonian) {
+    pass.blockedSide = reducer.blockedSide();
+    return settle(pass, Stage::CutReduction, Answer::NonHamiltonian);
+  }
   if (outcome == CutReducer::Outcome::Unknown) return stopped(pass);
   pass.graph = &reducer.core();
   if (pass.answer != Answer::Unknown) return true;  // a short search of the core settled it

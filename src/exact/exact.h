@@ -27,6 +27,10 @@ struct ExactResult {
   Answer answer = Answer::Unknown;
   std::vector<std::int32_t> cycle;  // vertices in cycle order when Hamiltonian
   Stage decidedBy = Stage::None;
+  // When the cut reduction found a piece no cycle can pass (see Result): its vertices, sorted,
+  // and the edges of its cut, each from the piece's end.
+  std::vector<std::int32_t> blockedSide;
+  std::vector<Edge> cutEdges;
 };
 
 class ExactSolver {
@@ -105,6 +109,7 @@ class ExactSolver {
     bool smallSearched = false;      // the small-graph search ran on *graph and did not answer
     bool conditionsChecked = false;  // *graph passed the necessary conditions
     bool shortSearched = false;      // the short search of *graph found no cycle
+    std::vector<std::int32_t> blockedSide;  // of the input, from the cut reduction's refusal
   };
 
   // Records an answer of stage; true when the pipeline ends here.
@@ -120,6 +125,7 @@ class ExactSolver {
   // The stages after the cut reduction, on a piece or on what the reduction left.
   bool decide(Pass& pass);
   void expandCycle(const SimpleGraph& g, Pass& pass);
+  static void keepEvidence(const SimpleGraph& g, Pass& pass, ExactResult& result);
 
   // The searches themselves, each counted in its stage's work.
   Answer smallSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);

@@ -79,6 +79,8 @@ void HamiltonianSolver::solve(const SimpleGraph& g, const Deadline& deadline, Re
   result.decidedBy = exact.decidedBy;
   result.cycle.swap(exact.cycle);
   result.cycleRejected = false;
+  result.blockedSide.swap(exact.blockedSide);
+  result.cutEdges.swap(exact.cutEdges);
   const auto& stages = impl_->solver.stats().stages;
   result.stages.resize(stages.size());
   std::copy(stages.begin(), stages.end(), result.stages.begin());

@@ -168,6 +168,8 @@ struct StageWork {
   std::int64_t work = 0;
 };
 
+using Edge = std::pair<std::int32_t, std::int32_t>;
+
 struct Result {
   Answer answer = Answer::Unknown;
   std::vector<std::int32_t> cycle;  // every vertex once, in cycle order, when Hamiltonian
@@ -176,9 +178,13 @@ struct Result {
   // A cycle was found but failed the check against the input edges (an internal fault): the
   // answer is then Unknown, never an unchecked certificate.
   bool cycleRejected = false;
+  // When the cut reduction proved the answer NonHamiltonian because one piece behind a 2-, 3- or
+  // 4-edge cut admits no way for a cycle through it: the piece's vertices (sorted) and the cut's
+  // edges (each from its end in the piece). Pieces the reduction had replaced inside it count
+  // with their own vertices. Empty otherwise.
+  std::vector<std::int32_t> blockedSide;
+  std::vector<Edge> cutEdges;
 };
-
-using Edge = std::pair<std::int32_t, std::int32_t>;
 
 // Decides the graph on vertices 0..order-1 with the given edges. Loops and repeated edges are
 // ignored; an end outside 0..order-1 throws std::invalid_argument.

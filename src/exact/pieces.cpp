@@ -45,6 +45,7 @@ CutReducer::Outcome CutReducer::decidePiece(const EdgeCut& cut, const std::vecto
     }
   }
   for (std::int32_t v : cut.side) localOf_[at(v)] = -1;
+  if (outcome == Outcome::NonHamiltonian) recordBlocked(cut);
   if (gadget.ports == 3 && outcome != Outcome::Unknown) ++stats_.threeCutPiecesByPairs[at(admitted)];
   return outcome;
 }
