@@ -226,6 +226,10 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
   reset();
   for (std::int32_t v = 0; v < n_; ++v) queue_.push_back(v);
   if (!propagate()) return false;  // the rules alone refute the graph: no cycle to find
+  if (inCount_ == n_) {  // the rules alone chose every edge (a cycle graph): no path end is left
+    listCycle(cycle);
+    return true;
+  }
   const std::size_t base = trail_.size();
   std::int64_t failures = 0, runFailures = 0;
   std::int64_t jumps = 1;
@@ -273,7 +277,8 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
   }
 }
 
-// A path end (or a lone vertex) from a random place; one exists while the cycle is open.
+// A path end (or a lone vertex) from a random place; one exists while the cycle is open, which
+// every caller makes sure of (inCount_ < n_).
 void ForcedSearch::pickAnchor() {
   anchor_ = static_cast<std::int32_t>(rng_.below(static_cast<std::uint32_t>(n_)));
   while (inDegree_[at(anchor_)] == 2) anchor_ = anchor_ + 1 == n_ ? 0 : anchor_ + 1;

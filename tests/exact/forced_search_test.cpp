@@ -27,7 +27,11 @@ TEST(ForcedPathCycle, FindsOnlyValidCyclesAndDeclinesWhatItDoesNotTake) {
   withDegreeOne.addNewEdge(1, 2);
   withDegreeOne.addNewEdge(2, 0);
   withDegreeOne.addNewEdge(2, 3);
+  // Every edge forced before any decision: no path end is left to grow from.
+  SimpleGraph cycleGraph(7);
+  for (std::int32_t v = 0; v < 7; ++v) cycleGraph.addNewEdge(v, (v + 1) % 7);
   const std::vector<Case> cases = {
+      {"cycle", cycleGraph, -1, true},
       {"heawood", testing::heawood(), -1, true},
       {"random cubic 2000", randomCubic(2000, rng), -1, true},
       {"random cubic 20000", randomCubic(20000, rng), -1, true},
