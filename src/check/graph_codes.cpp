@@ -133,19 +133,21 @@ Decoded decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error, 
   // Bit k stands for the pair (i, j), i < j, with k = j(j-1)/2 + i. Characters are walked with
   // (i, j) kept for their first bit, so a large sparse graph costs its characters plus its edges,
   // not a division per bit; bits past the last pair are padding.
+  // The deadline is asked between blocks of characters, so the inner loop carries no test of it.
   std::int64_t i = 0, j = 1, k = 0;
-  for (std::size_t c = pos; c < line.size(); ++c, k += kSixBits) {
-    if ((c - pos) % kStepsPerDeadlineCheck == kStepsPerDeadlineCheck - 1 && deadline.expired()) {
-      return Decoded::OutOfTime;
+  for (std::size_t block = pos; block < line.size(); block += kStepsPerDeadlineCheck) {
+    if (block != pos && deadline.expired()) return Decoded::OutOfTime;
+    const std::size_t blockEnd = std::min(line.size(), block + static_cast<std::size_t>(kStepsPerDeadlineCheck));
+    for (std::size_t c = block; c < blockEnd; ++c, k += kSixBits) {
+      const int byte = line[c] - kBias;
+      for (int t = 0; t < kSixBits && byte != 0; ++t) {
+        if (((byte >> (kSixBits - 1 - t)) & 1) == 0 || k + t >= bits) continue;
+        std::int64_t row = i + t, column = j;
+        while (row >= column) row -= column++;
+        g.addNewEdge(static_cast<std::int32_t>(row), static_cast<std::int32_t>(column));
+      }
+      for (i += kSixBits; i >= j && j < n; ++j) i -= j;
     }
-    const int byte = line[c] - kBias;
-    for (int t = 0; t < kSixBits && byte != 0; ++t) {
-      if (((byte >> (kSixBits - 1 - t)) & 1) == 0 || k + t >= bits) continue;
-      std::int64_t row = i + t, column = j;
-      while (row >= column) row -= column++;
-      g.addNewEdge(static_cast<std::int32_t>(row), static_cast<std::int32_t>(column));
-    }
-    for (i += kSixBits; i >= j && j < n; ++j) i -= j;
   }
   return Decoded::Graph;
 }
