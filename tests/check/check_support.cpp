@@ -113,6 +113,16 @@ SimpleGraph cube() {
   return fromEdges(8, e);
 }
 
+void expectCycleOrNothing(const SimpleGraph& g, bool found, bool mayFind, const std::vector<std::int32_t>& cycle,
+                          const std::string& name) {
+  EXPECT_EQ(found, mayFind) << name;
+  if (found) {
+    EXPECT_TRUE(exact::isHamiltonianCycle(g, cycle)) << name;
+  } else {
+    EXPECT_TRUE(cycle.empty()) << name;
+  }
+}
+
 void solveAndCompare(ExactSolver& tried, ExactSolver& reference, const SimpleGraph& g, double seconds, int index,
                      ExactResult& a, ExactResult& b) {
   a = tried.solve(g, Deadline::after(seconds));

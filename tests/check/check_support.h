@@ -38,6 +38,10 @@ ToolRun runCheckTool(const std::vector<std::string>& arguments, const std::strin
 // Solves graph `index` g with `tried` and with `reference`, each within `seconds`, into a and b:
 // tried must decide, both must agree, and a cycle from tried must be one of g (fatal failures;
 // wrap the call in ASSERT_NO_FATAL_FAILURE).
+// For a search that can only report cycles: whether it found one must be mayFind, a cycle found
+// must pass the check against g, and nothing found leaves the cycle empty.
+void expectCycleOrNothing(const SimpleGraph& g, bool found, bool mayFind, const std::vector<std::int32_t>& cycle,
+                          const std::string& name);
 void solveAndCompare(ExactSolver& tried, ExactSolver& reference, const SimpleGraph& g, double seconds, int index,
                      ExactResult& a, ExactResult& b);
 
