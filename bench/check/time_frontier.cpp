@@ -79,7 +79,6 @@ void timeOne(const std::string& what, const SimpleGraph& g) {
 bool cyclicallyFourConnected(const SimpleGraph& g) {
   CutSearch everyCut;
   everyCut.minSide = 2;
-  everyCut.allPairsEdgeLimit = g.edgeCount();
   return findSmallCuts(g, everyCut, 1, Deadline()).empty();
 }
 

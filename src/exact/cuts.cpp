@@ -45,24 +45,19 @@ class CutFinder {
     return true;
   }
 
-  // Triples of edges whose labels XOR to zero, from pairs of edges near each other (radius > 0)
-  // or from all pairs.
-  bool collectThree(std::int32_t radius, const std::vector<char>* startAt, const Deadline& deadline,
-                    std::vector<Candidate>& out) {
+  // Triples of edges whose labels XOR to zero, from all pairs. Every cut holds a tree edge. With
+  // one, its two other edges are not tree edges; with two or three, two are. So pairs of tree
+  // edges and pairs of other edges find every cut.
+  bool collectThree(const Deadline& deadline, std::vector<Candidate>& out) {
     buildLabelTable();
-    if (radius <= 0) {
-      // Every cut holds a tree edge. With one, its two other edges are not tree edges; with two
-      // or three, two are. So pairs of tree edges and pairs of other edges find every cut.
-      DeadlinePoller poller(deadline);
-      for (const std::vector<std::int32_t>* kind : {&treeEdges_, &otherEdges_}) {
-        for (std::size_t i = 0; i < kind->size(); ++i) {
-          if (poller.expired(static_cast<std::int64_t>(kind->size() - i))) return false;
-          for (std::size_t j = i + 1; j < kind->size(); ++j) addTriples((*kind)[i], (*kind)[j], out);
-        }
+    DeadlinePoller poller(deadline);
+    for (const std::vector<std::int32_t>* kind : {&treeEdges_, &otherEdges_}) {
+      for (std::size_t i = 0; i < kind->size(); ++i) {
+        if (poller.expired(static_cast<std::int64_t>(kind->size() - i))) return false;
+        for (std::size_t j = i + 1; j < kind->size(); ++j) addTriples((*kind)[i], (*kind)[j], out);
       }
-      return true;
     }
-    return forEachNearPair(radius, startAt, deadline, [&](std::int32_t a, std::int32_t b) { addTriples(a, b, out); });
+    return true;
   }
 
   // Sets of four edges whose labels XOR to zero, found as two pairs of near edges with equal
@@ -352,22 +347,13 @@ std::vector<EdgeCut> confirmed(CutFinder& finder, std::vector<Candidate>& candid
 }  // namespace
 
 std::vector<EdgeCut> findSmallCuts(const SimpleGraph& g, const CutSearch& search, std::uint64_t seed,
-                                   const Deadline& deadline, const CutHints* hints) {
+                                   const Deadline& deadline) {
   if (g.order() < 2 * search.minSide || !isConnected(g)) return {};
   CutFinder finder;
   std::vector<Candidate> candidates;
   if (!finder.prepare(g, seed, deadline) || !finder.collectTwo(search.pairsPerClass, deadline, candidates)) return {};
-  if (search.threeEdgeCuts && hints != nullptr) {
-    // A cut whose edges came within reach of each other only through a change has an edge
-    // near it (the path between them passes there); the others were found before.
-    const std::vector<char> startAt = finder.near(hints->changedNear, search.radius);
-    finder.collectThree(search.radius, &startAt, deadline, candidates);
-  } else if (search.threeEdgeCuts && g.edgeCount() <= search.allPairsEdgeLimit) {
-    finder.collectThree(0, nullptr, deadline, candidates);
-  } else if (search.threeEdgeCuts && search.radius > 0) {
-    finder.collectThree(search.radius, nullptr, deadline, candidates);
-  }
-  return confirmed(finder, candidates, hints, search.minSide, 0, deadline);
+  if (search.threeEdgeCuts) finder.collectThree(deadline, candidates);
+  return confirmed(finder, candidates, nullptr, search.minSide, 0, deadline);
 }
 
 std::vector<EdgeCut> findFourEdgeCuts(const SimpleGraph& g, const FourCutSearch& search, std::uint64_t seed,

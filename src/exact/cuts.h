@@ -2,11 +2,12 @@
 // two sides of at least a given order. Candidates come from random XOR labels of the cycle space
 // (a set of edges is a cut exactly when its labels XOR to zero, up to a 2^-64 chance per set), and
 // every candidate is confirmed by a search of its smaller side before it is returned. Cost of one
-// search: O(m log m) for the labels and 2-edge cut classes, O(m * b) hash probes for the 3-edge
-// cuts whose edges lie within `radius` steps (b = edges of such a ball; only near the changed
-// vertices when hints are given), O(m^2) probes instead when m <= allPairsEdgeLimit, plus
-// O(smaller side) per confirmed candidate. 4-edge cuts come from two pairs of near edges with
-// equal XOR: O(m * b log(m * b)) time and O(m * b) memory, on graphs of degree at most 3 only.
+// search: O(m log m) for the labels and 2-edge cut classes; the 3-edge cuts over every pair of
+// edges, O(m^2) probes (the reference the reduction's linear search, three_cuts.h, is tested
+// against), plus O(smaller side) per confirmed candidate. 4-edge cuts come from two pairs of near
+// edges with equal XOR: O(m * b log(m * b)) time and O(m * b) memory (b = edges of a ball of
+// `radius` steps; only near the changed vertices when hints are given), on graphs of degree at
+// most 3 only.
 #pragma once
 
 #include <array>
@@ -32,11 +33,7 @@ struct EdgeCut {
 struct CutSearch {
   // Both sides keep at least this many vertices.
   std::int32_t minSide = settingDefault<std::int32_t>(Setting::CutMinSide);
-  // 3-edge cuts whose edges are at most this many steps apart are found on large graphs...
-  std::int32_t radius = settingDefault<std::int32_t>(Setting::CutRadius);
-  // ... and every 3-edge cut on graphs of at most this many edges (quadratic).
-  std::int64_t allPairsEdgeLimit = settingDefault<std::int64_t>(Setting::CutAllPairsEdges);
-  // Whether 3-edge cuts are looked for at all (2-edge cuts always are).
+  // Whether 3-edge cuts are looked for at all, over every pair of edges (2-edge cuts always are).
   bool threeEdgeCuts = true;
   // Pairs tried per class of edges with equal labels (any two of a class form a 2-edge cut).
   std::int32_t pairsPerClass = settingDefault<std::int32_t>(Setting::CutPairsPerClass);
@@ -59,7 +56,7 @@ using KnownCut = std::array<std::int32_t, 2 * kMaxCutEdges>;
 
 // What an earlier search on a graph that has since changed only in places still tells.
 struct CutHints {
-  // Where the graph changed: the 3-edge cuts within `radius` steps are looked for only around
+  // Where the graph changed: the 4-edge cuts within `radius` steps are looked for only around
   // these vertices, in place of the search of the whole graph.
   std::vector<std::int32_t> changedNear;
   // Cuts found before; those whose edges are all still there are confirmed again.
@@ -69,7 +66,7 @@ struct CutHints {
 // The 2- and 3-edge cuts found in a connected graph whose sides are each connected (a graph
 // without cut vertex), each listed once. Stops early, returning what it has, at the deadline.
 std::vector<EdgeCut> findSmallCuts(const SimpleGraph& g, const CutSearch& search, std::uint64_t seed,
-                                   const Deadline& deadline, const CutHints* hints = nullptr);
+                                   const Deadline& deadline);
 
 // The 4-edge cuts of a connected graph of degree at most 3 whose sides are connected and whose
 // smaller side has minSide to maxSide vertices (those its near search reaches), each listed once.

@@ -5,6 +5,7 @@
 
 #include "exact/conditions.h"
 #include "exact/index.h"
+#include "exact/three_cuts.h"
 
 namespace bicubic::exact {
 
@@ -12,6 +13,28 @@ namespace {
 
 // A gadget is only built where the crossing edges have distinct ends on both sides, so that it
 // adds no parallel edge and each outside end names its crossing edge.
+// Claims on vertices while cuts are chosen: in a chosen side, or the outside end of a chosen
+// cut's crossing edge.
+enum : std::int8_t { kFree = 0, kInSide = 1, kOutsideEnd = 2 };
+
+// How many marked positions lie in a run [first, last): a Fenwick tree, O(log n) an operation.
+class PositionCounts {
+ public:
+  explicit PositionCounts(std::int32_t size) : tree_(at(size) + 1, 0) {}
+  void add(std::int32_t p) {
+    for (std::size_t i = at(p) + 1; i < tree_.size(); i += i & (~i + 1)) ++tree_[i];
+  }
+  std::int32_t in(std::int32_t first, std::int32_t last) const { return before(last) - before(first); }
+
+ private:
+  std::int32_t before(std::int32_t end) const {
+    std::int32_t count = 0;
+    for (std::size_t i = at(end); i > 0; i -= i & (~i + 1)) count += tree_[i];
+    return count;
+  }
+  std::vector<std::int32_t> tree_;
+};
+
 bool hasDistinctEnds(const EdgeCut& cut) {
   for (std::size_t i = 0; i < cut.crossing.size(); ++i) {
     for (std::size_t j = i + 1; j < cut.crossing.size(); ++j) {
@@ -52,7 +75,6 @@ CutReducer::Outcome CutReducer::reduceFurther(const CutSearch& search, bool four
 }
 
 CutReducer::Outcome CutReducer::runRounds(const Decider& decide, Rng& rng, const Deadline& deadline) {
-  hintsValid_ = false;  // the first search looks at the whole graph
   for (std::int32_t r = 0; r < options_.maxRounds; ++r) {
     bool progress = false;
     const Outcome outcome = round(decide, rng, deadline, progress);
@@ -63,8 +85,8 @@ CutReducer::Outcome CutReducer::runRounds(const Decider& decide, Rng& rng, const
 }
 
 // One round: the necessary conditions on the current graph (a gadget can leave a vertex of
-// degree 1 or a cut vertex, which settles the question), the 2-edge cuts (cheap) and, only when
-// they give no piece, the 3-edge cuts; the pieces that do not overlap decided and replaced.
+// degree 1 or a cut vertex, which settles the question), the 2-edge cuts and, only when they give
+// no piece, the 3-edge cuts; the pieces that do not overlap decided and replaced.
 CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Deadline& deadline, bool& progress) {
   ++stats_.rounds;
   // The conditions cost O(m): on a large graph past its time limit they are not begun.
@@ -77,15 +99,14 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
   twoOnly.threeEdgeCuts = false;
   std::vector<EdgeCut> cuts = findSmallCuts(graph_, twoOnly, rng.next(), deadline);
   std::vector<const EdgeCut*> chosen = chooseDisjoint(cuts);
-  const bool searchedThree = chosen.empty();
-  if (searchedThree) {
-    cuts = findSmallCuts(graph_, options_.search, rng.next(), deadline, hintsValid_ ? &hints_ : nullptr);
-    chosen = chooseDisjoint(cuts);
+  if (chosen.empty() && options_.search.threeEdgeCuts) {
+    cuts = innermostThreeCuts(rng.next(), deadline);
+    for (const EdgeCut& cut : cuts) chosen.push_back(&cut);
   }
   if (deadline.expired()) return Outcome::Unknown;
   if (chosen.empty()) {
     const bool fourCuts = options_.fourEdgeCuts && std::ssize(keptFour_) < fourCutKeptBudget_;
-    return fourCuts ? fourCutRound(decide, deadline, colour, rng, &cuts, progress) : Outcome::Reduced;
+    return fourCuts ? fourCutRound(decide, deadline, colour, rng, progress) : Outcome::Reduced;
   }
   std::vector<Gadget> made(chosen.size());
   for (std::size_t i = 0; i < chosen.size(); ++i) {
@@ -95,11 +116,69 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
   }
   const std::int32_t oldOrder = graph_.order();
   const std::vector<std::int32_t> newOf = rebuild(chosen, made, colour);
-  keepHints(hints_, searchedThree ? &cuts : nullptr, newOf, oldOrder, graph_.order());
-  hintsValid_ = hintsValid_ || searchedThree;
   keepHints(fourHints_, nullptr, newOf, oldOrder, graph_.order());
   progress = true;
   return Outcome::Reduced;
+}
+
+// Every 3-edge cut from one depth-first tree, and of those whose sides both keep minSide
+// vertices, the ones chooseDisjoint would take: smallest sides first, none overlapping a side or
+// an outside end taken before. Sides are runs of the tree's preorder, so a side is tested
+// against those taken in O(log n) and listed only when taken (or when it is small enough to be a
+// gadget): the round costs O(m log n) however the cuts nest.
+std::vector<EdgeCut> CutReducer::innermostThreeCuts(std::uint64_t seed, const Deadline& deadline) {
+  EdgeIndex index;
+  ThreeCutFinder finder;
+  if (!index.build(graph_, deadline) || !finder.run(index, seed, deadline)) return {};
+  stats_.threeCutTreeWork += finder.work();
+  const std::int32_t n = graph_.order(), minSide = options_.search.minSide;
+  struct Candidate {
+    std::int32_t order;
+    const ThreeCutFinder::Cut* cut;
+    bool far;
+  };
+  std::vector<Candidate> candidates;
+  for (const ThreeCutFinder::Cut& cut : finder.cuts()) {
+    const std::int32_t far = finder.farSideOrder(cut);
+    if (std::min(far, n - far) >= minSide) candidates.push_back({std::min(far, n - far), &cut, far <= n - far});
+  }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.order < b.order; });
+  PositionCounts taken(n);
+  std::vector<std::int8_t> claim(at(n), kFree);
+  std::vector<EdgeCut> chosen;
+  EdgeCut cut;
+  for (const Candidate& candidate : candidates) {
+    const ThreeCutFinder::Runs runs = finder.runs(*candidate.cut, candidate.far);
+    std::int32_t overlap = 0;
+    for (std::int32_t k = 0; k < runs.count; ++k) overlap += taken.in(runs.run[at(k)].first, runs.run[at(k)].second);
+    if (overlap > 0) continue;
+    cut.crossing.clear();
+    for (const std::int32_t e : candidate.cut->edges) {
+      const std::int32_t a = index.first[at(e)], b = index.second[at(e)];
+      const bool aInside = finder.onFarSide(*candidate.cut, a) == candidate.far;
+      cut.crossing.emplace_back(aInside ? a : b, aInside ? b : a);
+    }
+    if (!hasDistinctEnds(cut) || std::any_of(cut.crossing.begin(), cut.crossing.end(),
+                                              [&](const auto& edge) { return claim[at(edge.second)] == kInSide; })) {
+      continue;
+    }
+    cut.side.clear();
+    for (std::int32_t k = 0; k < runs.count; ++k) {
+      for (std::int32_t p = runs.run[at(k)].first; p < runs.run[at(k)].second; ++p) cut.side.push_back(finder.vertexAt(p));
+    }
+    if (isOneGadget(cut)) continue;
+    for (const std::int32_t v : cut.side) {
+      claim[at(v)] = kInSide;
+      taken.add(finder.position(v));
+    }
+    for (const auto& edge : cut.crossing) {
+      if (claim[at(edge.second)] == kFree) taken.add(finder.position(edge.second));
+      claim[at(edge.second)] = kOutsideEnd;
+    }
+    chosen.push_back(cut);
+  }
+  return chosen;
 }
 
 // When no 2- or 3-edge cut is left: the 4-edge cuts, innermost first. A piece that admits one way
@@ -108,8 +187,7 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
 // since and at the cuts found before; the whole graph is searched once more when one of those
 // finds nothing new, since a cut can come within the side bound without an edge near a change.
 CutReducer::Outcome CutReducer::fourCutRound(const Decider& decide, const Deadline& deadline,
-                                             const std::vector<std::int8_t>& colour, Rng& rng,
-                                             const std::vector<EdgeCut>* threeCuts, bool& progress) {
+                                             const std::vector<std::int8_t>& colour, Rng& rng, bool& progress) {
   std::vector<const EdgeCut*> chosen;
   std::vector<EdgeCut> cuts;
   for (const bool hinted : {true, false}) {
@@ -146,8 +224,6 @@ CutReducer::Outcome CutReducer::fourCutRound(const Decider& decide, const Deadli
   std::vector<std::int32_t> newOf(at(oldOrder));
   std::iota(newOf.begin(), newOf.end(), 0);
   if (!replaced.empty()) newOf = rebuild(replaced, made, colour);
-  keepHints(hints_, threeCuts, newOf, oldOrder, graph_.order());
-  hintsValid_ = true;
   keepHints(fourHints_, &cuts, newOf, oldOrder, graph_.order());
   fourHintsValid_ = true;
   return Outcome::Reduced;
@@ -155,16 +231,11 @@ CutReducer::Outcome CutReducer::fourCutRound(const Decider& decide, const Deadli
 
 // Smallest sides first, so that of nested pieces the innermost is taken; a side may neither
 // overlap another nor hold an outside end of another's crossing edges, so that no two gadgets
-// of a round touch. A side that is one gadget already would only be replaced by itself.
+// of a round touch.
 std::vector<const EdgeCut*> CutReducer::chooseDisjoint(const std::vector<EdgeCut>& cuts) const {
-  enum : std::int8_t { kFree = 0, kInSide = 1, kOutsideEnd = 2 };
   std::vector<const EdgeCut*> bySize;
   for (const EdgeCut& cut : cuts) {
-    const std::int32_t gadget = gadgetOf_[at(idOf_[at(cut.side.front())])];
-    const bool oneGadget = gadget >= 0 && std::all_of(cut.side.begin(), cut.side.end(), [&](std::int32_t v) {
-      return gadgetOf_[at(idOf_[at(v)])] == gadget;
-    });
-    if (hasDistinctEnds(cut) && !oneGadget) bySize.push_back(&cut);
+    if (hasDistinctEnds(cut) && !isOneGadget(cut)) bySize.push_back(&cut);
   }
   std::stable_sort(bySize.begin(), bySize.end(),
                    [](const EdgeCut* a, const EdgeCut* b) { return a->side.size() < b->side.size(); });
@@ -181,6 +252,13 @@ std::vector<const EdgeCut*> CutReducer::chooseDisjoint(const std::vector<EdgeCut
     chosen.push_back(cut);
   }
   return chosen;
+}
+
+// A side that is one gadget already would only be replaced by itself.
+bool CutReducer::isOneGadget(const EdgeCut& cut) const {
+  const std::int32_t gadget = gadgetOf_[at(idOf_[at(cut.side.front())])];
+  return gadget >= 0 && std::all_of(cut.side.begin(), cut.side.end(),
+                                    [&](std::int32_t v) { return gadgetOf_[at(idOf_[at(v)])] == gadget; });
 }
 
 // The next search looks for new cuts only around the gadget vertices made since the last full

@@ -56,6 +56,7 @@ class CutReducer {
     std::array<std::int32_t, 4> threeCutPiecesByPairs{};
     std::int32_t fourCutPiecesReplaced = 0;
     std::int32_t fourCutPiecesKept = 0;  // admitted more than one way, or a decision was unknown
+    std::int64_t threeCutTreeWork = 0;   // tree path steps of the 3-edge cut searches
   };
 
   CutReducer() = default;
@@ -122,10 +123,12 @@ class CutReducer {
   Outcome runRounds(const Decider& decide, Rng& rng, const Deadline& deadline);
   Outcome round(const Decider& decide, Rng& rng, const Deadline& deadline, bool& progress);
   std::vector<const EdgeCut*> chooseDisjoint(const std::vector<EdgeCut>& cuts) const;
+  std::vector<EdgeCut> innermostThreeCuts(std::uint64_t seed, const Deadline& deadline);
+  bool isOneGadget(const EdgeCut& cut) const;
   Outcome decidePiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour, const Decider& decide,
                       Gadget& gadget);
   Outcome fourCutRound(const Decider& decide, const Deadline& deadline, const std::vector<std::int8_t>& colour,
-                       Rng& rng, const std::vector<EdgeCut>* threeCuts, bool& progress);
+                       Rng& rng, bool& progress);
   FourPiece decideFourPiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour, const Decider& decide,
                             Gadget& gadget);
   FourPiece decideFourPairings(const EdgeCut& cut, const std::vector<std::int8_t>& colour, const Decider& decide,
@@ -157,8 +160,6 @@ class CutReducer {
   std::vector<std::int32_t> localOf_;   // scratch: piece number of each core() vertex, else -1
   std::vector<std::int32_t> gadgetOf_;  // gadget index of each id, -1 for the input's vertices
   std::vector<Gadget> gadgets_;
-  CutHints hints_;  // for the next round's cut search
-  bool hintsValid_ = false;
   CutHints fourHints_;  // the same for the 4-edge cut search
   bool fourHintsValid_ = false;
   std::int32_t wholeGraphSearches_ = 0;  // for 4-edge cuts: at most two a reduction

@@ -1,5 +1,6 @@
 #include "exact/exact.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "exact/conditions.h"
@@ -84,9 +85,10 @@ bool ExactSolver::shortSearchFirst(Pass& pass) {
   const bool reduce = options_.reduceCuts && g.order() > options_.directSearchOrder;
   if (!options_.rotationFirst || (g.order() < options_.earlyRotationOrder && !reduce)) return false;
   Stage stage = Stage::None;
-  const Answer answer = shortSearch(g, options_.briefRotationStepsPerVertex, pass.cycle, stage);
+  const Answer answer = shortSearch(g, briefRotationSteps(g), pass.cycle, stage);
   // The brief rotation attempt is not the short search the later stages would repeat.
   pass.shortSearched = g.order() < options_.earlyRotationOrder;
+  pass.briefSearched = true;
   return settle(pass, stage, answer);
 }
 
@@ -146,36 +148,22 @@ bool ExactSolver::reduceCuts(Pass& pass) {
 }
 
 // The 4-edge cuts cost a search of near edge pairs and up to nine decisions a piece: they are
-// looked for only when a short search of what the smaller cuts leave finds no cycle. The near
-// search leaves cuts whose edges lie far apart: before a search of a large graph that resists
-// the rotations, every pair of edges is tried (quadratic, but far cheaper than an exhaustive
-// search of a graph holding a piece without cycle). A short search that settles the core ends
-// the reduction (Reduced, with pass.answer set).
+// looked for only when a brief search of what the smaller cuts leave finds no cycle (the full
+// rotation budget is kept for the core that is left after them). A brief search that settles
+// the core ends the reduction (Reduced, with pass.answer set).
 CutReducer::Outcome ExactSolver::reduceFurther(Pass& pass) {
   CutReducer& reducer = reducer_;
-  // The short search already failed on the input, while the core is still the input.
-  bool searched = pass.shortSearched && reducer.stats().piecesDecided == 0;
-  std::int32_t piecesAtShortSearch = searched ? 0 : -1;
-  const auto shortSearchFails = [&] {
+  if (!options_.cuts.fourEdgeCuts || reducer.core().order() < options_.fourCutMinOrder) return CutReducer::Outcome::Reduced;
+  // The brief search already failed on the input, while the core is still the input.
+  if (!(pass.briefSearched && reducer.stats().piecesDecided == 0)) {
     Stage stage = Stage::None;
-    const Answer answer = shortSearch(reducer.core(), options_.rotationStepsPerVertex, pass.cycle, stage);
-    searched = true;
-    piecesAtShortSearch = reducer.stats().piecesDecided;
-    return !settle(pass, stage, answer);
-  };
-  CutReducer::Outcome outcome = CutReducer::Outcome::Reduced;
-  if (options_.cuts.fourEdgeCuts && reducer.core().order() >= options_.fourCutMinOrder) {
-    if (!searched && !shortSearchFails()) return outcome;
-    outcome = reducer.reduceFurther(options_.cuts.search, true, pieceDecider(), rng_, *deadline_);
+    const Answer answer = shortSearch(reducer.core(), briefRotationSteps(reducer.core()), pass.cycle, stage);
+    if (settle(pass, stage, answer)) return CutReducer::Outcome::Reduced;
   }
-  if (outcome == CutReducer::Outcome::Reduced && needsWideCutSearch(reducer.core())) {
-    if (!searched && !shortSearchFails()) return outcome;
-    CutSearch wide = options_.cuts.search;
-    wide.allPairsEdgeLimit = options_.wideCutSearchEdges;
-    outcome = reducer.reduceFurther(wide, options_.cuts.fourEdgeCuts, pieceDecider(), rng_, *deadline_);
-  }
-  // The core the short search failed on, unchanged since, needs no second short search.
-  pass.shortSearched = piecesAtShortSearch == reducer.stats().piecesDecided;
+  const std::int32_t piecesBefore = reducer.stats().piecesDecided;
+  const CutReducer::Outcome outcome = reducer.reduceFurther(options_.cuts.search, true, pieceDecider(), rng_, *deadline_);
+  // What the brief search failed on is not the short search the later stages would repeat.
+  pass.shortSearched = pass.shortSearched && piecesBefore == reducer.stats().piecesDecided;
   return outcome;
 }
 
@@ -196,7 +184,7 @@ bool ExactSolver::decide(Pass& pass) {
   if (conditions(pass)) return true;
   if (deadline_->expired()) return stopped(pass);
   if (n > options_.directSearchOrder && n >= options_.earlyRotationOrder &&
-      settle(pass, Stage::Rotations, rotations(g, options_.rotationStepsPerVertex, pass.cycle))) {
+      settle(pass, Stage::Rotations, rotations(g, options_.rotationStepsPerVertex * n, pass.cycle))) {
     return true;
   }
   // Hamiltonian graphs usually fall to a short backtracking run; the frontier programme pays on
@@ -227,19 +215,20 @@ void ExactSolver::expandCycle(const SimpleGraph& g, Pass& pass) {
   }
 }
 
-Answer ExactSolver::shortSearch(const SimpleGraph& g, std::int64_t rotationStepsPerVertex,
-                                std::vector<std::int32_t>& cycle, Stage& stage) {
+Answer ExactSolver::shortSearch(const SimpleGraph& g, std::int64_t rotationSteps, std::vector<std::int32_t>& cycle,
+                                Stage& stage) {
   if (g.order() >= options_.earlyRotationOrder) {
     stage = Stage::Rotations;
-    return rotations(g, rotationStepsPerVertex, cycle);
+    return rotations(g, rotationSteps, cycle);
   }
   stage = Stage::Backtracking;
   return backtracking(g, options_.quickSearchNodes, cycle);
 }
 
-bool ExactSolver::needsWideCutSearch(const SimpleGraph& core) const {
-  return core.order() > options_.wideCutSearchOrder && core.edgeCount() > options_.cuts.search.allPairsEdgeLimit &&
-         core.edgeCount() <= options_.wideCutSearchEdges;
+// The brief attempt's budget: per vertex, and capped, since a graph that resists it is usually
+// one made of pieces, whose cuts the reduction finds in far fewer steps.
+std::int64_t ExactSolver::briefRotationSteps(const SimpleGraph& g) const {
+  return std::min(options_.briefRotationStepsPerVertex * g.order(), options_.briefRotationMaxSteps);
 }
 
 void ExactSolver::keepReductionStats(const CutReducer& reducer) {
@@ -267,11 +256,11 @@ Answer ExactSolver::smallSearch(const SimpleGraph& g, std::vector<std::int32_t>&
   return answer;
 }
 
-Answer ExactSolver::rotations(const SimpleGraph& g, std::int64_t stepsPerVertex, std::vector<std::int32_t>& cycle) {
+Answer ExactSolver::rotations(const SimpleGraph& g, std::int64_t totalSteps, std::vector<std::int32_t>& cycle) {
   StageWork& work = stats_.stages[at(static_cast<std::int64_t>(Stage::Rotations))];
   ++work.runs;
   std::int64_t steps = 0;
-  const bool found = rotationExtensionCycle(g, stepsPerVertex * g.order(), rng_, *deadline_, cycle, &steps);
+  const bool found = rotationExtensionCycle(g, totalSteps, rng_, *deadline_, cycle, &steps);
   work.work += steps;
   if (!found) return Answer::Unknown;
   ++stats_.rotationCycles;

@@ -45,11 +45,6 @@ class ExactSolver {
     // Whether larger graphs are reduced along their small edge cuts first.
     bool reduceCuts = settingDefault<bool>(Setting::ReduceCuts);
     CutReducer::Options cuts;
-    // When the reduced graph has more than wideCutSearchOrder vertices and the rotations find no
-    // cycle, every pair of edges is tried for 3-edge cuts (quadratic) on graphs up to this many
-    // edges: a piece the near search missed is far cheaper to find than to search through.
-    std::int32_t wideCutSearchOrder = settingDefault<std::int32_t>(Setting::WideCutSearchOrder);
-    std::int64_t wideCutSearchEdges = settingDefault<std::int64_t>(Setting::WideCutSearchEdges);
     // From this order on, a rotation-extension attempt comes before the exact searches, and with
     // rotationFirst a short one before the cut reduction too.
     std::int32_t earlyRotationOrder = settingDefault<std::int32_t>(Setting::EarlyRotationOrder);
@@ -58,6 +53,7 @@ class ExactSolver {
     // before the cut reduction (most Hamiltonian graphs end there).
     std::int64_t rotationStepsPerVertex = settingDefault<std::int64_t>(Setting::RotationSteps);
     std::int64_t briefRotationStepsPerVertex = settingDefault<std::int64_t>(Setting::BriefRotationSteps);
+    std::int64_t briefRotationMaxSteps = settingDefault<std::int64_t>(Setting::BriefRotationMaxSteps);
     // Graphs of this order up to frontierMaxOrder try the frontier dynamic programme before
     // the backtracking search (below it the backtracking is quicker than planning an order).
     std::int32_t frontierMinOrder = settingDefault<std::int32_t>(Setting::FrontierMinOrder);
@@ -109,6 +105,7 @@ class ExactSolver {
     bool smallSearched = false;      // the small-graph search ran on *graph and did not answer
     bool conditionsChecked = false;  // *graph passed the necessary conditions
     bool shortSearched = false;      // the short search of *graph found no cycle
+    bool briefSearched = false;      // the brief rotation attempt ran on *graph and found no cycle
     std::vector<std::int32_t> blockedSide;  // of the input, from the cut reduction's refusal
   };
 
@@ -129,15 +126,15 @@ class ExactSolver {
 
   // The searches themselves, each counted in its stage's work.
   Answer smallSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
-  Answer rotations(const SimpleGraph& g, std::int64_t stepsPerVertex, std::vector<std::int32_t>& cycle);
+  Answer rotations(const SimpleGraph& g, std::int64_t totalSteps, std::vector<std::int32_t>& cycle);
+  std::int64_t briefRotationSteps(const SimpleGraph& g) const;
   Answer backtracking(const SimpleGraph& g, std::int64_t nodeLimit, std::vector<std::int32_t>& cycle);
   Answer frontierSearch(const SimpleGraph& g, std::vector<std::int32_t>& cycle);
   // A short attempt that settles most graphs with a cycle: the rotations on graphs of
   // earlyRotationOrder vertices and more, a backtracking run of quickSearchNodes nodes on the
   // others. Unknown when it proves nothing; `stage` says which of the two ran.
-  Answer shortSearch(const SimpleGraph& g, std::int64_t rotationStepsPerVertex, std::vector<std::int32_t>& cycle,
+  Answer shortSearch(const SimpleGraph& g, std::int64_t rotationSteps, std::vector<std::int32_t>& cycle,
                      Stage& stage);
-  bool needsWideCutSearch(const SimpleGraph& core) const;
   void keepReductionStats(const CutReducer& reducer);
 
   Options options_;

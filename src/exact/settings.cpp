@@ -50,11 +50,10 @@ ExactSolver::Options solverOptions(std::span<const std::int64_t> values) {
   get(Setting::EarlyRotationOrder, o.earlyRotationOrder);
   get(Setting::RotationSteps, o.rotationStepsPerVertex);
   get(Setting::BriefRotationSteps, o.briefRotationStepsPerVertex);
+  get(Setting::BriefRotationMaxSteps, o.briefRotationMaxSteps);
   get(Setting::QuickSearchNodes, o.quickSearchNodes);
   get(Setting::FrontierMinOrder, o.frontierMinOrder);
   get(Setting::FrontierMaxOrder, o.frontierMaxOrder);
-  get(Setting::WideCutSearchOrder, o.wideCutSearchOrder);
-  get(Setting::WideCutSearchEdges, o.wideCutSearchEdges);
   get(Setting::FourCutMinOrder, o.fourCutMinOrder);
   CutReducer::Options& cuts = o.cuts;
   get(Setting::CheapConditionsEdges, cuts.cheapConditionsEdges);
@@ -62,8 +61,6 @@ ExactSolver::Options solverOptions(std::span<const std::int64_t> values) {
   get(Setting::FourEdgeCuts, cuts.fourEdgeCuts);
   get(Setting::FourCutKept, cuts.maxFourCutPiecesKept);
   get(Setting::CutMinSide, cuts.search.minSide);
-  get(Setting::CutRadius, cuts.search.radius);
-  get(Setting::CutAllPairsEdges, cuts.search.allPairsEdgeLimit);
   get(Setting::CutPairsPerClass, cuts.search.pairsPerClass);
   get(Setting::FourCutMinSide, cuts.fourSearch.minSide);
   get(Setting::FourCutMaxSide, cuts.fourSearch.maxSide);

@@ -139,12 +139,12 @@ TEST(CheckTool, StatsSetAndListSettings) {
   const auto list = runCheckTool({"--list-settings"});
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(split(list.out, '\n').size(), exact::settingsTable().size() + 1);
-  EXPECT_NE(list.out.find("\ncut-radius\t5\t0\t16\t"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("\nfour-cut-radius\t5\t0\t16\t"), std::string::npos) << list.out;
   const struct {
     std::string value, inErr;
-  } bad[] = {{"cut-radius=17", "--set: setting cut-radius must be in [0, 16]"},
+  } bad[] = {{"four-cut-radius=17", "--set: setting four-cut-radius must be in [0, 16]"},
              {"radius=1", "unknown setting 'radius'"},
-             {"cut-radius", "--set takes NAME=VALUE"}};
+             {"four-cut-radius", "--set takes NAME=VALUE"}};
   for (const auto& b : bad) {
     const auto run = runCheckTool({"--set", b.value, "-"}, input);
     EXPECT_EQ(run.status, 2) << b.value;

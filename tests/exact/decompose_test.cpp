@@ -8,6 +8,7 @@
 #include <array>
 
 #include "exact/cuts.h"
+#include "exact/three_cuts.h"
 #include "exact/exact.h"
 #include "families/families.h"
 #include "exact/index.h"
@@ -209,15 +210,11 @@ TEST(SmallCuts, FindsTheSplicedCut) {
     std::size_t side;
     CutSearch search;
   };
-  CutSearch nearOnly;  // the search large graphs get: crossing edges within a few steps
-  nearOnly.allPairsEdgeLimit = 0;
-  nearOnly.radius = 3;
   const SimpleGraph cube = testing::cube();
   const std::vector<Case> cases = {
       {"two cubes, 2-edge cut", spliceTwoCut(cube, cube), 2, 8, {}},
       {"two cubes, 3-edge cut", spliceThreeCut(cube, cube), 3, 7, {}},
       {"Petersen into Heawood", spliceThreeCut(testing::petersen(), testing::heawood()), 3, 9, {}},
-      {"Petersen into Heawood, near search", spliceThreeCut(testing::petersen(), testing::heawood()), 3, 9, nearOnly},
       {"Heawood", testing::heawood(), 0, 0, {}},
   };
   for (const Case& c : cases) {
@@ -234,6 +231,73 @@ TEST(SmallCuts, FindsTheSplicedCut) {
     ASSERT_NE(it, cuts.end()) << c.name;
     for (const auto& [in, out] : it->crossing) EXPECT_TRUE(inCopy(in) && !inCopy(out)) << c.name;
   }
+}
+
+// The 3-edge cuts of one graph as sorted triples of edges by their ends.
+using CutSet = std::vector<std::array<std::pair<std::int32_t, std::int32_t>, 3>>;
+
+CutSet threeCutsByPairs(const SimpleGraph& g, std::int32_t minSide) {
+  CutSearch everyPair;
+  everyPair.minSide = minSide;
+  everyPair.pairsPerClass = 0;
+  CutSet found;
+  for (const EdgeCut& cut : findSmallCuts(g, everyPair, 5, Deadline())) {
+    if (cut.crossing.size() != 3) continue;
+    std::array<std::pair<std::int32_t, std::int32_t>, 3> edges;
+    for (std::size_t k = 0; k < 3; ++k) {
+      const auto [u, v] = cut.crossing[k];
+      edges[k] = {std::min(u, v), std::max(u, v)};
+    }
+    std::sort(edges.begin(), edges.end());
+    found.push_back(edges);
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+CutSet threeCutsFromTree(const SimpleGraph& g, std::int32_t minSide, std::uint64_t seed) {
+  EdgeIndex index;
+  index.build(g);
+  ThreeCutFinder finder;
+  EXPECT_TRUE(finder.run(index, seed, Deadline()));
+  CutSet found;
+  for (const ThreeCutFinder::Cut& cut : finder.cuts()) {
+    const std::int32_t far = finder.farSideOrder(cut);
+    if (far < minSide || g.order() - far < minSide) continue;
+    std::array<std::pair<std::int32_t, std::int32_t>, 3> edges;
+    for (std::size_t k = 0; k < 3; ++k) edges[k] = {index.first[at(cut.edges[k])], index.second[at(cut.edges[k])]};
+    std::sort(edges.begin(), edges.end());
+    found.push_back(edges);
+    // The far side is the one the edges leave: each has exactly one end on it.
+    for (const auto& [u, v] : edges) EXPECT_NE(finder.onFarSide(cut, u), finder.onFarSide(cut, v));
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// The search along one depth-first tree finds exactly the 3-edge cuts the search of every pair
+// of edges finds, on random graphs (few cuts), pieces spliced in through 3-edge cuts (nested, so
+// cuts lie inside cuts) and through 4-edge cuts, shuffled so that the tree meets the pieces in
+// every way.
+TEST(SmallCuts, TreeSearchFindsExactlyTheCutsOfTheSearchOfEveryPair) {
+  Rng rng(303);
+  std::size_t cutsSeen = 0;
+  for (int t = 0; t < 240; ++t) {
+    const std::uint32_t kind = static_cast<std::uint32_t>(t) % 4;
+    SimpleGraph g = kind == 0 ? randomCubic(10 + 2 * static_cast<std::int32_t>(rng.below(40)), rng)
+                              : randomCubicBipartite(6 + static_cast<std::int32_t>(rng.below(30)), rng);
+    for (std::uint32_t p = 0, pieces = kind == 0 ? 0 : rng.below(6); p < pieces; ++p) {
+      const SimpleGraph piece = rng.below(2) == 0 ? testing::petersen() : randomCubicBipartite(4 + static_cast<std::int32_t>(rng.below(4)), rng);
+      // Into the last piece at times (nested cuts), else anywhere.
+      const std::int32_t x = static_cast<std::int32_t>(rng.below(static_cast<std::uint32_t>(g.order())));
+      g = kind == 3 ? spliceFour(g, x, piece, 0) : spliceVertex(g, rng.below(2) == 0 ? g.order() - 1 : x, piece, 0);
+    }
+    g = shuffled(g, rng);
+    const CutSet expected = threeCutsByPairs(g, 2);
+    EXPECT_EQ(threeCutsFromTree(g, 2, rng.next()), expected) << "graph " << t << " of order " << g.order();
+    cutsSeen += expected.size();
+  }
+  EXPECT_GT(cutsSeen, 300U);
 }
 
 // Many pieces in one large graph are each decided once, in one round, whatever their answer.
@@ -262,19 +326,15 @@ TEST(CutReduction, DecidesEachOfManyPiecesOnce) {
   }
 }
 
-// A cut the near search cannot see (its edges too far apart for the radius) is still found by
-// the search of every pair before a large graph without cycle goes to the exhaustive search.
-TEST(CutReduction, WideSearchFindsCutsTheNearSearchMisses) {
+// A cut whose edges lie far apart in a large graph is found in the first round, with no search
+// for a cycle before it.
+TEST(CutReduction, FindsFarApartCutsInTheFirstRound) {
   Rng rng(8);
   const SimpleGraph g = shuffled(spliceThreeCut(testing::petersen(), randomCubicBipartite(500, rng)), rng);
-  ExactSolver::Options blind;
-  blind.cuts.search.radius = 1;
-  blind.cuts.search.allPairsEdgeLimit = 0;
-  ExactSolver solver(blind);
+  ExactSolver solver;
   EXPECT_EQ(solver.solve(g, Deadline::after(60)).answer, Answer::NonHamiltonian);
   EXPECT_EQ(solver.stats().threeCutPiecesByPairs[0], 1);
-  // The near search's round and the one with the 4-edge cuts found nothing.
-  EXPECT_EQ(solver.stats().reductionRounds, 3);
+  EXPECT_EQ(solver.stats().reductionRounds, 1);
 }
 
 // The same graph gets the same work and the same cycle whether solved alone or after others.

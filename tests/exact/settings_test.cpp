@@ -39,10 +39,10 @@ TEST(Settings, BadValuesAreRefusedAndLeaveTheOptionsUnchanged) {
     std::string_view name, value, inMessage;
   } cases[] = {
       {"no-such-setting", "1", "unknown setting 'no-such-setting'"},
-      {"cut-radius", "five", "takes a whole number, not 'five'"},
-      {"cut-radius", "5x", "takes a whole number"},
-      {"cut-radius", "", "takes a whole number"},
-      {"cut-radius", "17", "must be in [0, 16]"},
+      {"four-cut-radius", "five", "takes a whole number, not 'five'"},
+      {"four-cut-radius", "5x", "takes a whole number"},
+      {"four-cut-radius", "", "takes a whole number"},
+      {"four-cut-radius", "17", "must be in [0, 16]"},
       {"small-search", "-1", "must be in [0, 1]"},
       {"small-search-nodes", "99999999999999999999", "takes a whole number"},
   };

@@ -1,0 +1,367 @@
+#include "exact/three_cuts.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "exact/index.h"
+#include "exact/rng.h"
+
+namespace bicubic::exact {
+
+namespace {
+
+constexpr std::int32_t kNone = -1;
+
+std::size_t lowestBit(std::size_t i) { return i & (~i + 1); }
+
+// Maximum over positions, with a search for the first and the last position in a range that
+// holds a value (anything but kNone). O(log n) an operation.
+class RangeMax {
+ public:
+  explicit RangeMax(std::int32_t size) {
+    while (leaves_ < at(size)) leaves_ *= 2;
+    tree_.assign(2 * leaves_, kNone);
+  }
+  void raise(std::int32_t p, std::int32_t value) {
+    for (std::size_t i = at(p) + leaves_; i > 0; i /= 2) tree_[i] = std::max(tree_[i], value);
+  }
+  std::int32_t max(std::int32_t first, std::int32_t last) const {
+    std::int32_t best = kNone;
+    for (std::size_t a = at(first) + leaves_, b = at(last) + leaves_; a < b; a /= 2, b /= 2) {
+      if ((a & 1) != 0) best = std::max(best, tree_[a++]);
+      if ((b & 1) != 0) best = std::max(best, tree_[--b]);
+    }
+    return best;
+  }
+  std::int32_t firstHeld(std::int32_t first, std::int32_t last) const {
+    return find(1, 0, leaves_, at(first), at(last), true);
+  }
+  std::int32_t lastHeld(std::int32_t first, std::int32_t last) const {
+    return find(1, 0, leaves_, at(first), at(last), false);
+  }
+
+ private:
+  std::int32_t find(std::size_t node, std::size_t from, std::size_t to, std::size_t first, std::size_t last,
+                    bool leftmost) const {
+    if (to <= first || last <= from || tree_[node] == kNone) return kNone;
+    if (to - from == 1) return static_cast<std::int32_t>(from);
+    const std::size_t mid = (from + to) / 2;
+    const std::int32_t near = leftmost ? find(2 * node, from, mid, first, last, true)
+                                       : find(2 * node + 1, mid, to, first, last, false);
+    if (near != kNone) return near;
+    return leftmost ? find(2 * node + 1, mid, to, first, last, true) : find(2 * node, from, mid, first, last, false);
+  }
+
+  std::size_t leaves_ = 1;
+  std::vector<std::int32_t> tree_;
+};
+
+// XOR of the values at positions [first, last), by prefixes. O(log n) an operation.
+class RangeXor {
+ public:
+  explicit RangeXor(std::int32_t size) : tree_(at(size) + 1, 0) {}
+  void flip(std::int32_t p, std::uint64_t value) {
+    for (std::size_t i = at(p) + 1; i < tree_.size(); i += lowestBit(i)) tree_[i] ^= value;
+  }
+  std::uint64_t of(std::int32_t first, std::int32_t last) const { return prefix(last) ^ prefix(first); }
+
+ private:
+  std::uint64_t prefix(std::int32_t end) const {
+    std::uint64_t x = 0;
+    for (std::size_t i = at(end); i > 0; i -= lowestBit(i)) x ^= tree_[i];
+    return x;
+  }
+  std::vector<std::uint64_t> tree_;
+};
+
+}  // namespace
+
+bool ThreeCutFinder::run(const EdgeIndex& index, std::uint64_t seed, const Deadline& deadline) {
+  cuts_.clear();
+  work_ = 0;
+  n_ = index.vertexCount();
+  m_ = index.edgeCount();
+  if (n_ < 2) return true;
+  if (!depthFirst(index, deadline)) return false;
+  if (vertexAt_[at(n_ - 1)] == kNone) return true;  // not connected
+  seed_ = seed;
+  countBackEdges();
+  for (std::int32_t v = 1; v < n_; ++v) {
+    if (leaving_[at(vertexAt_[at(v)])] == 0) return true;  // a bridge
+  }
+  indexLabels();
+  oneTreeEdge();
+  if (!sweep(deadline)) return false;
+  twoTreeEdgesBelow();
+  if (!walkMeetingPaths(deadline)) return false;
+  std::sort(cuts_.begin(), cuts_.end(), [](const Cut& a, const Cut& b) { return a.edges < b.edges; });
+  cuts_.erase(std::unique(cuts_.begin(), cuts_.end(), [](const Cut& a, const Cut& b) { return a.edges == b.edges; }),
+              cuts_.end());
+  return true;
+}
+
+// Iterative, so that a path-like tree of millions of vertices needs no deep call stack.
+bool ThreeCutFinder::depthFirst(const EdgeIndex& index, const Deadline& deadline) {
+  parent_.assign(at(n_), kNone);
+  parentEdge_.assign(at(n_), kNone);
+  pre_.assign(at(n_), kNone);
+  vertexAt_.assign(at(n_), kNone);
+  depth_.assign(at(n_), 0);
+  size_.assign(at(n_), 1);
+  std::vector<std::int32_t> next(index.start.begin(), index.start.end() - 1), stack{0};
+  pre_[0] = vertexAt_[0] = 0;
+  std::int32_t reached = 1;
+  DeadlinePoller poller(deadline);
+  while (!stack.empty()) {
+    if (poller.expired()) return false;
+    const std::int32_t v = stack.back();
+    if (next[at(v)] == index.start[at(v) + 1]) {
+      stack.pop_back();
+      if (parent_[at(v)] != kNone) size_[at(parent_[at(v)])] += size_[at(v)];
+      continue;
+    }
+    const std::int32_t e = index.edgeOf[at(next[at(v)]++)];
+    const std::int32_t w = index.other(e, v);
+    if (pre_[at(w)] != kNone) continue;
+    parent_[at(w)] = v;
+    parentEdge_[at(w)] = e;
+    depth_[at(w)] = depth_[at(v)] + 1;
+    pre_[at(w)] = reached;
+    vertexAt_[at(reached++)] = w;
+    stack.push_back(w);
+  }
+  back_.clear();
+  for (std::int32_t e = 0; e < m_; ++e) {
+    std::int32_t a = index.first[at(e)], b = index.second[at(e)];
+    if (parentEdge_[at(a)] == e || parentEdge_[at(b)] == e) continue;
+    if (depth_[at(a)] < depth_[at(b)]) std::swap(a, b);
+    back_.push_back({a, b, e});
+  }
+  return true;
+}
+
+// Each back edge counts at its lower end and is taken back at its upper end, so a subtree's sum
+// holds exactly the back edges leaving it (a depth-first tree has no edge between two subtrees).
+void ThreeCutFinder::countBackEdges() {
+  label_.assign(at(n_), 0);
+  idSum_.assign(at(n_), 0);
+  idSquareSum_.assign(at(n_), 0);
+  leaving_.assign(at(n_), 0);
+  for (const auto& [lower, upper, e] : back_) {
+    const std::uint64_t label = edgeLabel(e);
+    const auto id = static_cast<std::uint64_t>(e);
+    label_[at(lower)] ^= label, label_[at(upper)] ^= label;
+    ++leaving_[at(lower)], --leaving_[at(upper)];
+    idSum_[at(lower)] += id, idSum_[at(upper)] -= id;
+    idSquareSum_[at(lower)] += id * id, idSquareSum_[at(upper)] -= id * id;
+  }
+  for (std::int32_t p = n_ - 1; p > 0; --p) {
+    const std::int32_t v = vertexAt_[at(p)], up = parent_[at(v)];
+    label_[at(up)] ^= label_[at(v)];
+    leaving_[at(up)] += leaving_[at(v)];
+    idSum_[at(up)] += idSum_[at(v)];
+    idSquareSum_[at(up)] += idSquareSum_[at(v)];
+  }
+}
+
+void ThreeCutFinder::indexLabels() {
+  std::size_t size = 16;
+  while (size < 2 * at(n_)) size *= 2;
+  tableMask_ = size - 1;
+  table_.assign(size, kNone);
+  chain_.assign(at(n_), kNone);
+  for (std::int32_t v = 1; v < n_; ++v) {
+    const std::int32_t u = vertexAt_[at(v)];
+    std::size_t h = mix64(label_[at(u)]) & tableMask_;
+    while (table_[h] != kNone && label_[at(table_[h])] != label_[at(u)]) h = (h + 1) & tableMask_;
+    chain_[at(u)] = table_[h];
+    table_[h] = u;
+  }
+}
+
+template <class Visit>
+void ThreeCutFinder::forEachWithLabel(std::uint64_t label, Visit visit) const {
+  std::size_t h = mix64(label) & tableMask_;
+  while (table_[h] != kNone && label_[at(table_[h])] != label) h = (h + 1) & tableMask_;
+  for (std::int32_t v = table_[h]; v != kNone; v = chain_[at(v)]) visit(v);
+}
+
+void ThreeCutFinder::add(std::array<std::int32_t, 3> edges, std::int32_t top, std::int32_t hole, std::int32_t hole2,
+                         std::int32_t extra) {
+  std::sort(edges.begin(), edges.end());
+  cuts_.push_back({edges, top, hole, hole2, extra});
+}
+
+// A subtree left by two back edges: their numbers are the roots of t^2 - sum t + product.
+void ThreeCutFinder::oneTreeEdge() {
+  for (std::int32_t v = 0; v < n_; ++v) {
+    if (parent_[at(v)] == kNone || leaving_[at(v)] != 2) continue;
+    const std::uint64_t sum = idSum_[at(v)];
+    const std::uint64_t gapSquared = 2 * idSquareSum_[at(v)] - sum * sum;
+    auto gap = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(gapSquared)));
+    while (gap * gap > gapSquared) --gap;
+    while ((gap + 1) * (gap + 1) <= gapSquared) ++gap;
+    const std::uint64_t x = (sum - gap) / 2, y = (sum + gap) / 2;
+    if (y >= at(m_) || (edgeLabel(static_cast<std::int32_t>(x)) ^ edgeLabel(static_cast<std::int32_t>(y))) != label_[at(v)]) continue;
+    add({treeEdge(v), static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)}, v, kNone, kNone, kNone);
+  }
+}
+
+std::int32_t ThreeCutFinder::lowestCommonAncestor(std::int32_t x, std::int32_t y) const {
+  if (pre_[at(y)] < pre_[at(x)]) std::swap(x, y);
+  if (inSubtree(y, x)) return x;
+  // The shallowest vertex after x up to y in preorder is a child of the ancestor sought.
+  std::uint64_t best = ~std::uint64_t{0};
+  for (std::size_t a = at(pre_[at(x)] + 1) + leaves_, b = at(pre_[at(y)] + 1) + leaves_; a < b; a /= 2, b /= 2) {
+    if ((a & 1) != 0) best = std::min(best, depthTree_[a++]);
+    if ((b & 1) != 0) best = std::min(best, depthTree_[--b]);
+  }
+  return parent_[at(vertexAt_[at(best & 0xffffffffU)])];
+}
+
+// Vertices by increasing depth; before a vertex u is asked, the back edges reaching above it are
+// in the range structures at their lower ends, so a range of u's subtree sees exactly the back
+// edges leaving it: the deepest vertex they reach, the meeting point of their lower ends and, for
+// a meeting point with two children below which they leave, the cut that takes both children's
+// subtrees out of u's (its labels name the two subtrees' roots).
+bool ThreeCutFinder::sweep(const Deadline& deadline) {
+  leaves_ = 1;
+  while (leaves_ < at(n_)) leaves_ *= 2;
+  depthTree_.assign(2 * leaves_, ~std::uint64_t{0});
+  for (std::int32_t p = 0; p < n_; ++p) {
+    const auto depth = static_cast<std::uint64_t>(depth_[at(vertexAt_[at(p)])]);
+    depthTree_[at(p) + leaves_] = depth << 32 | static_cast<std::uint64_t>(p);
+  }
+  for (std::size_t i = leaves_ - 1; i > 0; --i) depthTree_[i] = std::min(depthTree_[2 * i], depthTree_[2 * i + 1]);
+  std::vector<std::int32_t> byDepth(vertexAt_);
+  std::stable_sort(byDepth.begin(), byDepth.end(),
+                   [&](std::int32_t a, std::int32_t b) { return depth_[at(a)] < depth_[at(b)]; });
+  std::sort(back_.begin(), back_.end(), [&](const auto& a, const auto& b) { return depth_[at(a[1])] < depth_[at(b[1])]; });
+  RangeMax reach(n_);
+  RangeXor labels(n_);
+  highDepth_.assign(at(n_), kNone);
+  meeting_.assign(at(n_), kNone);
+  std::size_t inserted = 0;
+  DeadlinePoller poller(deadline);
+  for (const std::int32_t u : byDepth) {
+    if (poller.expired(8)) return false;
+    for (; inserted < back_.size() && depth_[at(back_[inserted][1])] < depth_[at(u)]; ++inserted) {
+      const auto& [lower, upper, e] = back_[inserted];
+      reach.raise(pre_[at(lower)], depth_[at(upper)]);
+      labels.flip(pre_[at(lower)], edgeLabel(e));
+    }
+    if (parent_[at(u)] == kNone) continue;
+    const std::int32_t first = pre_[at(u)], last = first + size_[at(u)];
+    highDepth_[at(u)] = reach.max(first, last);
+    const std::int32_t meet = lowestCommonAncestor(vertexAt_[at(reach.firstHeld(first, last))],
+                                                   vertexAt_[at(reach.lastHeld(first, last))]);
+    meeting_[at(u)] = meet;
+    if (reach.max(pre_[at(meet)], pre_[at(meet)] + 1) != kNone) continue;  // an edge leaves from the meeting point
+    std::array<std::int32_t, 2> held{};
+    std::int32_t count = 0;
+    const std::int32_t end = pre_[at(meet)] + size_[at(meet)];
+    for (std::int32_t p = pre_[at(meet)] + 1; p < end && count <= 2; p += size_[at(vertexAt_[at(p)])]) {
+      const std::int32_t child = vertexAt_[at(p)];
+      if (reach.max(p, p + size_[at(child)]) == kNone) continue;
+      if (count < 2) held[at(count)] = child;
+      ++count;
+    }
+    if (count != 2) continue;
+    const std::uint64_t left = labels.of(pre_[at(held[0])], pre_[at(held[0])] + size_[at(held[0])]);
+    forEachWithLabel(left, [&](std::int32_t w) {
+      if (!inSubtree(w, held[0])) return;
+      forEachWithLabel(label_[at(u)] ^ left, [&](std::int32_t z) {
+        if (inSubtree(z, held[1])) add({treeEdge(u), treeEdge(w), treeEdge(z)}, u, w, z, kNone);
+      });
+    });
+  }
+  return true;
+}
+
+// A subtree u less a subtree w below it, left by one back edge from between them: every back edge
+// leaving w's subtree reaches above u, and u's has one more. The ancestors of w with each count
+// are kept in stacks along the current tree path, deepest on top.
+void ThreeCutFinder::twoTreeEdgesBelow() {
+  std::vector<std::int32_t> topWith(at(m_) + 2, kNone), nextWith(at(n_), kNone), path;
+  for (std::int32_t p = 0; p < n_; ++p) {
+    const std::int32_t w = vertexAt_[at(p)];
+    while (!path.empty() && path.back() != parent_[at(w)]) {
+      topWith[at(leaving_[at(path.back())])] = nextWith[at(path.back())];
+      path.pop_back();
+    }
+    if (parent_[at(w)] != kNone) {
+      const std::int32_t wanted = leaving_[at(w)] + 1;
+      for (std::int32_t u = topWith[at(wanted)]; u != kNone && depth_[at(u)] > highDepth_[at(w)]; u = nextWith[at(u)]) {
+        addWithBackEdge(u, w, idSum_[at(u)] - idSum_[at(w)]);
+      }
+    }
+    nextWith[at(w)] = topWith[at(leaving_[at(w)])];
+    topWith[at(leaving_[at(w)])] = w;
+    path.push_back(w);
+  }
+}
+
+// Cuts whose tree edges are u's and that of a vertex w between u and the meeting point of the
+// back edges leaving u's subtree (all of which then leave w's too): left by one more back edge
+// (from w's subtree to between them), or by the tree edge of a subtree below w that holds the
+// rest of w's leaving edges.
+bool ThreeCutFinder::walkMeetingPaths(const Deadline& deadline) {
+  DeadlinePoller poller(deadline);
+  for (std::int32_t u = 0; u < n_; ++u) {
+    if (parent_[at(u)] == kNone) continue;
+    for (std::int32_t w = meeting_[at(u)]; w != u; w = parent_[at(w)]) {
+      if (poller.expired()) return false;
+      ++work_;
+      if (leaving_[at(w)] == leaving_[at(u)] + 1) addWithBackEdge(u, w, idSum_[at(w)] - idSum_[at(u)]);
+      forEachWithLabel(label_[at(u)] ^ label_[at(w)], [&](std::int32_t z) {
+        if (z != w && inSubtree(z, w)) add({treeEdge(u), treeEdge(w), treeEdge(z)}, u, w, kNone, z);
+      });
+    }
+  }
+  return true;
+}
+
+// The back edge named by a difference of id sums must be one whose label closes the cut; a
+// mismatch (which the counts rule out) is dropped rather than reported.
+void ThreeCutFinder::addWithBackEdge(std::int32_t u, std::int32_t w, std::uint64_t id) {
+  if (id >= at(m_)) return;
+  const auto e = static_cast<std::int32_t>(id);
+  if ((label_[at(u)] ^ label_[at(w)]) != edgeLabel(e)) return;
+  add({treeEdge(u), treeEdge(w), e}, u, w, kNone, kNone);
+}
+
+std::int32_t ThreeCutFinder::farSideOrder(const Cut& cut) const {
+  const auto order = [&](std::int32_t v) { return v == kNone ? 0 : size_[at(v)]; };
+  return order(cut.top) - order(cut.hole) - order(cut.hole2) + order(cut.extra);
+}
+
+bool ThreeCutFinder::onFarSide(const Cut& cut, std::int32_t v) const {
+  return (inSubtree(v, cut.top) && !inSubtree(v, cut.hole) && !inSubtree(v, cut.hole2)) || inSubtree(v, cut.extra);
+}
+
+ThreeCutFinder::Runs ThreeCutFinder::runs(const Cut& cut, bool far) const {
+  // Boundaries where membership flips, in position order; the far side starts outside.
+  std::array<std::int32_t, 8> flips{};  // two per subtree named
+  std::int32_t count = 0;
+  for (const std::int32_t v : {cut.top, cut.hole, cut.hole2, cut.extra}) {
+    if (v == kNone) continue;
+    flips[at(count++)] = pre_[at(v)];
+    flips[at(count++)] = pre_[at(v)] + size_[at(v)];
+  }
+  // At most eight: an insertion sort (std::sort's unrolled prologue trips the bounds warning).
+  for (std::int32_t i = 1; i < count; ++i) {
+    for (std::int32_t j = i; j > 0 && flips[at(j - 1)] > flips[at(j)]; --j) std::swap(flips[at(j - 1)], flips[at(j)]);
+  }
+  Runs result;
+  std::int32_t from = 0;
+  bool inside = !far;
+  for (std::int32_t k = 0; k <= count; ++k) {
+    const std::int32_t to = k < count ? flips[at(k)] : n_;
+    if (inside && to > from) result.run[at(result.count++)] = {from, to};
+    from = to;
+    inside = !inside;
+  }
+  return result;
+}
+
+}  // namespace bicubic::exact

@@ -1,0 +1,97 @@
+// ThreeCutFinder: every 3-edge cut of a connected graph without a bridge, from one depth-first
+// tree. A cut holds one, two or three tree edges, and its side away from the root is a subtree,
+// a subtree less one or two subtrees, or a subtree less a subtree plus a subtree inside that; the
+// counts, id sums and random XOR labels of the back edges leaving each subtree say which (a set
+// whose labels XOR to zero without being a cut has chance 2^-64). Cost: O(m log n) for the
+// counts and one sweep of range queries, plus the tree paths between each subtree's root and the
+// meeting point of the back edges leaving it (short in practice; its length is work()).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "exact/deadline.h"
+#include "exact/index.h"
+#include "exact/rng.h"
+#include "exact/simple_graph.h"
+
+namespace bicubic::exact {
+
+class ThreeCutFinder {
+ public:
+  struct Cut {
+    std::array<std::int32_t, 3> edges{};  // edge numbers of the index, ascending
+    // The side without the root: the subtree of top, less those of hole and hole2, plus that of
+    // extra (which lies in hole's); -1 where there is none.
+    std::int32_t top = -1, hole = -1, hole2 = -1, extra = -1;
+  };
+  // Preorder positions [first, last) of a side, ascending: at most four runs.
+  struct Runs {
+    std::array<std::pair<std::int32_t, std::int32_t>, 4> run{};
+    std::int32_t count = 0;
+  };
+
+  // Finds the cuts of the graph the index describes. False when the deadline passed first
+  // (cuts() is then empty); a disconnected graph or one with a bridge has no cut listed.
+  bool run(const EdgeIndex& index, std::uint64_t seed, const Deadline& deadline);
+  // Each cut once, sorted by edges.
+  const std::vector<Cut>& cuts() const { return cuts_; }
+
+  std::int32_t farSideOrder(const Cut& cut) const;
+  bool onFarSide(const Cut& cut, std::int32_t v) const;
+  // The far side's runs of positions, or the near side's (with the root) when far is false.
+  Runs runs(const Cut& cut, bool far) const;
+  std::int32_t position(std::int32_t v) const { return pre_[at(v)]; }
+  std::int32_t vertexAt(std::int32_t p) const { return vertexAt_[at(p)]; }
+  // Steps of the tree path walks: the part of the cost not bounded by O(m log n).
+  std::int64_t work() const { return work_; }
+
+ private:
+  bool depthFirst(const EdgeIndex& index, const Deadline& deadline);
+  void countBackEdges();
+  void indexLabels();
+  void oneTreeEdge();
+  bool sweep(const Deadline& deadline);
+  void twoTreeEdgesBelow();
+  bool walkMeetingPaths(const Deadline& deadline);
+  void addWithBackEdge(std::int32_t u, std::int32_t w, std::uint64_t id);
+  // A back edge's random label (odd, so never zero), from the seed and its number.
+  std::uint64_t edgeLabel(std::int32_t e) const { return Rng(seed_ ^ static_cast<std::uint64_t>(e)).next() | 1; }
+  void add(std::array<std::int32_t, 3> edges, std::int32_t top, std::int32_t hole, std::int32_t hole2,
+           std::int32_t extra);
+  bool inSubtree(std::int32_t v, std::int32_t root) const {
+    return root >= 0 && pre_[at(v)] >= pre_[at(root)] && pre_[at(v)] < pre_[at(root)] + size_[at(root)];
+  }
+  template <class Visit>
+  void forEachWithLabel(std::uint64_t label, Visit visit) const;
+  std::int32_t lowestCommonAncestor(std::int32_t x, std::int32_t y) const;
+  std::int32_t treeEdge(std::int32_t v) const { return parentEdge_[at(v)]; }
+
+  std::int32_t n_ = 0;
+  std::int32_t m_ = 0;
+  std::int64_t work_ = 0;
+  std::uint64_t seed_ = 0;
+  // The depth-first tree: parent, parent edge, preorder position, vertex at each position,
+  // depth and subtree order of each vertex.
+  std::vector<std::int32_t> parent_, parentEdge_, pre_, vertexAt_, depth_, size_;
+  // Back edges as (lower end, upper end, edge number).
+  std::vector<std::array<std::int32_t, 3>> back_;
+  // Of the back edges leaving each subtree: XOR of labels (the tree edge's label), count, and
+  // sums of edge numbers and their squares (to name the edges when there are one or two).
+  std::vector<std::uint64_t> label_, idSum_, idSquareSum_;
+  std::vector<std::int32_t> leaving_;
+  // Per subtree: the depth of the deepest vertex a back edge leaving it reaches, and the lowest
+  // common ancestor of those edges' lower ends.
+  std::vector<std::int32_t> highDepth_, meeting_;
+  // Tree edge labels: open addressing from label to the vertex below the edge, chained.
+  std::vector<std::int32_t> table_, chain_;
+  std::size_t tableMask_ = 0;
+  // Minimum (depth, position) over preorder runs: lowest common ancestors.
+  std::vector<std::uint64_t> depthTree_;
+  std::size_t leaves_ = 1;
+  std::vector<Cut> cuts_;
+};
+
+}  // namespace bicubic::exact
