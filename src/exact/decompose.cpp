@@ -53,15 +53,16 @@ CutReducer::Outcome CutReducer::reduce(const SimpleGraph& g, const Decider& deci
   stats_ = {};
   blockedSide_.clear();
   checked_ = inputChecked;
-  graph_ = g;
   inputOrder_ = g.order();
   idOf_.resize(at(inputOrder_));
   std::iota(idOf_.begin(), idOf_.end(), 0);
+  graph_ = g;
   localOf_.assign(at(inputOrder_), -1);
   gadgetOf_.assign(at(inputOrder_), -1);
   gadgets_.clear();
   keptFour_.clear();
   fourHintsValid_ = false;
+  smallCutsDone_ = false;
   wholeGraphSearches_ = 0;
   fourCutKeptBudget_ = std::max(options_.maxFourCutPiecesKept, g.order() / 2);
   return runRounds(decide, rng, deadline);
@@ -95,15 +96,21 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
   if (!checked_ && !passesNecessaryConditions(graph_, colour)) return Outcome::NonHamiltonian;
   checked_ = true;
   if (deadline.expired()) return Outcome::Unknown;
-  CutSearch twoOnly = options_.search;
-  twoOnly.threeEdgeCuts = false;
-  std::vector<EdgeCut> cuts = findSmallCuts(graph_, twoOnly, rng.next(), deadline);
-  std::vector<const EdgeCut*> chosen = chooseDisjoint(cuts);
-  if (chosen.empty() && options_.search.threeEdgeCuts) {
-    cuts = innermostThreeCuts(rng.next(), deadline);
-    for (const EdgeCut& cut : cuts) chosen.push_back(&cut);
+  std::vector<EdgeCut> cuts;
+  std::vector<const EdgeCut*> chosen;
+  // A graph whose 2- and 3-edge cuts gave no piece, unchanged since, gives none again.
+  if (!smallCutsDone_) {
+    CutSearch twoOnly = options_.search;
+    twoOnly.threeEdgeCuts = false;
+    cuts = findSmallCuts(graph_, twoOnly, rng.next(), deadline);
+    chosen = chooseDisjoint(cuts);
+    if (chosen.empty() && options_.search.threeEdgeCuts) {
+      cuts = innermostThreeCuts(rng.next(), deadline);
+      for (const EdgeCut& cut : cuts) chosen.push_back(&cut);
+    }
+    if (deadline.expired()) return Outcome::Unknown;
+    smallCutsDone_ = chosen.empty();
   }
-  if (deadline.expired()) return Outcome::Unknown;
   if (chosen.empty()) {
     const bool fourCuts = options_.fourEdgeCuts && std::ssize(keptFour_) < fourCutKeptBudget_;
     return fourCuts ? fourCutRound(decide, deadline, colour, rng, progress) : Outcome::Reduced;

@@ -162,6 +162,7 @@ class CutReducer {
   std::vector<Gadget> gadgets_;
   CutHints fourHints_;  // the same for the 4-edge cut search
   bool fourHintsValid_ = false;
+  bool smallCutsDone_ = false;  // graph_ unchanged since its 2- and 3-edge cuts gave no piece
   std::int32_t wholeGraphSearches_ = 0;  // for 4-edge cuts: at most two a reduction
   std::int32_t fourCutKeptBudget_ = 0;
   std::set<KnownCut> keptFour_;  // 4-edge cuts (by ids) whose piece stays: not decided again

@@ -5,12 +5,26 @@
 
 #include "exact/conditions.h"
 #include "exact/index.h"
+#include "exact/renumber.h"
 #include "exact/rotation.h"
 
 namespace bicubic::exact {
 
-// The pipeline: each line is one stage, and the first that answers (or meets a limit) ends it.
+// Large inputs are solved in depth-first numbering (every stage's passes then read memory mostly
+// forwards), and the answer's vertices are named back in the input's numbers.
 ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
+  if (g.order() < kRenumberOrder) return solveInOrder(g, deadline);
+  const std::vector<std::int32_t> order = depthFirstOrder(g);
+  ExactResult result = solveInOrder(renumbered(g, order), deadline);
+  for (std::int32_t& v : result.cycle) v = order[at(v)];
+  for (std::int32_t& v : result.blockedSide) v = order[at(v)];
+  std::sort(result.blockedSide.begin(), result.blockedSide.end());
+  for (Edge& edge : result.cutEdges) edge = {order[at(edge.first)], order[at(edge.second)]};
+  return result;
+}
+
+// The pipeline: each line is one stage, and the first that answers (or meets a limit) ends it.
+ExactResult ExactSolver::solveInOrder(const SimpleGraph& g, const Deadline& deadline) {
   deadline_ = &deadline;
   stats_ = {};
   Pass pass;

@@ -70,6 +70,7 @@ void CutReducer::planGadget(const EdgeCut& cut, std::int32_t gadgetIndex, const 
 
 std::vector<std::int32_t> CutReducer::rebuild(const std::vector<const EdgeCut*>& chosen,
                                               std::vector<Gadget>& made, const std::vector<std::int8_t>& colour) {
+  smallCutsDone_ = false;
   const std::int32_t n = graph_.order();
   std::vector<char> removed(at(n), 0);
   for (const EdgeCut* cut : chosen) {

@@ -79,15 +79,15 @@ class RangeXor {
 bool ThreeCutFinder::run(const EdgeIndex& index, std::uint64_t seed, const Deadline& deadline) {
   cuts_.clear();
   work_ = 0;
+  seed_ = seed;
   n_ = index.vertexCount();
   m_ = index.edgeCount();
   if (n_ < 2) return true;
   if (!depthFirst(index, deadline)) return false;
   if (vertexAt_[at(n_ - 1)] == kNone) return true;  // not connected
-  seed_ = seed;
   countBackEdges();
-  for (std::int32_t v = 1; v < n_; ++v) {
-    if (leaving_[at(vertexAt_[at(v)])] == 0) return true;  // a bridge
+  for (std::int32_t p = 1; p < n_; ++p) {
+    if (leaving_[at(p)] == 0) return true;  // a bridge
   }
   indexLabels();
   oneTreeEdge();
@@ -100,12 +100,14 @@ bool ThreeCutFinder::run(const EdgeIndex& index, std::uint64_t seed, const Deadl
   return true;
 }
 
-// Iterative, so that a path-like tree of millions of vertices needs no deep call stack.
+// Iterative, so that a path-like tree of millions of vertices needs no deep call stack. From here
+// on every per-vertex array is indexed by preorder position: a subtree is a run of positions, and
+// walking up the tree mostly reads the position just before.
 bool ThreeCutFinder::depthFirst(const EdgeIndex& index, const Deadline& deadline) {
-  parent_.assign(at(n_), kNone);
-  parentEdge_.assign(at(n_), kNone);
   pre_.assign(at(n_), kNone);
   vertexAt_.assign(at(n_), kNone);
+  up_.assign(at(n_), kNone);
+  treeEdge_.assign(at(n_), kNone);
   depth_.assign(at(n_), 0);
   size_.assign(at(n_), 1);
   std::vector<std::int32_t> next(index.start.begin(), index.start.end() - 1), stack{0};
@@ -114,27 +116,28 @@ bool ThreeCutFinder::depthFirst(const EdgeIndex& index, const Deadline& deadline
   DeadlinePoller poller(deadline);
   while (!stack.empty()) {
     if (poller.expired()) return false;
-    const std::int32_t v = stack.back();
+    const std::int32_t p = stack.back(), v = vertexAt_[at(p)];
     if (next[at(v)] == index.start[at(v) + 1]) {
       stack.pop_back();
-      if (parent_[at(v)] != kNone) size_[at(parent_[at(v)])] += size_[at(v)];
+      if (up_[at(p)] != kNone) size_[at(up_[at(p)])] += size_[at(p)];
       continue;
     }
     const std::int32_t e = index.edgeOf[at(next[at(v)]++)];
     const std::int32_t w = index.other(e, v);
     if (pre_[at(w)] != kNone) continue;
-    parent_[at(w)] = v;
-    parentEdge_[at(w)] = e;
-    depth_[at(w)] = depth_[at(v)] + 1;
-    pre_[at(w)] = reached;
-    vertexAt_[at(reached++)] = w;
-    stack.push_back(w);
+    const std::int32_t q = reached++;
+    pre_[at(w)] = q;
+    vertexAt_[at(q)] = w;
+    up_[at(q)] = p;
+    treeEdge_[at(q)] = e;
+    depth_[at(q)] = depth_[at(p)] + 1;
+    stack.push_back(q);
   }
   back_.clear();
   for (std::int32_t e = 0; e < m_; ++e) {
-    std::int32_t a = index.first[at(e)], b = index.second[at(e)];
-    if (parentEdge_[at(a)] == e || parentEdge_[at(b)] == e) continue;
-    if (depth_[at(a)] < depth_[at(b)]) std::swap(a, b);
+    std::int32_t a = pre_[at(index.first[at(e)])], b = pre_[at(index.second[at(e)])];
+    if (a == kNone || b == kNone || treeEdge_[at(a)] == e || treeEdge_[at(b)] == e) continue;
+    if (a < b) std::swap(a, b);  // an ancestor comes first in preorder
     back_.push_back({a, b, e});
   }
   return true;
@@ -156,34 +159,41 @@ void ThreeCutFinder::countBackEdges() {
     idSquareSum_[at(lower)] += id * id, idSquareSum_[at(upper)] -= id * id;
   }
   for (std::int32_t p = n_ - 1; p > 0; --p) {
-    const std::int32_t v = vertexAt_[at(p)], up = parent_[at(v)];
-    label_[at(up)] ^= label_[at(v)];
-    leaving_[at(up)] += leaving_[at(v)];
-    idSum_[at(up)] += idSum_[at(v)];
-    idSquareSum_[at(up)] += idSquareSum_[at(v)];
+    const std::int32_t up = up_[at(p)];
+    label_[at(up)] ^= label_[at(p)];
+    leaving_[at(up)] += leaving_[at(p)];
+    idSum_[at(up)] += idSum_[at(p)];
+    idSquareSum_[at(up)] += idSquareSum_[at(p)];
   }
 }
 
+// Each slot holds a label beside the last position with it, so that a probe reads one place.
 void ThreeCutFinder::indexLabels() {
   std::size_t size = 16;
   while (size < 2 * at(n_)) size *= 2;
   tableMask_ = size - 1;
-  table_.assign(size, kNone);
+  table_.assign(size, {0, kNone});
   chain_.assign(at(n_), kNone);
-  for (std::int32_t v = 1; v < n_; ++v) {
-    const std::int32_t u = vertexAt_[at(v)];
-    std::size_t h = mix64(label_[at(u)]) & tableMask_;
-    while (table_[h] != kNone && label_[at(table_[h])] != label_[at(u)]) h = (h + 1) & tableMask_;
-    chain_[at(u)] = table_[h];
-    table_[h] = u;
+  present_.assign(size / 8, 0);  // 16 bits a label: two megabytes at a million vertices
+  for (std::int32_t p = 1; p < n_; ++p) {
+    const std::uint64_t bit = label_[at(p)] >> kPresentShift;
+    present_[at(static_cast<std::int64_t>(bit >> 6 & (present_.size() - 1)))] |= std::uint64_t{1} << (bit & 63);
+    std::size_t h = mix64(label_[at(p)]) & tableMask_;
+    while (table_[h].second != kNone && table_[h].first != label_[at(p)]) h = (h + 1) & tableMask_;
+    chain_[at(p)] = table_[h].second;
+    table_[h] = {label_[at(p)], p};
   }
 }
 
 template <class Visit>
 void ThreeCutFinder::forEachWithLabel(std::uint64_t label, Visit visit) const {
+  // Most lookups find nothing: the bit filter answers them without touching the table.
+  const std::uint64_t bit = label >> kPresentShift;
+  if ((present_[at(static_cast<std::int64_t>(bit >> 6 & (present_.size() - 1)))] >> (bit & 63) & 1) == 0) return;
   std::size_t h = mix64(label) & tableMask_;
-  while (table_[h] != kNone && label_[at(table_[h])] != label) h = (h + 1) & tableMask_;
-  for (std::int32_t v = table_[h]; v != kNone; v = chain_[at(v)]) visit(v);
+  while (table_[h].second != kNone && table_[h].first != label) h = (h + 1) & tableMask_;
+  if (table_[h].second == kNone) return;
+  for (std::int32_t p = table_[h].second; p != kNone; p = chain_[at(p)]) visit(p);
 }
 
 void ThreeCutFinder::add(std::array<std::int32_t, 3> edges, std::int32_t top, std::int32_t hole, std::int32_t hole2,
@@ -194,48 +204,68 @@ void ThreeCutFinder::add(std::array<std::int32_t, 3> edges, std::int32_t top, st
 
 // A subtree left by two back edges: their numbers are the roots of t^2 - sum t + product.
 void ThreeCutFinder::oneTreeEdge() {
-  for (std::int32_t v = 0; v < n_; ++v) {
-    if (parent_[at(v)] == kNone || leaving_[at(v)] != 2) continue;
-    const std::uint64_t sum = idSum_[at(v)];
-    const std::uint64_t gapSquared = 2 * idSquareSum_[at(v)] - sum * sum;
+  for (std::int32_t p = 1; p < n_; ++p) {
+    if (leaving_[at(p)] != 2) continue;
+    const std::uint64_t sum = idSum_[at(p)];
+    const std::uint64_t gapSquared = 2 * idSquareSum_[at(p)] - sum * sum;
     auto gap = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(gapSquared)));
     while (gap * gap > gapSquared) --gap;
     while ((gap + 1) * (gap + 1) <= gapSquared) ++gap;
     const std::uint64_t x = (sum - gap) / 2, y = (sum + gap) / 2;
-    if (y >= at(m_) || (edgeLabel(static_cast<std::int32_t>(x)) ^ edgeLabel(static_cast<std::int32_t>(y))) != label_[at(v)]) continue;
-    add({treeEdge(v), static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)}, v, kNone, kNone, kNone);
+    if (y >= at(m_) || (edgeLabel(static_cast<std::int32_t>(x)) ^ edgeLabel(static_cast<std::int32_t>(y))) != label_[at(p)]) continue;
+    add({treeEdge_[at(p)], static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)}, p, kNone, kNone, kNone);
   }
 }
 
 std::int32_t ThreeCutFinder::lowestCommonAncestor(std::int32_t x, std::int32_t y) const {
-  if (pre_[at(y)] < pre_[at(x)]) std::swap(x, y);
+  if (y < x) std::swap(x, y);
   if (inSubtree(y, x)) return x;
-  // The shallowest vertex after x up to y in preorder is a child of the ancestor sought.
+  // The shallowest position after x up to y is a child of the ancestor sought.
   std::uint64_t best = ~std::uint64_t{0};
-  for (std::size_t a = at(pre_[at(x)] + 1) + leaves_, b = at(pre_[at(y)] + 1) + leaves_; a < b; a /= 2, b /= 2) {
+  for (std::size_t a = at(x + 1) + leaves_, b = at(y + 1) + leaves_; a < b; a /= 2, b /= 2) {
     if ((a & 1) != 0) best = std::min(best, depthTree_[a++]);
     if ((b & 1) != 0) best = std::min(best, depthTree_[--b]);
   }
-  return parent_[at(vertexAt_[at(best & 0xffffffffU)])];
+  return up_[at(best & 0xffffffffU)];
 }
 
-// Vertices by increasing depth; before a vertex u is asked, the back edges reaching above it are
-// in the range structures at their lower ends, so a range of u's subtree sees exactly the back
-// edges leaving it: the deepest vertex they reach, the meeting point of their lower ends and, for
-// a meeting point with two children below which they leave, the cut that takes both children's
-// subtrees out of u's (its labels name the two subtrees' roots).
+// The subtree of u less those of two children's descendants w and z of the meeting point (from
+// which, then, no back edge leaves above u): the back edges leaving below the first child name w.
+template <class Reach, class Labels>
+void ThreeCutFinder::splitBelow(std::int32_t u, std::int32_t meet, const Reach& reach, const Labels& labels) {
+  std::array<std::int32_t, 2> held{};
+  std::int32_t count = 0;
+  for (std::int32_t child = meet + 1; child < meet + size_[at(meet)] && count <= 2; child += size_[at(child)]) {
+    if (reach.max(child, child + size_[at(child)]) == kNone) continue;
+    if (count < 2) held[at(count)] = child;
+    ++count;
+  }
+  if (count != 2) return;
+  const std::uint64_t left = labels.of(held[0], held[0] + size_[at(held[0])]);
+  forEachWithLabel(left, [&](std::int32_t w) {
+    if (!inSubtree(w, held[0])) return;
+    forEachWithLabel(label_[at(u)] ^ left, [&](std::int32_t z) {
+      if (inSubtree(z, held[1])) add({treeEdge_[at(u)], treeEdge_[at(w)], treeEdge_[at(z)]}, u, w, z, kNone);
+    });
+  });
+}
+
+// Positions by increasing depth; before a position u is asked, the back edges reaching above it
+// are in the range structures at their lower ends, so the run of u's subtree sees exactly the
+// back edges leaving it: the deepest vertex they reach, the meeting point of their lower ends and,
+// for a meeting point with two children below which they leave, the cut that takes both
+// children's subtrees out of u's (its labels name the two subtrees' roots).
 bool ThreeCutFinder::sweep(const Deadline& deadline) {
   leaves_ = 1;
   while (leaves_ < at(n_)) leaves_ *= 2;
   depthTree_.assign(2 * leaves_, ~std::uint64_t{0});
-  for (std::int32_t p = 0; p < n_; ++p) {
-    const auto depth = static_cast<std::uint64_t>(depth_[at(vertexAt_[at(p)])]);
-    depthTree_[at(p) + leaves_] = depth << 32 | static_cast<std::uint64_t>(p);
-  }
+  for (std::int32_t p = 0; p < n_; ++p) depthTree_[at(p) + leaves_] = static_cast<std::uint64_t>(depth_[at(p)]) << 32 | static_cast<std::uint64_t>(p);
   for (std::size_t i = leaves_ - 1; i > 0; --i) depthTree_[i] = std::min(depthTree_[2 * i], depthTree_[2 * i + 1]);
-  std::vector<std::int32_t> byDepth(vertexAt_);
-  std::stable_sort(byDepth.begin(), byDepth.end(),
-                   [&](std::int32_t a, std::int32_t b) { return depth_[at(a)] < depth_[at(b)]; });
+  // Counting sorts by depth: of the positions, and of the back edges by their upper ends.
+  std::vector<std::int32_t> byDepth(at(n_)), firstAt(at(n_) + 1, 0);
+  for (std::int32_t p = 0; p < n_; ++p) ++firstAt[at(depth_[at(p)]) + 1];
+  for (std::int32_t d = 0; d < n_; ++d) firstAt[at(d) + 1] += firstAt[at(d)];
+  for (std::int32_t p = 0; p < n_; ++p) byDepth[at(firstAt[at(depth_[at(p)])]++)] = p;
   std::sort(back_.begin(), back_.end(), [&](const auto& a, const auto& b) { return depth_[at(a[1])] < depth_[at(b[1])]; });
   RangeMax reach(n_);
   RangeXor labels(n_);
@@ -247,33 +277,15 @@ bool ThreeCutFinder::sweep(const Deadline& deadline) {
     if (poller.expired(8)) return false;
     for (; inserted < back_.size() && depth_[at(back_[inserted][1])] < depth_[at(u)]; ++inserted) {
       const auto& [lower, upper, e] = back_[inserted];
-      reach.raise(pre_[at(lower)], depth_[at(upper)]);
-      labels.flip(pre_[at(lower)], edgeLabel(e));
+      reach.raise(lower, depth_[at(upper)]);
+      labels.flip(lower, edgeLabel(e));
     }
-    if (parent_[at(u)] == kNone) continue;
-    const std::int32_t first = pre_[at(u)], last = first + size_[at(u)];
-    highDepth_[at(u)] = reach.max(first, last);
-    const std::int32_t meet = lowestCommonAncestor(vertexAt_[at(reach.firstHeld(first, last))],
-                                                   vertexAt_[at(reach.lastHeld(first, last))]);
+    if (u == 0) continue;
+    const std::int32_t last = u + size_[at(u)];
+    highDepth_[at(u)] = reach.max(u, last);
+    const std::int32_t meet = lowestCommonAncestor(reach.firstHeld(u, last), reach.lastHeld(u, last));
     meeting_[at(u)] = meet;
-    if (reach.max(pre_[at(meet)], pre_[at(meet)] + 1) != kNone) continue;  // an edge leaves from the meeting point
-    std::array<std::int32_t, 2> held{};
-    std::int32_t count = 0;
-    const std::int32_t end = pre_[at(meet)] + size_[at(meet)];
-    for (std::int32_t p = pre_[at(meet)] + 1; p < end && count <= 2; p += size_[at(vertexAt_[at(p)])]) {
-      const std::int32_t child = vertexAt_[at(p)];
-      if (reach.max(p, p + size_[at(child)]) == kNone) continue;
-      if (count < 2) held[at(count)] = child;
-      ++count;
-    }
-    if (count != 2) continue;
-    const std::uint64_t left = labels.of(pre_[at(held[0])], pre_[at(held[0])] + size_[at(held[0])]);
-    forEachWithLabel(left, [&](std::int32_t w) {
-      if (!inSubtree(w, held[0])) return;
-      forEachWithLabel(label_[at(u)] ^ left, [&](std::int32_t z) {
-        if (inSubtree(z, held[1])) add({treeEdge(u), treeEdge(w), treeEdge(z)}, u, w, z, kNone);
-      });
-    });
+    if (reach.max(meet, meet + 1) == kNone) splitBelow(u, meet, reach, labels);
   }
   return true;
 }
@@ -283,13 +295,12 @@ bool ThreeCutFinder::sweep(const Deadline& deadline) {
 // are kept in stacks along the current tree path, deepest on top.
 void ThreeCutFinder::twoTreeEdgesBelow() {
   std::vector<std::int32_t> topWith(at(m_) + 2, kNone), nextWith(at(n_), kNone), path;
-  for (std::int32_t p = 0; p < n_; ++p) {
-    const std::int32_t w = vertexAt_[at(p)];
-    while (!path.empty() && path.back() != parent_[at(w)]) {
+  for (std::int32_t w = 0; w < n_; ++w) {
+    while (!path.empty() && path.back() != up_[at(w)]) {
       topWith[at(leaving_[at(path.back())])] = nextWith[at(path.back())];
       path.pop_back();
     }
-    if (parent_[at(w)] != kNone) {
+    if (w != 0) {
       const std::int32_t wanted = leaving_[at(w)] + 1;
       for (std::int32_t u = topWith[at(wanted)]; u != kNone && depth_[at(u)] > highDepth_[at(w)]; u = nextWith[at(u)]) {
         addWithBackEdge(u, w, idSum_[at(u)] - idSum_[at(w)]);
@@ -304,17 +315,17 @@ void ThreeCutFinder::twoTreeEdgesBelow() {
 // Cuts whose tree edges are u's and that of a vertex w between u and the meeting point of the
 // back edges leaving u's subtree (all of which then leave w's too): left by one more back edge
 // (from w's subtree to between them), or by the tree edge of a subtree below w that holds the
-// rest of w's leaving edges.
+// rest of w's leaving edges (so w has more of them than u).
 bool ThreeCutFinder::walkMeetingPaths(const Deadline& deadline) {
   DeadlinePoller poller(deadline);
-  for (std::int32_t u = 0; u < n_; ++u) {
-    if (parent_[at(u)] == kNone) continue;
-    for (std::int32_t w = meeting_[at(u)]; w != u; w = parent_[at(w)]) {
+  for (std::int32_t u = 1; u < n_; ++u) {
+    for (std::int32_t w = meeting_[at(u)]; w != u; w = up_[at(w)]) {
       if (poller.expired()) return false;
       ++work_;
+      if (leaving_[at(w)] == leaving_[at(u)]) continue;
       if (leaving_[at(w)] == leaving_[at(u)] + 1) addWithBackEdge(u, w, idSum_[at(w)] - idSum_[at(u)]);
       forEachWithLabel(label_[at(u)] ^ label_[at(w)], [&](std::int32_t z) {
-        if (z != w && inSubtree(z, w)) add({treeEdge(u), treeEdge(w), treeEdge(z)}, u, w, kNone, z);
+        if (z != w && inSubtree(z, w)) add({treeEdge_[at(u)], treeEdge_[at(w)], treeEdge_[at(z)]}, u, w, kNone, z);
       });
     }
   }
@@ -327,26 +338,27 @@ void ThreeCutFinder::addWithBackEdge(std::int32_t u, std::int32_t w, std::uint64
   if (id >= at(m_)) return;
   const auto e = static_cast<std::int32_t>(id);
   if ((label_[at(u)] ^ label_[at(w)]) != edgeLabel(e)) return;
-  add({treeEdge(u), treeEdge(w), e}, u, w, kNone, kNone);
+  add({treeEdge_[at(u)], treeEdge_[at(w)], e}, u, w, kNone, kNone);
 }
 
 std::int32_t ThreeCutFinder::farSideOrder(const Cut& cut) const {
-  const auto order = [&](std::int32_t v) { return v == kNone ? 0 : size_[at(v)]; };
+  const auto order = [&](std::int32_t p) { return p == kNone ? 0 : size_[at(p)]; };
   return order(cut.top) - order(cut.hole) - order(cut.hole2) + order(cut.extra);
 }
 
 bool ThreeCutFinder::onFarSide(const Cut& cut, std::int32_t v) const {
-  return (inSubtree(v, cut.top) && !inSubtree(v, cut.hole) && !inSubtree(v, cut.hole2)) || inSubtree(v, cut.extra);
+  const std::int32_t p = pre_[at(v)];
+  return (inSubtree(p, cut.top) && !inSubtree(p, cut.hole) && !inSubtree(p, cut.hole2)) || inSubtree(p, cut.extra);
 }
 
 ThreeCutFinder::Runs ThreeCutFinder::runs(const Cut& cut, bool far) const {
   // Boundaries where membership flips, in position order; the far side starts outside.
   std::array<std::int32_t, 8> flips{};  // two per subtree named
   std::int32_t count = 0;
-  for (const std::int32_t v : {cut.top, cut.hole, cut.hole2, cut.extra}) {
-    if (v == kNone) continue;
-    flips[at(count++)] = pre_[at(v)];
-    flips[at(count++)] = pre_[at(v)] + size_[at(v)];
+  for (const std::int32_t p : {cut.top, cut.hole, cut.hole2, cut.extra}) {
+    if (p == kNone) continue;
+    flips[at(count++)] = p;
+    flips[at(count++)] = p + size_[at(p)];
   }
   // At most eight: an insertion sort (std::sort's unrolled prologue trips the bounds warning).
   for (std::int32_t i = 1; i < count; ++i) {

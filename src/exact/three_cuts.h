@@ -24,7 +24,7 @@ class ThreeCutFinder {
   struct Cut {
     std::array<std::int32_t, 3> edges{};  // edge numbers of the index, ascending
     // The side without the root: the subtree of top, less those of hole and hole2, plus that of
-    // extra (which lies in hole's); -1 where there is none.
+    // extra (which lies in hole's); each by the preorder position of its root, -1 where none.
     std::int32_t top = -1, hole = -1, hole2 = -1, extra = -1;
   };
   // Preorder positions [first, last) of a side, ascending: at most four runs.
@@ -43,6 +43,7 @@ class ThreeCutFinder {
   bool onFarSide(const Cut& cut, std::int32_t v) const;
   // The far side's runs of positions, or the near side's (with the root) when far is false.
   Runs runs(const Cut& cut, bool far) const;
+  // A vertex's preorder position in the tree, and back.
   std::int32_t position(std::int32_t v) const { return pre_[at(v)]; }
   std::int32_t vertexAt(std::int32_t p) const { return vertexAt_[at(p)]; }
   // Steps of the tree path walks: the part of the cost not bounded by O(m log n).
@@ -61,22 +62,22 @@ class ThreeCutFinder {
   std::uint64_t edgeLabel(std::int32_t e) const { return Rng(seed_ ^ static_cast<std::uint64_t>(e)).next() | 1; }
   void add(std::array<std::int32_t, 3> edges, std::int32_t top, std::int32_t hole, std::int32_t hole2,
            std::int32_t extra);
-  bool inSubtree(std::int32_t v, std::int32_t root) const {
-    return root >= 0 && pre_[at(v)] >= pre_[at(root)] && pre_[at(v)] < pre_[at(root)] + size_[at(root)];
-  }
+  template <class Reach, class Labels>
+  void splitBelow(std::int32_t u, std::int32_t meet, const Reach& reach, const Labels& labels);
+  // Positions: whether p lies in the subtree at root.
+  bool inSubtree(std::int32_t p, std::int32_t root) const { return root >= 0 && p >= root && p < root + size_[at(root)]; }
   template <class Visit>
   void forEachWithLabel(std::uint64_t label, Visit visit) const;
   std::int32_t lowestCommonAncestor(std::int32_t x, std::int32_t y) const;
-  std::int32_t treeEdge(std::int32_t v) const { return parentEdge_[at(v)]; }
 
   std::int32_t n_ = 0;
   std::int32_t m_ = 0;
   std::int64_t work_ = 0;
   std::uint64_t seed_ = 0;
-  // The depth-first tree: parent, parent edge, preorder position, vertex at each position,
-  // depth and subtree order of each vertex.
-  std::vector<std::int32_t> parent_, parentEdge_, pre_, vertexAt_, depth_, size_;
-  // Back edges as (lower end, upper end, edge number).
+  // The depth-first tree: each vertex's preorder position and the vertex at each position; by
+  // position, the parent's position, the edge to it, the depth and the subtree's order.
+  std::vector<std::int32_t> pre_, vertexAt_, up_, treeEdge_, depth_, size_;
+  // Back edges as (lower end, upper end, edge number), ends by position.
   std::vector<std::array<std::int32_t, 3>> back_;
   // Of the back edges leaving each subtree: XOR of labels (the tree edge's label), count, and
   // sums of edge numbers and their squares (to name the edges when there are one or two).
@@ -85,8 +86,12 @@ class ThreeCutFinder {
   // Per subtree: the depth of the deepest vertex a back edge leaving it reaches, and the lowest
   // common ancestor of those edges' lower ends.
   std::vector<std::int32_t> highDepth_, meeting_;
-  // Tree edge labels: open addressing from label to the vertex below the edge, chained.
-  std::vector<std::int32_t> table_, chain_;
+  // Tree edge labels: open addressing from label to the position below the edge, chained.
+  std::vector<std::pair<std::uint64_t, std::int32_t>> table_;
+  std::vector<std::int32_t> chain_;
+  // A bit per label value class (the labels' top bits), set for the tree edges' labels.
+  std::vector<std::uint64_t> present_;
+  static constexpr int kPresentShift = 20;
   std::size_t tableMask_ = 0;
   // Minimum (depth, position) over preorder runs: lowest common ancestors.
   std::vector<std::uint64_t> depthTree_;
