@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <limits>
 #include <tuple>
 #include <utility>
 
@@ -61,25 +62,23 @@ class CutFinder {
   }
 
   // Sets of four edges whose labels XOR to zero, found as two pairs of near edges with equal
-  // XOR; at most combosPerKey sets per value. A first pass over the pairs marks the XOR values
-  // seen twice in a bitmap (about a thousand bits a start edge), and only the pairs with such a value
-  // are kept and sorted: O(m * b) time, O(m) memory and the few kept pairs.
-  bool collectFour(std::int32_t radius, std::int32_t combosPerKey, const std::vector<char>* startAt,
-                   const Deadline& deadline, std::vector<Candidate>& out) {
-    struct Pair {
-      std::uint64_t key;
-      std::int32_t a, b;
+  // XOR. The pairs are met in the order of their first edges (the graph is numbered depth-first,
+  // so a piece's edges come close together), and each is looked up among those of the last two
+  // windows of kWindowStarts start edges: a table that stays in cache, where a table of every
+  // pair would miss it at every probe. A cut whose two pairs start further apart is not seen.
+  // O(m * b) time, memory fixed by the window (b = edges of a ball of `radius` steps).
+  bool collectFour(std::int32_t radius, const std::vector<char>* startAt, const Deadline& deadline,
+                   std::vector<Candidate>& out) {
+    static constexpr std::int32_t kNever = std::numeric_limits<std::int32_t>::min() / 2;
+    struct Slot {
+      std::uint64_t key = 0;
+      std::int32_t a = -1, b = -1, window = kNever;
     };
-    constexpr std::size_t kBitsPerEdge = 1024;
-    std::size_t starts = at(m_);
-    if (startAt != nullptr) {
-      starts = 0;
-      for (std::int32_t e = 0; e < m_; ++e) starts += (*startAt)[at(index_.first[at(e)])] != 0 ? 1U : 0U;
-    }
-    // Sized by the edges the pairs start from, so that a search near a few changes stays small.
-    const std::size_t bits = std::bit_ceil(std::max<std::size_t>(starts, 64) * kBitsPerEdge);
-    const int shift = 64 - std::countr_zero(bits);
-    std::vector<std::uint64_t> seen(bits / 64, 0), twice(bits / 64, 0);
+    constexpr std::int32_t kWindowStarts = 512;
+    // Pairs a start edge makes on a graph of degree at most 3: at most the edges of its ball.
+    const std::size_t pairsPerStart = 3 * (std::size_t{1} << std::min(radius, 16));
+    std::vector<Slot> table(std::bit_ceil(4 * kWindowStarts * pairsPerStart));
+    const std::size_t mask = table.size() - 1;
     // Two edges at one vertex XOR to the label of its third edge (or to zero at a vertex of
     // degree two): with a second pair they would make a 3-edge cut plus an edge, or the four
     // edges around one edge; neither is a piece worth its own reduction.
@@ -87,41 +86,27 @@ class CutFinder {
       return index_.first[at(a)] == index_.first[at(b)] || index_.first[at(a)] == index_.second[at(b)] ||
              index_.second[at(a)] == index_.first[at(b)] || index_.second[at(a)] == index_.second[at(b)];
     };
-    bool complete = forEachNearPair(radius, startAt, deadline, [&](std::int32_t a, std::int32_t b) {
-      if (adjacent(a, b)) return;
-      const std::uint64_t key = label_[at(a)] ^ label_[at(b)];
-      const std::uint64_t slot = key >> shift, bit = std::uint64_t{1} << (slot & 63);
-      if ((seen[slot >> 6] & bit) != 0) twice[slot >> 6] |= bit;
-      seen[slot >> 6] |= bit;
-    });
-    std::vector<Pair> pairs;
-    complete = complete && forEachNearPair(radius, startAt, deadline, [&](std::int32_t a, std::int32_t b) {
-      const std::uint64_t key = label_[at(a)] ^ label_[at(b)];
-      const std::uint64_t slot = key >> shift;
-      // 0: a 2-edge cut, found by collectTwo.
-      if (key != 0 && (twice[slot >> 6] >> (slot & 63) & 1) != 0 && !adjacent(a, b)) pairs.push_back({key, std::min(a, b), std::max(a, b)});
-    });
-    if (!complete) return false;
-    const auto tie = [](const Pair& x) { return std::tie(x.key, x.a, x.b); };
-    std::sort(pairs.begin(), pairs.end(), [&](const Pair& x, const Pair& y) { return tie(x) < tie(y); });
-    pairs.erase(std::unique(pairs.begin(), pairs.end(), [&](const Pair& x, const Pair& y) { return tie(x) == tie(y); }),
-                pairs.end());
-    for (std::size_t i = 0; i < pairs.size();) {
-      std::size_t j = i;
-      while (j < pairs.size() && pairs[j].key == pairs[i].key) ++j;
-      std::int32_t combos = 0;
-      for (std::size_t x = i; x < j && combos < combosPerKey; ++x) {
-        for (std::size_t y = x + 1; y < j && combos < combosPerKey; ++y) {
-          Candidate four{pairs[x].a, pairs[x].b, pairs[y].a, pairs[y].b};
-          std::sort(four.begin(), four.end());
-          if (std::adjacent_find(four.begin(), four.end()) != four.end()) continue;
-          out.push_back(four);
-          ++combos;
-        }
+    std::int32_t lastStart = -1, starts = 0, window = 0;
+    return forEachNearPair(radius, startAt, deadline, [&](std::int32_t a, std::int32_t b) {
+      if (a != lastStart) {
+        lastStart = a;
+        if (++starts == kWindowStarts) starts = 0, ++window;
       }
-      i = j;
-    }
-    return true;
+      const std::uint64_t key = label_[at(a)] ^ label_[at(b)];
+      if (key == 0 || adjacent(a, b)) return;  // 0: a 2-edge cut, found by collectTwo
+      const std::int32_t lo = std::min(a, b), hi = std::max(a, b);
+      std::size_t h = mix64(key) & mask;
+      // A slot of an older window counts as empty.
+      for (; table[h].window >= window - 1 && table[h].key != key; h = (h + 1) & mask) {
+      }
+      Slot& slot = table[h];
+      if (slot.window >= window - 1 && slot.a != lo && slot.b != hi && slot.a != hi && slot.b != lo) {
+        Candidate four{slot.a, slot.b, lo, hi};
+        std::sort(four.begin(), four.end());
+        out.push_back(four);
+      }
+      slot = {key, lo, hi, window};
+    });
   }
 
   // The candidate for the given edge ends, unless one of the edges is gone.
@@ -367,9 +352,9 @@ std::vector<EdgeCut> findFourEdgeCuts(const SimpleGraph& g, const FourCutSearch&
   if (!finder.prepare(g, seed, deadline)) return {};
   if (hints != nullptr) {
     const std::vector<char> startAt = finder.near(hints->changedNear, search.radius);
-    finder.collectFour(search.radius, search.combosPerKey, &startAt, deadline, candidates);
+    finder.collectFour(search.radius, &startAt, deadline, candidates);
   } else {
-    finder.collectFour(search.radius, search.combosPerKey, nullptr, deadline, candidates);
+    finder.collectFour(search.radius, nullptr, deadline, candidates);
   }
   std::vector<EdgeCut> cuts = confirmed(finder, candidates, hints, search.minSide, search.maxSide, deadline);
   // Hints may hold 2- and 3-edge cuts' ends too: only the 4-edge cuts are this search's.

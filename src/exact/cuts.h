@@ -5,9 +5,9 @@
 // search: O(m log m) for the labels and 2-edge cut classes; the 3-edge cuts over every pair of
 // edges, O(m^2) probes (the reference the reduction's linear search, three_cuts.h, is tested
 // against), plus O(smaller side) per confirmed candidate. 4-edge cuts come from two pairs of near
-// edges with equal XOR: O(m * b log(m * b)) time and O(m * b) memory (b = edges of a ball of
-// `radius` steps; only near the changed vertices when hints are given), on graphs of degree at
-// most 3 only.
+// edges with equal XOR met close together in edge order: O(m * b) time and memory fixed by a
+// window (b = edges of a ball of `radius` steps; only near the changed vertices when hints are
+// given), on graphs of degree at most 3 only.
 #pragma once
 
 #include <array>
@@ -46,8 +46,6 @@ struct FourCutSearch {
   std::int32_t maxSide = settingDefault<std::int32_t>(Setting::FourCutMaxSide);
   // The two pairs of a cut's edges (any of its three pairings) lie within this many steps.
   std::int32_t radius = settingDefault<std::int32_t>(Setting::FourCutRadius);
-  // Sets tried per XOR value shared by several pairs.
-  std::int32_t combosPerKey = settingDefault<std::int32_t>(Setting::FourCutCombos);
   bool operator==(const FourCutSearch&) const = default;
 };
 

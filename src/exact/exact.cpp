@@ -102,7 +102,7 @@ bool ExactSolver::shortSearchFirst(Pass& pass) {
   const Answer answer = shortSearch(g, briefRotationSteps(g), pass.cycle, stage);
   // The brief rotation attempt is not the short search the later stages would repeat.
   pass.shortSearched = g.order() < options_.earlyRotationOrder;
-  pass.briefSearched = briefRotationSteps(g) == options_.briefRotationStepsPerVertex * g.order();
+  pass.briefSearched = true;
   return settle(pass, stage, answer);
 }
 
@@ -162,18 +162,16 @@ bool ExactSolver::reduceCuts(Pass& pass) {
 }
 
 // The 4-edge cuts cost a search of near edge pairs and up to nine decisions a piece: they are
-// looked for only when a brief search of what the smaller cuts leave, with its whole budget (the
-// first attempt on a large input is capped), finds no cycle; the full rotation budget is kept for
-// the core that is left after them. A brief search that settles the core ends the reduction
-// (Reduced, with pass.answer set).
+// looked for only when a brief search of what the smaller cuts leave finds no cycle; the full
+// rotation budget is kept for the core that is left after them. A brief search that settles the
+// core ends the reduction (Reduced, with pass.answer set).
 CutReducer::Outcome ExactSolver::reduceFurther(Pass& pass) {
   CutReducer& reducer = reducer_;
   if (!options_.cuts.fourEdgeCuts || reducer.core().order() < options_.fourCutMinOrder) return CutReducer::Outcome::Reduced;
   // The brief search already failed on the input, while the core is still the input.
   if (!(pass.briefSearched && reducer.stats().piecesDecided == 0)) {
     Stage stage = Stage::None;
-    const std::int64_t steps = options_.briefRotationStepsPerVertex * reducer.core().order();
-    const Answer answer = shortSearch(reducer.core(), steps, pass.cycle, stage);
+    const Answer answer = shortSearch(reducer.core(), briefRotationSteps(reducer.core()), pass.cycle, stage);
     if (settle(pass, stage, answer)) return CutReducer::Outcome::Reduced;
   }
   const std::int32_t piecesBefore = reducer.stats().piecesDecided;

@@ -108,7 +108,7 @@ class ExactSolver {
     bool smallSearched = false;      // the small-graph search ran on *graph and did not answer
     bool conditionsChecked = false;  // *graph passed the necessary conditions
     bool shortSearched = false;      // the short search of *graph found no cycle
-    bool briefSearched = false;      // the brief rotation attempt, uncapped, found no cycle in *graph
+    bool briefSearched = false;      // the brief rotation attempt found no cycle in *graph
     std::vector<std::int32_t> blockedSide;  // of the input, from the cut reduction's refusal
   };
 

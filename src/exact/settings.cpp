@@ -65,7 +65,6 @@ ExactSolver::Options solverOptions(std::span<const std::int64_t> values) {
   get(Setting::FourCutMinSide, cuts.fourSearch.minSide);
   get(Setting::FourCutMaxSide, cuts.fourSearch.maxSide);
   get(Setting::FourCutRadius, cuts.fourSearch.radius);
-  get(Setting::FourCutCombos, cuts.fourSearch.combosPerKey);
   FrontierSearch::Options& frontier = o.frontier;
   get(Setting::FrontierMaxWidth, frontier.maxWidth);
   get(Setting::FrontierStatesPerVertex, frontier.statesPerVertex);

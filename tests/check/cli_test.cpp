@@ -139,7 +139,7 @@ TEST(CheckTool, StatsSetAndListSettings) {
   const auto list = runCheckTool({"--list-settings"});
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(split(list.out, '\n').size(), exact::settingsTable().size() + 1);
-  EXPECT_NE(list.out.find("\nfour-cut-radius\t5\t0\t16\t"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("\nfour-cut-radius\t4\t0\t16\t"), std::string::npos) << list.out;
   const struct {
     std::string value, inErr;
   } bad[] = {{"four-cut-radius=17", "--set: setting four-cut-radius must be in [0, 16]"},
