@@ -271,7 +271,7 @@ Answer ExactSolver::rotations(const SimpleGraph& g, std::int64_t stepsPerVertex,
   StageWork& work = stats_.stages[at(static_cast<std::int64_t>(Stage::Rotations))];
   ++work.runs;
   std::int64_t steps = 0;
-  const bool found = rotationExtensionCycle(g, stepsPerVertex * g.order(), rng_, *deadline_, cycle, &steps);
+  const bool found = rotationExtensionCycle(g, stepsPerVertex * g.order(), rng_, *deadline_, cycle, &steps, options_.rotation);
   work.work += steps;
   if (!found) return Answer::Unknown;
   ++stats_.rotationCycles;

@@ -6,14 +6,6 @@ namespace bicubic::exact {
 
 namespace {
 
-// Dead ends between two jumps back (times the Luby sequence's term), and decisions undone by a
-// jump (the same).
-// (Measured on random cubic and cubic bipartite graphs of 10^5 to 10^6 vertices: 64 and 1024 beat
-// 16/256, 16/4096, 256/64 and 256/8192.)
-constexpr std::int64_t kFailuresPerRun = 64;
-constexpr std::int64_t kDecisionsPerJump = 1024;
-// Above any count of ways on, so that a path end always wins over a lone vertex.
-constexpr std::int32_t kLoneNeighbourPenalty = 4;
 // What a decision or a dead end counts for with the deadline poller: the clock is read about every
 // thousand of them, since a dead end near the end of a descent can undo thousands of assignments.
 constexpr std::int64_t kDecisionWork = kPollWork >> 10;
@@ -32,7 +24,8 @@ std::int64_t luby(std::int64_t i) {  // 1, 1, 2, 1, 1, 2, 4, ... for i = 1, 2, .
 
 class ForcedSearch {
  public:
-  ForcedSearch(const SimpleGraph& g, Rng& rng, const Deadline& deadline) : n_(g.order()), rng_(rng), poller_(deadline) {
+  ForcedSearch(const SimpleGraph& g, Rng& rng, const Deadline& deadline, const ForcedSearchOptions& options)
+      : n_(g.order()), rng_(rng), poller_(deadline), options_(options) {
     index_.build(g);
     m_ = index_.edgeCount();
   }
@@ -82,6 +75,7 @@ class ForcedSearch {
   std::int32_t n_, m_ = 0;
   Rng& rng_;
   DeadlinePoller poller_;
+  ForcedSearchOptions options_;
   EdgeIndex index_;
   std::vector<EdgeState> state_;
   std::vector<std::int8_t> inDegree_, usable_;
@@ -209,7 +203,7 @@ std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
       const std::int32_t f = index_.edgeOf[at(k)];
       score += f != e && state_[at(f)] == EdgeState::Unknown && inDegree_[at(index_.other(f, w))] == 0 ? 1 : 0;
     }
-    if (inDegree_[at(w)] != 1) score += kLoneNeighbourPenalty;
+    if (inDegree_[at(w)] != 1) score += options_.loneNeighbourPenalty;
     if (best < 0 || score < bestScore || (score == bestScore && (rng_.next() & 1))) {
       best = e;
       bestScore = score;
@@ -248,9 +242,9 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
     }
     while (!ok) {
       if (++failures >= maxFailures || decisions_.empty() || outOfTime()) return false;
-      if (++runFailures > kFailuresPerRun * luby(jumps)) {
+      if (++runFailures > options_.failuresPerRun * luby(jumps)) {
         runFailures = 0;
-        const auto back = static_cast<std::size_t>(kDecisionsPerJump * luby(jumps++));
+        const auto back = static_cast<std::size_t>(options_.decisionsPerJump * luby(jumps++));
         const std::size_t keep = decisions_.size() > back ? decisions_.size() - back : 0;
         if (keep == 0) {
           undoTo(base);
@@ -314,10 +308,10 @@ bool suitsForcedSearch(const SimpleGraph& g) {
 }
 
 bool forcedPathCycle(const SimpleGraph& g, std::int64_t maxFailures, Rng& rng, const Deadline& deadline,
-                     std::vector<std::int32_t>& cycle) {
+                     std::vector<std::int32_t>& cycle, const ForcedSearchOptions& options) {
   cycle.clear();
   if (!suitsForcedSearch(g) || deadline.expired()) return false;
-  ForcedSearch search(g, rng, deadline);
+  ForcedSearch search(g, rng, deadline, options);
   const bool found = search.run(maxFailures, cycle);
   if (!found) cycle.clear();
   return found;

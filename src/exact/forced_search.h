@@ -11,15 +11,27 @@
 
 #include "exact/deadline.h"
 #include "exact/rng.h"
+#include "exact/settings.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
+
+struct ForcedSearchOptions {
+  // Dead ends between two jumps back, and decisions undone by a jump (each times the Luby
+  // sequence's term).
+  std::int64_t failuresPerRun = settingDefault(Setting::ForcedFailuresPerRun);
+  std::int64_t decisionsPerJump = settingDefault(Setting::ForcedDecisionsPerJump);
+  // What a neighbour that is not a path end costs in the choice of the next edge; above any
+  // count of ways on, a path end always wins over a lone vertex.
+  std::int32_t loneNeighbourPenalty = settingDefault<std::int32_t>(Setting::ForcedLoneNeighbourPenalty);
+  bool operator==(const ForcedSearchOptions&) const = default;
+};
 
 // Whether every vertex has degree 2 or 3: the graphs this search takes.
 bool suitsForcedSearch(const SimpleGraph& g);
 
 // Tries within maxFailures dead ends in all; on success cycle holds the vertices in cycle order.
 bool forcedPathCycle(const SimpleGraph& g, std::int64_t maxFailures, Rng& rng, const Deadline& deadline,
-                     std::vector<std::int32_t>& cycle);
+                     std::vector<std::int32_t>& cycle, const ForcedSearchOptions& options = {});
 
 }  // namespace bicubic::exact

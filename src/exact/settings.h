@@ -54,6 +54,11 @@ enum class Setting {
   OrderImproveMaxWidth,
   RestartBase,
   FlowCheckOrder,
+  RandomRotationOrder,
+  StepsPerForcedFailure,
+  ForcedFailuresPerRun,
+  ForcedDecisionsPerJump,
+  ForcedLoneNeighbourPenalty,
 };
 
 namespace settings_detail {
@@ -128,8 +133,19 @@ inline constexpr std::array kSettings{
                 "nodes of the backtracking's first restart budget (0: one unrestarted search)"},
     SettingInfo{"flow-check-order", 2000, 0, settings_detail::kOrders,
                 "the backtracking's 2-factor check runs on bipartite graphs up to this order"},
+    SettingInfo{"random-rotation-order", 5000, 0, settings_detail::kOrders,
+                "from this order on the rotations keep the path in a tree, rotate at random when stuck, "
+                "and the forced-edge search runs first"},
+    SettingInfo{"steps-per-forced-failure", 256, 1, settings_detail::kCounts,
+                "rotation steps of the budget per dead end of the forced-edge search"},
+    SettingInfo{"forced-failures-per-run", 64, 1, settings_detail::kCounts,
+                "dead ends of the forced-edge search between jumps back (times the Luby term)"},
+    SettingInfo{"forced-decisions-per-jump", 1024, 1, settings_detail::kCounts,
+                "decisions a jump of the forced-edge search undoes (times the Luby term)"},
+    SettingInfo{"forced-lone-neighbour-penalty", 4, 0, 1000,
+                "weight against a lone vertex (not a path end) as the forced-edge search's next step"},
 };
-inline constexpr int kSettingCount = static_cast<int>(Setting::FlowCheckOrder) + 1;
+inline constexpr int kSettingCount = static_cast<int>(Setting::ForcedLoneNeighbourPenalty) + 1;
 static_assert(kSettings.size() == static_cast<std::size_t>(kSettingCount), "one row per Setting");
 
 constexpr const SettingInfo& settingRow(Setting s) { return kSettings[static_cast<std::size_t>(s)]; }
