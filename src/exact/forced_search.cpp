@@ -1,5 +1,8 @@
 #include "exact/forced_search.h"
 
+#include <algorithm>
+#include <span>
+
 #include "exact/index.h"
 
 namespace bicubic::exact {
@@ -25,7 +28,7 @@ std::int64_t luby(std::int64_t i) {  // 1, 1, 2, 1, 1, 2, 4, ... for i = 1, 2, .
 class ForcedSearch {
  public:
   ForcedSearch(const SimpleGraph& g, Rng& rng, const Deadline& deadline, const ForcedSearchOptions& options)
-      : n_(g.order()), rng_(rng), poller_(deadline), options_(options) {
+      : n_(g.order()), rng_(rng), deadline_(deadline), poller_(deadline), options_(options) {
     index_.build(g);
     m_ = index_.edgeCount();
   }
@@ -71,9 +74,14 @@ class ForcedSearch {
   }
   bool outOfTime() { return poller_.expired(kDecisionWork); }
   void listCycle(std::vector<std::int32_t>& cycle) const;
+  bool searchRemainder(std::vector<std::int32_t>& cycle);
+  void expandRemainder(std::span<const std::int32_t> inner, std::span<const std::int32_t> original,
+                       std::vector<std::int32_t>& cycle) const;
+  std::int32_t inNeighbour(std::int32_t v, std::int32_t not1) const;
 
   std::int32_t n_, m_ = 0;
   Rng& rng_;
+  const Deadline& deadline_;
   DeadlinePoller poller_;
   ForcedSearchOptions options_;
   EdgeIndex index_;
@@ -84,6 +92,8 @@ class ForcedSearch {
   std::vector<Undo> trail_;
   std::vector<Decision> decisions_;
   std::int32_t inCount_ = 0;
+  std::int32_t interior_ = 0;  // vertices with two chosen edges
+  bool remainderTried_ = false;  // since the last jump
   std::int32_t anchor_ = 0;  // an end of the path being grown; the search extends its partner
 };
 
@@ -100,6 +110,8 @@ void ForcedSearch::reset() {
   decisions_.clear();
   queue_.clear();
   inCount_ = 0;
+  interior_ = 0;
+  remainderTried_ = false;
   anchor_ = 0;
 }
 
@@ -113,6 +125,7 @@ bool ForcedSearch::setIn(std::int32_t e) {
   state_[at(e)] = EdgeState::In;
   trail_.push_back({-e - 1, 0});
   ++inDegree_[at(u)], ++inDegree_[at(v)], ++inCount_;
+  interior_ += (inDegree_[at(u)] == 2 ? 1 : 0) + (inDegree_[at(v)] == 2 ? 1 : 0);
   if (!closes) {
     setPartner(a, b);
     setPartner(b, a);
@@ -181,6 +194,7 @@ void ForcedSearch::undoTo(std::size_t size) {
     const std::int32_t e = -u.vertex - 1;
     const std::int32_t a = index_.first[at(e)], b = index_.second[at(e)];
     if (state_[at(e)] == EdgeState::In) {
+      interior_ -= (inDegree_[at(a)] == 2 ? 1 : 0) + (inDegree_[at(b)] == 2 ? 1 : 0);
       --inDegree_[at(a)], --inDegree_[at(b)], --inCount_;
     } else {
       ++usable_[at(a)], ++usable_[at(b)];
@@ -234,6 +248,12 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       listCycle(cycle);
       return true;
     }
+    if (!remainderTried_ && n_ - interior_ <= n_ / options_.remainderShare &&
+        n_ - interior_ >= options_.remainderMinOrder) {
+      remainderTried_ = true;
+      if (searchRemainder(cycle)) return true;
+      if (outOfTime()) return false;
+    }
     const std::int32_t e = chooseEdge(partner_[at(anchor_)]);
     bool ok = false;
     if (e >= 0) {
@@ -244,6 +264,7 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       if (++failures >= maxFailures || decisions_.empty() || outOfTime()) return false;
       if (++runFailures > options_.failuresPerRun * luby(jumps)) {
         runFailures = 0;
+        remainderTried_ = false;
         const auto back = static_cast<std::size_t>(options_.decisionsPerJump * luby(jumps++));
         const std::size_t keep = decisions_.size() > back ? decisions_.size() - back : 0;
         if (keep == 0) {
@@ -276,6 +297,78 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
 void ForcedSearch::pickAnchor() {
   anchor_ = static_cast<std::int32_t>(rng_.below(static_cast<std::uint32_t>(n_)));
   while (inDegree_[at(anchor_)] == 2) anchor_ = anchor_ + 1 == n_ ? 0 : anchor_ + 1;
+}
+
+// What is left of the graph, as a graph of its own: the vertices not yet passed through (path
+// ends and lone vertices), the undecided edges among them, and one vertex of degree 2 standing for
+// each path between two ends (so that its two ends are joined through it). Its Hamiltonian cycles
+// are those of the whole graph that keep every choice made so far; being a few per cent of the
+// graph, it is searched with fresh starts far more cheaply than the whole state is jumped around.
+bool ForcedSearch::searchRemainder(std::vector<std::int32_t>& cycle) {
+  std::vector<std::int32_t> id(at(n_), -1), original;
+  for (std::int32_t v = 0; v < n_; ++v) {
+    if (inDegree_[at(v)] == 2) continue;
+    id[at(v)] = static_cast<std::int32_t>(original.size());
+    original.push_back(v);
+  }
+  const auto alive = static_cast<std::int32_t>(original.size());
+  std::int32_t paths = 0;
+  for (std::int32_t v : original) paths += inDegree_[at(v)] == 1 && v < partner_[at(v)] ? 1 : 0;
+  SimpleGraph rest(alive + paths);
+  std::int32_t next = alive;
+  for (std::int32_t v : original) {
+    for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
+      const std::int32_t e = index_.edgeOf[at(k)];
+      const std::int32_t w = index_.other(e, v);
+      if (state_[at(e)] == EdgeState::Unknown && v < w) rest.addNewEdge(id[at(v)], id[at(w)]);
+    }
+    if (inDegree_[at(v)] == 1 && v < partner_[at(v)]) {
+      rest.addNewEdge(id[at(v)], next);
+      rest.addNewEdge(next++, id[at(partner_[at(v)])]);
+    }
+  }
+  std::vector<std::int32_t> inner;
+  ForcedSearchOptions options = options_;
+  const std::int64_t budget = std::max<std::int64_t>(options_.failuresPerRun, rest.order() / options_.remainderShare);
+  if (!forcedPathCycle(rest, budget, rng_, deadline_, inner, options)) return false;
+  expandRemainder(inner, original, cycle);
+  return true;
+}
+
+// The other chosen edge's end at v than not1 (-1 for none), v having at least one chosen edge.
+std::int32_t ForcedSearch::inNeighbour(std::int32_t v, std::int32_t not1) const {
+  for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
+    const std::int32_t e = index_.edgeOf[at(k)];
+    const std::int32_t w = index_.other(e, v);
+    if (state_[at(e)] == EdgeState::In && w != not1) return w;
+  }
+  return -1;
+}
+
+// The remainder's cycle with each stand-in vertex replaced by the inside of its path, walked from
+// the end the cycle arrives at.
+void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::span<const std::int32_t> original,
+                                   std::vector<std::int32_t>& cycle) const {
+  cycle.clear();
+  const auto alive = static_cast<std::int32_t>(original.size());
+  const auto k = inner.size();
+  for (std::size_t i = 0; i < k; ++i) {
+    const std::int32_t x = inner[i];
+    if (x < alive) {
+      cycle.push_back(original[at(x)]);
+      continue;
+    }
+    // A stand-in sits between the two ends of its path; the previous one in the cycle is where it
+    // is entered.
+    const std::int32_t from = original[at(inner[(i + k - 1) % k])];
+    std::int32_t previous = from, v = inNeighbour(from, -1);
+    while (inDegree_[at(v)] == 2) {
+      cycle.push_back(v);
+      const std::int32_t w = inNeighbour(v, previous);
+      previous = v;
+      v = w;
+    }
+  }
 }
 
 void ForcedSearch::listCycle(std::vector<std::int32_t>& cycle) const {

@@ -24,6 +24,10 @@ struct ForcedSearchOptions {
   // What a neighbour that is not a path end costs in the choice of the next edge; above any
   // count of ways on, a path end always wins over a lone vertex.
   std::int32_t loneNeighbourPenalty = settingDefault<std::int32_t>(Setting::ForcedLoneNeighbourPenalty);
+  // Once at most 1/remainderShare of the vertices (and at least remainderMinOrder) are left
+  // unpassed, what is left is searched as a graph of its own first.
+  std::int64_t remainderShare = settingDefault(Setting::ForcedRemainderShare);
+  std::int32_t remainderMinOrder = settingDefault<std::int32_t>(Setting::ForcedRemainderMinOrder);
   bool operator==(const ForcedSearchOptions&) const = default;
 };
 

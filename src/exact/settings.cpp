@@ -90,6 +90,8 @@ ExactSolver::Options solverOptions(std::span<const std::int64_t> values) {
   get(Setting::ForcedFailuresPerRun, rotation.forced.failuresPerRun);
   get(Setting::ForcedDecisionsPerJump, rotation.forced.decisionsPerJump);
   get(Setting::ForcedLoneNeighbourPenalty, rotation.forced.loneNeighbourPenalty);
+  get(Setting::ForcedRemainderShare, rotation.forced.remainderShare);
+  get(Setting::ForcedRemainderMinOrder, rotation.forced.remainderMinOrder);
   return o;
 }
 

@@ -59,6 +59,8 @@ enum class Setting {
   ForcedFailuresPerRun,
   ForcedDecisionsPerJump,
   ForcedLoneNeighbourPenalty,
+  ForcedRemainderShare,
+  ForcedRemainderMinOrder,
 };
 
 namespace settings_detail {
@@ -144,8 +146,13 @@ inline constexpr std::array kSettings{
                 "decisions a jump of the forced-edge search undoes (times the Luby term)"},
     SettingInfo{"forced-lone-neighbour-penalty", 4, 0, 1000,
                 "weight against a lone vertex (not a path end) as the forced-edge search's next step"},
+    SettingInfo{"forced-remainder-share", 8, 1, 1'000'000,
+                "the forced-edge search searches what is left as a graph of its own once at most 1/this of "
+                "the vertices are left"},
+    SettingInfo{"forced-remainder-min-order", 2000, 3, settings_detail::kOrders,
+                "the forced-edge search searches what is left on its own only from this many vertices"},
 };
-inline constexpr int kSettingCount = static_cast<int>(Setting::ForcedLoneNeighbourPenalty) + 1;
+inline constexpr int kSettingCount = static_cast<int>(Setting::ForcedRemainderMinOrder) + 1;
 static_assert(kSettings.size() == static_cast<std::size_t>(kSettingCount), "one row per Setting");
 
 constexpr const SettingInfo& settingRow(Setting s) { return kSettings[static_cast<std::size_t>(s)]; }
