@@ -31,9 +31,15 @@ class ForcedSearch {
       : n_(g.order()), rng_(rng), deadline_(deadline), poller_(deadline), options_(options) {
     index_.build(g);
     m_ = index_.edgeCount();
+    // The other end of each slot, beside the slot: the walks read it without touching the edge.
+    nbr_.resize(index_.edgeOf.size());
+    for (std::int32_t v = 0; v < n_; ++v) {
+      for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) nbr_[at(k)] = index_.other(index_.edgeOf[at(k)], v);
+    }
   }
 
   bool run(std::int64_t maxFailures, std::vector<std::int32_t>& cycle);
+  std::int64_t failures() const { return failures_; }
 
  private:
   struct Decision {
@@ -66,18 +72,19 @@ class ForcedSearch {
   }
   std::int32_t chooseEdge(std::int32_t tip);
   void pickAnchor();
+  void matchDrops();
+  void jumpBack(std::size_t base, std::int64_t jump);
   std::int32_t edgeBetween(std::int32_t a, std::int32_t b) const {
     for (std::int32_t i = index_.start[at(a)]; i < index_.start[at(a) + 1]; ++i) {
-      if (index_.other(index_.edgeOf[at(i)], a) == b) return index_.edgeOf[at(i)];
+      if (nbr_[at(i)] == b) return index_.edgeOf[at(i)];
     }
     return -1;
   }
   bool outOfTime() { return poller_.expired(kDecisionWork); }
   void listCycle(std::vector<std::int32_t>& cycle) const;
-  bool searchRemainder(std::vector<std::int32_t>& cycle);
+  bool searchRemainder(std::int64_t maxFailures, std::vector<std::int32_t>& cycle);
   void expandRemainder(std::span<const std::int32_t> inner, std::span<const std::int32_t> original,
                        std::vector<std::int32_t>& cycle) const;
-  std::int32_t inNeighbour(std::int32_t v, std::int32_t not1) const;
 
   std::int32_t n_, m_ = 0;
   Rng& rng_;
@@ -85,8 +92,13 @@ class ForcedSearch {
   DeadlinePoller poller_;
   ForcedSearchOptions options_;
   EdgeIndex index_;
+  std::vector<std::int32_t> nbr_;
   std::vector<EdgeState> state_;
   std::vector<std::int8_t> inDegree_, usable_;
+  std::vector<std::int32_t> mate_;  // the edge a vertex is to drop in a 2-factor kept as a guide, or -1
+  std::vector<std::int32_t> bfs_;
+  std::vector<std::int8_t> free_;
+  std::vector<std::int32_t> link_;  // the XOR of a vertex's neighbours over chosen edges
   std::vector<std::int32_t> partner_;  // the other end of the path a path end (or lone vertex) is on
   std::vector<std::int32_t> queue_;
   std::vector<Undo> trail_;
@@ -94,12 +106,14 @@ class ForcedSearch {
   std::int32_t inCount_ = 0;
   std::int32_t interior_ = 0;  // vertices with two chosen edges
   bool remainderTried_ = false;  // since the last jump
+  std::int64_t failures_ = 0;  // dead ends met, those of the searches of what was left included
   std::int32_t anchor_ = 0;  // an end of the path being grown; the search extends its partner
 };
 
 void ForcedSearch::reset() {
   state_.assign(at(m_), EdgeState::Unknown);
   inDegree_.assign(at(n_), 0);
+  link_.assign(at(n_), 0);
   usable_.resize(at(n_));
   partner_.resize(at(n_));
   for (std::int32_t v = 0; v < n_; ++v) {
@@ -125,6 +139,7 @@ bool ForcedSearch::setIn(std::int32_t e) {
   state_[at(e)] = EdgeState::In;
   trail_.push_back({-e - 1, 0});
   ++inDegree_[at(u)], ++inDegree_[at(v)], ++inCount_;
+  link_[at(u)] ^= v, link_[at(v)] ^= u;
   interior_ += (inDegree_[at(u)] == 2 ? 1 : 0) + (inDegree_[at(v)] == 2 ? 1 : 0);
   if (!closes) {
     setPartner(a, b);
@@ -196,6 +211,7 @@ void ForcedSearch::undoTo(std::size_t size) {
     if (state_[at(e)] == EdgeState::In) {
       interior_ -= (inDegree_[at(a)] == 2 ? 1 : 0) + (inDegree_[at(b)] == 2 ? 1 : 0);
       --inDegree_[at(a)], --inDegree_[at(b)], --inCount_;
+      link_[at(a)] ^= b, link_[at(b)] ^= a;
     } else {
       ++usable_[at(a)], ++usable_[at(b)];
     }
@@ -211,13 +227,14 @@ std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
   for (std::int32_t i = index_.start[at(tip)]; i < index_.start[at(tip) + 1]; ++i) {
     const std::int32_t e = index_.edgeOf[at(i)];
     if (state_[at(e)] != EdgeState::Unknown) continue;
-    const std::int32_t w = index_.other(e, tip);
+    const std::int32_t w = nbr_[at(i)];
     std::int32_t score = 0;
     for (std::int32_t k = index_.start[at(w)]; k < index_.start[at(w) + 1]; ++k) {
       const std::int32_t f = index_.edgeOf[at(k)];
-      score += f != e && state_[at(f)] == EdgeState::Unknown && inDegree_[at(index_.other(f, w))] == 0 ? 1 : 0;
+      score += f != e && state_[at(f)] == EdgeState::Unknown && inDegree_[at(nbr_[at(k)])] == 0 ? 1 : 0;
     }
     if (inDegree_[at(w)] != 1) score += options_.loneNeighbourPenalty;
+    if (mate_[at(tip)] == e) score += options_.guidePenalty;
     if (best < 0 || score < bestScore || (score == bestScore && (rng_.next() & 1))) {
       best = e;
       bestScore = score;
@@ -238,8 +255,11 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
     listCycle(cycle);
     return true;
   }
+  matchDrops();
   const std::size_t base = trail_.size();
-  std::int64_t failures = 0, runFailures = 0;
+  std::int64_t& failures = failures_;
+  std::int64_t runFailures = 0;
+  failures = 0;
   std::int64_t jumps = 1;
   pickAnchor();
   for (;;) {
@@ -251,8 +271,12 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
     if (!remainderTried_ && n_ - interior_ <= n_ / options_.remainderShare &&
         n_ - interior_ >= options_.remainderMinOrder) {
       remainderTried_ = true;
-      if (searchRemainder(cycle)) return true;
-      if (outOfTime()) return false;
+      if (searchRemainder(maxFailures - failures, cycle)) return true;
+      if (failures >= maxFailures || outOfTime()) return false;
+      // What is left has no cycle, or resisted: the choices that made it go too.
+      runFailures = 0;
+      jumpBack(base, jumps++);
+      continue;
     }
     const std::int32_t e = chooseEdge(partner_[at(anchor_)]);
     bool ok = false;
@@ -264,19 +288,7 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       if (++failures >= maxFailures || decisions_.empty() || outOfTime()) return false;
       if (++runFailures > options_.failuresPerRun * luby(jumps)) {
         runFailures = 0;
-        remainderTried_ = false;
-        const auto back = static_cast<std::size_t>(options_.decisionsPerJump * luby(jumps++));
-        const std::size_t keep = decisions_.size() > back ? decisions_.size() - back : 0;
-        if (keep == 0) {
-          undoTo(base);
-          decisions_.clear();
-          pickAnchor();
-        } else {
-          undoTo(decisions_[keep].trail);
-          anchor_ = decisions_[keep].anchor;
-          decisions_.resize(keep);
-        }
-        ok = true;
+        jumpBack(base, jumps++);
         break;
       }
       Decision& d = decisions_.back();
@@ -292,6 +304,82 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
   }
 }
 
+// A vertex with three usable edges drops one of them in any cycle: a perfect matching of those
+// vertices over undecided edges is the drops of a 2-factor, and the descent prefers to keep to it,
+// so that what it leaves behind still has a 2-factor (without a guide, the states it reached at a
+// few per cent of the graph left mostly had none, and were refuted only after long searches).
+// A guide only: the few vertices the greedy leaves unmatched have no preference.
+void ForcedSearch::matchDrops() {
+  mate_.assign(at(n_), -1);
+  if (options_.guidePenalty == 0) return;
+  const auto needy = [&](std::int32_t v) { return usable_[at(v)] == 3; };
+  // Karp and Sipser's order: a vertex with one free partner left takes it at once (no matching
+  // loses by that); otherwise a random vertex takes a random free partner.
+  free_.assign(at(n_), 0);
+  bfs_.clear();
+  for (std::int32_t v = 0; v < n_; ++v) {
+    if (!needy(v)) continue;
+    for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
+      const std::int32_t e = index_.edgeOf[at(k)];
+      if (state_[at(e)] == EdgeState::Unknown && needy(nbr_[at(k)])) ++free_[at(v)];
+    }
+    if (free_[at(v)] == 1) bfs_.push_back(v);
+  }
+  const auto match = [&](std::int32_t v) {
+    std::int32_t chosen = -1;
+    for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
+      const std::int32_t e = index_.edgeOf[at(k)];
+      const std::int32_t w = nbr_[at(k)];
+      if (state_[at(e)] == EdgeState::Unknown && needy(w) && mate_[at(w)] < 0 && (chosen < 0 || (rng_.next() & 1))) {
+        chosen = e;
+      }
+    }
+    if (chosen < 0) return;
+    const std::int32_t w = index_.other(chosen, v);
+    mate_[at(v)] = mate_[at(w)] = chosen;
+    for (const std::int32_t x : {v, w}) {
+      for (std::int32_t k = index_.start[at(x)]; k < index_.start[at(x) + 1]; ++k) {
+        const std::int32_t e = index_.edgeOf[at(k)];
+        const std::int32_t y = nbr_[at(k)];
+        if (state_[at(e)] != EdgeState::Unknown || !needy(y) || mate_[at(y)] >= 0) continue;
+        if (--free_[at(y)] == 1) bfs_.push_back(y);
+      }
+    }
+  };
+  const auto drain = [&] {
+    while (!bfs_.empty()) {
+      const std::int32_t v = bfs_.back();
+      bfs_.pop_back();
+      if (mate_[at(v)] < 0) match(v);
+    }
+  };
+  drain();
+  const auto offset = static_cast<std::int32_t>(rng_.below(static_cast<std::uint32_t>(n_)));
+  for (std::int32_t i = 0; i < n_; ++i) {
+    const std::int32_t v = (i + offset) % n_;
+    if (!needy(v) || mate_[at(v)] >= 0) continue;
+    match(v);
+    drain();
+  }
+}
+
+// Undoes the last decisionsPerJump times the Luby term's decisions (all of them, back to the
+// rules' own choices at base, if there are fewer), and lets the search descend again from there.
+void ForcedSearch::jumpBack(std::size_t base, std::int64_t jump) {
+  remainderTried_ = false;
+  const auto back = static_cast<std::size_t>(options_.decisionsPerJump * luby(jump));
+  const std::size_t keep = decisions_.size() > back ? decisions_.size() - back : 0;
+  if (keep == 0) {
+    undoTo(base);
+    decisions_.clear();
+    pickAnchor();
+    return;
+  }
+  undoTo(decisions_[keep].trail);
+  anchor_ = decisions_[keep].anchor;
+  decisions_.resize(keep);
+}
+
 // A path end (or a lone vertex) from a random place; one exists while the cycle is open, which
 // every caller makes sure of (inCount_ < n_).
 void ForcedSearch::pickAnchor() {
@@ -304,7 +392,7 @@ void ForcedSearch::pickAnchor() {
 // each path between two ends (so that its two ends are joined through it). Its Hamiltonian cycles
 // are those of the whole graph that keep every choice made so far; being a few per cent of the
 // graph, it is searched with fresh starts far more cheaply than the whole state is jumped around.
-bool ForcedSearch::searchRemainder(std::vector<std::int32_t>& cycle) {
+bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::int32_t>& cycle) {
   std::vector<std::int32_t> id(at(n_), -1), original;
   for (std::int32_t v = 0; v < n_; ++v) {
     if (inDegree_[at(v)] == 2) continue;
@@ -319,7 +407,7 @@ bool ForcedSearch::searchRemainder(std::vector<std::int32_t>& cycle) {
   for (std::int32_t v : original) {
     for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
       const std::int32_t e = index_.edgeOf[at(k)];
-      const std::int32_t w = index_.other(e, v);
+      const std::int32_t w = nbr_[at(k)];
       if (state_[at(e)] == EdgeState::Unknown && v < w) rest.addNewEdge(id[at(v)], id[at(w)]);
     }
     if (inDegree_[at(v)] == 1 && v < partner_[at(v)]) {
@@ -328,21 +416,13 @@ bool ForcedSearch::searchRemainder(std::vector<std::int32_t>& cycle) {
     }
   }
   std::vector<std::int32_t> inner;
-  ForcedSearchOptions options = options_;
-  const std::int64_t budget = std::max<std::int64_t>(options_.failuresPerRun, rest.order() / options_.remainderShare);
-  if (!forcedPathCycle(rest, budget, rng_, deadline_, inner, options)) return false;
+  const std::int64_t budget = std::min(maxFailures, std::max<std::int64_t>(options_.failuresPerRun, rest.order() / options_.remainderShare));
+  ForcedSearch search(rest, rng_, deadline_, options_);
+  const bool found = search.run(budget, inner);
+  failures_ += std::max<std::int64_t>(search.failures(), 1);
+  if (!found) return false;
   expandRemainder(inner, original, cycle);
   return true;
-}
-
-// The other chosen edge's end at v than not1 (-1 for none), v having at least one chosen edge.
-std::int32_t ForcedSearch::inNeighbour(std::int32_t v, std::int32_t not1) const {
-  for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
-    const std::int32_t e = index_.edgeOf[at(k)];
-    const std::int32_t w = index_.other(e, v);
-    if (state_[at(e)] == EdgeState::In && w != not1) return w;
-  }
-  return -1;
 }
 
 // The remainder's cycle with each stand-in vertex replaced by the inside of its path, walked from
@@ -361,10 +441,10 @@ void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::spa
     // A stand-in sits between the two ends of its path; the previous one in the cycle is where it
     // is entered.
     const std::int32_t from = original[at(inner[(i + k - 1) % k])];
-    std::int32_t previous = from, v = inNeighbour(from, -1);
+    std::int32_t previous = from, v = link_[at(from)];
     while (inDegree_[at(v)] == 2) {
       cycle.push_back(v);
-      const std::int32_t w = inNeighbour(v, previous);
+      const std::int32_t w = link_[at(v)] ^ previous;
       previous = v;
       v = w;
     }
@@ -374,20 +454,15 @@ void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::spa
 void ForcedSearch::listCycle(std::vector<std::int32_t>& cycle) const {
   cycle.clear();
   std::int32_t previous = -1, v = 0;
+  for (std::int32_t i = index_.start[0]; i < index_.start[1] && previous < 0; ++i) {
+    const std::int32_t e = index_.edgeOf[at(i)];
+    if (state_[at(e)] == EdgeState::In) previous = index_.other(e, 0);
+  }
   for (std::int32_t k = 0; k < n_; ++k) {
     cycle.push_back(v);
-    std::int32_t next = -1;
-    for (std::int32_t i = index_.start[at(v)]; i < index_.start[at(v) + 1]; ++i) {
-      const std::int32_t e = index_.edgeOf[at(i)];
-      const std::int32_t w = index_.other(e, v);
-      if (state_[at(e)] == EdgeState::In && w != previous) {
-        next = w;
-        break;
-      }
-    }
+    const std::int32_t next = link_[at(v)] ^ previous;
     previous = v;
     v = next;
-    if (v < 0) return;
   }
 }
 

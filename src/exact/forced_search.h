@@ -24,6 +24,9 @@ struct ForcedSearchOptions {
   // What a neighbour that is not a path end costs in the choice of the next edge; above any
   // count of ways on, a path end always wins over a lone vertex.
   std::int32_t loneNeighbourPenalty = settingDefault<std::int32_t>(Setting::ForcedLoneNeighbourPenalty);
+  // What the edge a vertex would drop in the 2-factor kept as a guide costs in that choice (above
+  // the rest: the guide leads).
+  std::int32_t guidePenalty = settingDefault<std::int32_t>(Setting::ForcedGuidePenalty);
   // Once at most 1/remainderShare of the vertices (and at least remainderMinOrder) are left
   // unpassed, what is left is searched as a graph of its own first.
   std::int64_t remainderShare = settingDefault(Setting::ForcedRemainderShare);

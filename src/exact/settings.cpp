@@ -92,6 +92,7 @@ ExactSolver::Options solverOptions(std::span<const std::int64_t> values) {
   get(Setting::ForcedLoneNeighbourPenalty, rotation.forced.loneNeighbourPenalty);
   get(Setting::ForcedRemainderShare, rotation.forced.remainderShare);
   get(Setting::ForcedRemainderMinOrder, rotation.forced.remainderMinOrder);
+  get(Setting::ForcedGuidePenalty, rotation.forced.guidePenalty);
   return o;
 }
 

@@ -61,6 +61,7 @@ enum class Setting {
   ForcedLoneNeighbourPenalty,
   ForcedRemainderShare,
   ForcedRemainderMinOrder,
+  ForcedGuidePenalty,
 };
 
 namespace settings_detail {
@@ -151,8 +152,11 @@ inline constexpr std::array kSettings{
                 "the vertices are left"},
     SettingInfo{"forced-remainder-min-order", 2000, 3, settings_detail::kOrders,
                 "the forced-edge search searches what is left on its own only from this many vertices"},
+    SettingInfo{"forced-guide-penalty", 100, 0, 1000,
+                "weight against the edge a vertex drops in the forced-edge search's guiding 2-factor "
+                "(0: no guide)"},
 };
-inline constexpr int kSettingCount = static_cast<int>(Setting::ForcedRemainderMinOrder) + 1;
+inline constexpr int kSettingCount = static_cast<int>(Setting::ForcedGuidePenalty) + 1;
 static_assert(kSettings.size() == static_cast<std::size_t>(kSettingCount), "one row per Setting");
 
 constexpr const SettingInfo& settingRow(Setting s) { return kSettings[static_cast<std::size_t>(s)]; }
