@@ -25,11 +25,27 @@ std::int64_t luby(std::int64_t i) {  // 1, 1, 2, 1, 1, 2, 4, ... for i = 1, 2, .
   return 1;
 }
 
+// Fills index.start and index.edgeOf from its edge list (first, second) on n vertices: O(n + m).
+void listEdges(std::int32_t n, EdgeIndex& index) {
+  index.start.assign(at(n) + 1, 0);
+  for (std::int32_t e = 0; e < index.edgeCount(); ++e) {
+    ++index.start[at(index.first[at(e)]) + 1];
+    ++index.start[at(index.second[at(e)]) + 1];
+  }
+  for (std::int32_t v = 0; v < n; ++v) index.start[at(v) + 1] += index.start[at(v)];
+  index.slot.assign(index.start.begin(), index.start.end() - 1);
+  index.edgeOf.resize(2 * at(index.edgeCount()));
+  for (std::int32_t e = 0; e < index.edgeCount(); ++e) {
+    index.edgeOf[at(index.slot[at(index.first[at(e)])]++)] = e;
+    index.edgeOf[at(index.slot[at(index.second[at(e)])]++)] = e;
+  }
+}
+
 class ForcedSearch {
  public:
-  ForcedSearch(const SimpleGraph& g, Rng& rng, const Deadline& deadline, const ForcedSearchOptions& options)
-      : n_(g.order()), rng_(rng), deadline_(deadline), poller_(deadline), options_(options) {
-    index_.build(g);
+  // The graph on n vertices that index describes.
+  ForcedSearch(std::int32_t n, EdgeIndex&& index, Rng& rng, const Deadline& deadline, const ForcedSearchOptions& options)
+      : n_(n), rng_(rng), deadline_(deadline), poller_(deadline), options_(options), index_(std::move(index)) {
     m_ = index_.edgeCount();
     // The other end of each slot, beside the slot: the walks read it without touching the edge.
     nbr_.resize(index_.edgeOf.size());
@@ -97,7 +113,7 @@ class ForcedSearch {
   std::vector<std::int8_t> inDegree_, usable_;
   std::vector<std::int32_t> mate_;  // the edge a vertex is to drop in a 2-factor kept as a guide, or -1
   std::vector<std::int32_t> bfs_;
-  std::vector<std::int8_t> free_;
+  std::vector<std::int8_t> free_, open_;
   std::vector<std::int32_t> link_;  // the XOR of a vertex's neighbours over chosen edges
   std::vector<std::int32_t> partner_;  // the other end of the path a path end (or lone vertex) is on
   std::vector<std::int32_t> queue_;
@@ -221,8 +237,20 @@ void ForcedSearch::undoTo(std::size_t size) {
 
 // The edge from the tip towards the end of another path if there is one (joining paths early
 // leaves fewer loose pieces for the end of the descent, where the dead ends are), else towards
-// the neighbour with the fewest ways on (Warnsdorff's rule); ties broken at random.
+// the neighbour with the fewest ways on (Warnsdorff's rule); ties broken at random. The guiding
+// 2-factor comes first when its weight outweighs the rest: then a tip whose dropped edge is one
+// of its two undecided edges takes the other without looking further.
 std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
+  const std::int32_t drop = mate_[at(tip)];
+  if (drop >= 0 && state_[at(drop)] == EdgeState::Unknown &&
+      options_.guidePenalty > 2 + options_.loneNeighbourPenalty) {
+    std::int32_t other = -1, others = 0;
+    for (std::int32_t i = index_.start[at(tip)]; i < index_.start[at(tip) + 1]; ++i) {
+      const std::int32_t e = index_.edgeOf[at(i)];
+      if (e != drop && state_[at(e)] == EdgeState::Unknown) other = e, ++others;
+    }
+    if (others == 1) return other;
+  }
   std::int32_t best = -1, bestScore = 0;
   for (std::int32_t i = index_.start[at(tip)]; i < index_.start[at(tip) + 1]; ++i) {
     const std::int32_t e = index_.edgeOf[at(i)];
@@ -273,9 +301,11 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       remainderTried_ = true;
       if (searchRemainder(maxFailures - failures, cycle)) return true;
       if (failures >= maxFailures || outOfTime()) return false;
-      // What is left has no cycle, or resisted: the choices that made it go too.
+      // What is left has no cycle, or resisted: the choices that made it go too, and a new guide
+      // for the state jumped back to (the old one would lead the descent back to the same state).
       runFailures = 0;
       jumpBack(base, jumps++);
+      matchDrops();
       continue;
     }
     const std::int32_t e = chooseEdge(partner_[at(anchor_)]);
@@ -312,37 +342,39 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
 void ForcedSearch::matchDrops() {
   mate_.assign(at(n_), -1);
   if (options_.guidePenalty == 0) return;
-  const auto needy = [&](std::int32_t v) { return usable_[at(v)] == 3; };
-  // Karp and Sipser's order: a vertex with one free partner left takes it at once (no matching
-  // loses by that); otherwise a random vertex takes a random free partner.
+  // open_[v]: v has three usable edges and no partner yet; free_[v]: its undecided edges to such
+  // vertices. Both a byte a vertex, so that the walk below stays in the cache on large graphs.
+  open_.resize(at(n_));
   free_.assign(at(n_), 0);
+  for (std::int32_t v = 0; v < n_; ++v) open_[at(v)] = usable_[at(v)] == 3 ? 1 : 0;
   bfs_.clear();
   for (std::int32_t v = 0; v < n_; ++v) {
-    if (!needy(v)) continue;
+    if (open_[at(v)] == 0) continue;
     for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
-      const std::int32_t e = index_.edgeOf[at(k)];
-      if (state_[at(e)] == EdgeState::Unknown && needy(nbr_[at(k)])) ++free_[at(v)];
+      if (state_[at(index_.edgeOf[at(k)])] == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0) ++free_[at(v)];
     }
     if (free_[at(v)] == 1) bfs_.push_back(v);
   }
+  // Karp and Sipser's order: a vertex with one free partner left takes it at once (no matching
+  // loses by that); otherwise a vertex takes a random free partner.
   const auto match = [&](std::int32_t v) {
     std::int32_t chosen = -1;
     for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
-      const std::int32_t e = index_.edgeOf[at(k)];
-      const std::int32_t w = nbr_[at(k)];
-      if (state_[at(e)] == EdgeState::Unknown && needy(w) && mate_[at(w)] < 0 && (chosen < 0 || (rng_.next() & 1))) {
-        chosen = e;
+      if (state_[at(index_.edgeOf[at(k)])] == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0 &&
+          (chosen < 0 || (rng_.next() & 1))) {
+        chosen = k;
       }
     }
     if (chosen < 0) return;
-    const std::int32_t w = index_.other(chosen, v);
-    mate_[at(v)] = mate_[at(w)] = chosen;
+    const std::int32_t w = nbr_[at(chosen)];
+    mate_[at(v)] = mate_[at(w)] = index_.edgeOf[at(chosen)];
+    open_[at(v)] = open_[at(w)] = 0;
     for (const std::int32_t x : {v, w}) {
       for (std::int32_t k = index_.start[at(x)]; k < index_.start[at(x) + 1]; ++k) {
-        const std::int32_t e = index_.edgeOf[at(k)];
         const std::int32_t y = nbr_[at(k)];
-        if (state_[at(e)] != EdgeState::Unknown || !needy(y) || mate_[at(y)] >= 0) continue;
-        if (--free_[at(y)] == 1) bfs_.push_back(y);
+        if (open_[at(y)] != 0 && state_[at(index_.edgeOf[at(k)])] == EdgeState::Unknown && --free_[at(y)] == 1) {
+          bfs_.push_back(y);
+        }
       }
     }
   };
@@ -350,14 +382,14 @@ void ForcedSearch::matchDrops() {
     while (!bfs_.empty()) {
       const std::int32_t v = bfs_.back();
       bfs_.pop_back();
-      if (mate_[at(v)] < 0) match(v);
+      if (open_[at(v)] != 0) match(v);
     }
   };
   drain();
   const auto offset = static_cast<std::int32_t>(rng_.below(static_cast<std::uint32_t>(n_)));
   for (std::int32_t i = 0; i < n_; ++i) {
-    const std::int32_t v = (i + offset) % n_;
-    if (!needy(v) || mate_[at(v)] >= 0) continue;
+    const std::int32_t v = i < n_ - offset ? i + offset : i + offset - n_;
+    if (open_[at(v)] == 0) continue;
     match(v);
     drain();
   }
@@ -402,22 +434,28 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
   const auto alive = static_cast<std::int32_t>(original.size());
   std::int32_t paths = 0;
   for (std::int32_t v : original) paths += inDegree_[at(v)] == 1 && v < partner_[at(v)] ? 1 : 0;
-  SimpleGraph rest(alive + paths);
+  const std::int32_t order = alive + paths;
+  EdgeIndex rest;
+  const auto join = [&rest](std::int32_t a, std::int32_t b) {
+    rest.first.push_back(a);
+    rest.second.push_back(b);
+  };
   std::int32_t next = alive;
   for (std::int32_t v : original) {
     for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
-      const std::int32_t e = index_.edgeOf[at(k)];
       const std::int32_t w = nbr_[at(k)];
-      if (state_[at(e)] == EdgeState::Unknown && v < w) rest.addNewEdge(id[at(v)], id[at(w)]);
+      if (state_[at(index_.edgeOf[at(k)])] == EdgeState::Unknown && v < w) join(id[at(v)], id[at(w)]);
     }
     if (inDegree_[at(v)] == 1 && v < partner_[at(v)]) {
-      rest.addNewEdge(id[at(v)], next);
-      rest.addNewEdge(next++, id[at(partner_[at(v)])]);
+      join(id[at(v)], next);
+      join(next++, id[at(partner_[at(v)])]);
     }
   }
+  listEdges(order, rest);
   std::vector<std::int32_t> inner;
-  const std::int64_t budget = std::min(maxFailures, std::max<std::int64_t>(options_.failuresPerRun, rest.order() / options_.remainderShare));
-  ForcedSearch search(rest, rng_, deadline_, options_);
+  const std::int64_t budget =
+      std::min(maxFailures, std::max<std::int64_t>(options_.failuresPerRun, order / options_.remainderShare));
+  ForcedSearch search(order, std::move(rest), rng_, deadline_, options_);
   const bool found = search.run(budget, inner);
   failures_ += std::max<std::int64_t>(search.failures(), 1);
   if (!found) return false;
@@ -479,7 +517,9 @@ bool forcedPathCycle(const SimpleGraph& g, std::int64_t maxFailures, Rng& rng, c
                      std::vector<std::int32_t>& cycle, const ForcedSearchOptions& options) {
   cycle.clear();
   if (!suitsForcedSearch(g) || deadline.expired()) return false;
-  ForcedSearch search(g, rng, deadline, options);
+  EdgeIndex index;
+  index.build(g);
+  ForcedSearch search(g.order(), std::move(index), rng, deadline, options);
   const bool found = search.run(maxFailures, cycle);
   if (!found) cycle.clear();
   return found;
