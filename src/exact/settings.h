@@ -147,7 +147,7 @@ inline constexpr std::array kSettings{
                 "decisions a jump of the forced-edge search undoes (times the Luby term)"},
     SettingInfo{"forced-lone-neighbour-penalty", 4, 0, 1000,
                 "weight against a lone vertex (not a path end) as the forced-edge search's next step"},
-    SettingInfo{"forced-remainder-share", 8, 1, 1'000'000,
+    SettingInfo{"forced-remainder-share", 8, 2, 1'000'000,
                 "the forced-edge search searches what is left as a graph of its own once at most 1/this of "
                 "the vertices are left"},
     SettingInfo{"forced-remainder-min-order", 2000, 3, settings_detail::kOrders,
