@@ -1,9 +1,11 @@
 // Depth-first search for a Hamiltonian cycle of a graph of degree at most 3 with forced-edge
 // propagation: a vertex with two usable edges takes both, one with two chosen edges drops its
 // third, and the edge that would close a path before it spans every vertex is dropped. It grows
-// one path from its end and backtracks chronologically within a budget of failures, restarting
-// with new tie-breaks; it can only find cycles (failing proves nothing). An assignment or its
-// undoing costs O(1), so a run that needs few failures costs O(n + m).
+// one path from its end, led by a 2-factor (a matching of the edges to drop), and backtracks
+// chronologically within a budget of failures, jumping back with new tie-breaks; once a share of
+// the graph is left, that remainder is searched as a graph of its own (nested the same way). It
+// can only find cycles (failing proves nothing). An assignment or its undoing costs O(1), so a
+// run that needs few failures costs O(n + m).
 #pragma once
 
 #include <cstdint>
