@@ -83,8 +83,8 @@ class ForcedSearch {
   bool settle(std::int32_t x);
   void undoTo(std::size_t size);
   void setPartner(std::int32_t v, std::int32_t w) {
-    trail_.push_back({v, partner_[at(v)]});
-    partner_[at(v)] = w;
+    trail_.push_back({v, paths_[at(v)].partner});
+    paths_[at(v)].partner = w;
   }
   std::int32_t chooseEdge(std::int32_t tip);
   void pickAnchor();
@@ -109,13 +109,22 @@ class ForcedSearch {
   ForcedSearchOptions options_;
   EdgeIndex index_;
   std::vector<std::int32_t> nbr_;
-  std::vector<EdgeState> state_;
+  // An edge's ends and state side by side: an assignment touches one cache line, not three.
+  struct EdgeSlot {
+    std::int32_t first, second;
+    EdgeState state;
+  };
+  std::vector<EdgeSlot> edges_;
   std::vector<std::int8_t> inDegree_, usable_;
   std::vector<std::int32_t> mate_;  // the edge a vertex is to drop in a 2-factor kept as a guide, or -1
   std::vector<std::int32_t> bfs_;
   std::vector<std::int8_t> free_, open_;
-  std::vector<std::int32_t> link_;  // the XOR of a vertex's neighbours over chosen edges
-  std::vector<std::int32_t> partner_;  // the other end of the path a path end (or lone vertex) is on
+  // For each vertex: the other end of the path it ends (itself when lone), and the XOR of its
+  // neighbours over chosen edges (a path is walked by it); side by side, as setIn reads both.
+  struct PathLinks {
+    std::int32_t partner, link;
+  };
+  std::vector<PathLinks> paths_;
   std::vector<std::int32_t> queue_;
   std::vector<Undo> trail_;
   std::vector<Decision> decisions_;
@@ -127,14 +136,14 @@ class ForcedSearch {
 };
 
 void ForcedSearch::reset() {
-  state_.assign(at(m_), EdgeState::Unknown);
+  edges_.resize(at(m_));
+  for (std::int32_t e = 0; e < m_; ++e) edges_[at(e)] = {index_.first[at(e)], index_.second[at(e)], EdgeState::Unknown};
   inDegree_.assign(at(n_), 0);
-  link_.assign(at(n_), 0);
   usable_.resize(at(n_));
-  partner_.resize(at(n_));
+  paths_.resize(at(n_));
   for (std::int32_t v = 0; v < n_; ++v) {
     usable_[at(v)] = static_cast<std::int8_t>(index_.start[at(v) + 1] - index_.start[at(v)]);
-    partner_[at(v)] = v;
+    paths_[at(v)] = {v, 0};
   }
   trail_.clear();
   decisions_.clear();
@@ -146,16 +155,16 @@ void ForcedSearch::reset() {
 }
 
 bool ForcedSearch::setIn(std::int32_t e) {
-  if (state_[at(e)] != EdgeState::Unknown) return state_[at(e)] == EdgeState::In;
-  const std::int32_t u = index_.first[at(e)], v = index_.second[at(e)];
+  if (edges_[at(e)].state != EdgeState::Unknown) return edges_[at(e)].state == EdgeState::In;
+  const std::int32_t u = edges_[at(e)].first, v = edges_[at(e)].second;
   if (inDegree_[at(u)] == 2 || inDegree_[at(v)] == 2) return false;
-  const std::int32_t a = partner_[at(u)], b = partner_[at(v)];
+  const std::int32_t a = paths_[at(u)].partner, b = paths_[at(v)].partner;
   const bool closes = a == v;
   if (closes && inCount_ + 1 != n_) return false;  // a cycle short of the whole graph
-  state_[at(e)] = EdgeState::In;
+  edges_[at(e)].state = EdgeState::In;
   trail_.push_back({-e - 1, 0});
   ++inDegree_[at(u)], ++inDegree_[at(v)], ++inCount_;
-  link_[at(u)] ^= v, link_[at(v)] ^= u;
+  paths_[at(u)].link ^= v, paths_[at(v)].link ^= u;
   interior_ += (inDegree_[at(u)] == 2 ? 1 : 0) + (inDegree_[at(v)] == 2 ? 1 : 0);
   if (!closes) {
     setPartner(a, b);
@@ -172,9 +181,9 @@ bool ForcedSearch::setIn(std::int32_t e) {
 }
 
 bool ForcedSearch::setOut(std::int32_t e) {
-  if (state_[at(e)] != EdgeState::Unknown) return state_[at(e)] == EdgeState::Out;
-  const std::int32_t u = index_.first[at(e)], v = index_.second[at(e)];
-  state_[at(e)] = EdgeState::Out;
+  if (edges_[at(e)].state != EdgeState::Unknown) return edges_[at(e)].state == EdgeState::Out;
+  const std::int32_t u = edges_[at(e)].first, v = edges_[at(e)].second;
+  edges_[at(e)].state = EdgeState::Out;
   trail_.push_back({-e - 1, 0});
   --usable_[at(u)], --usable_[at(v)];
   queue_.push_back(u);
@@ -191,13 +200,13 @@ bool ForcedSearch::settle(std::int32_t x) {
   if (full || forced) {
     for (std::int32_t i = index_.start[at(x)]; i < index_.start[at(x) + 1]; ++i) {
       const std::int32_t e = index_.edgeOf[at(i)];
-      if (state_[at(e)] != EdgeState::Unknown) continue;
+      if (edges_[at(e)].state != EdgeState::Unknown) continue;
       if (!(full ? setOut(e) : setIn(e))) return false;
     }
   }
   if (inDegree_[at(x)] == 1 && inCount_ < n_ - 1) {
-    const std::int32_t e = edgeBetween(x, partner_[at(x)]);
-    if (e >= 0 && state_[at(e)] == EdgeState::Unknown && !setOut(e)) return false;
+    const std::int32_t e = edgeBetween(x, paths_[at(x)].partner);
+    if (e >= 0 && edges_[at(e)].state == EdgeState::Unknown && !setOut(e)) return false;
   }
   return true;
 }
@@ -219,19 +228,19 @@ void ForcedSearch::undoTo(std::size_t size) {
     const Undo u = trail_.back();
     trail_.pop_back();
     if (u.vertex >= 0) {
-      partner_[at(u.vertex)] = u.old;
+      paths_[at(u.vertex)].partner = u.old;
       continue;
     }
     const std::int32_t e = -u.vertex - 1;
-    const std::int32_t a = index_.first[at(e)], b = index_.second[at(e)];
-    if (state_[at(e)] == EdgeState::In) {
+    const std::int32_t a = edges_[at(e)].first, b = edges_[at(e)].second;
+    if (edges_[at(e)].state == EdgeState::In) {
       interior_ -= (inDegree_[at(a)] == 2 ? 1 : 0) + (inDegree_[at(b)] == 2 ? 1 : 0);
       --inDegree_[at(a)], --inDegree_[at(b)], --inCount_;
-      link_[at(a)] ^= b, link_[at(b)] ^= a;
+      paths_[at(a)].link ^= b, paths_[at(b)].link ^= a;
     } else {
       ++usable_[at(a)], ++usable_[at(b)];
     }
-    state_[at(e)] = EdgeState::Unknown;
+    edges_[at(e)].state = EdgeState::Unknown;
   }
 }
 
@@ -242,24 +251,24 @@ void ForcedSearch::undoTo(std::size_t size) {
 // of its two undecided edges takes the other without looking further.
 std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
   const std::int32_t drop = mate_[at(tip)];
-  if (drop >= 0 && state_[at(drop)] == EdgeState::Unknown &&
+  if (drop >= 0 && edges_[at(drop)].state == EdgeState::Unknown &&
       options_.guidePenalty > 2 + options_.loneNeighbourPenalty) {
     std::int32_t other = -1, others = 0;
     for (std::int32_t i = index_.start[at(tip)]; i < index_.start[at(tip) + 1]; ++i) {
       const std::int32_t e = index_.edgeOf[at(i)];
-      if (e != drop && state_[at(e)] == EdgeState::Unknown) other = e, ++others;
+      if (e != drop && edges_[at(e)].state == EdgeState::Unknown) other = e, ++others;
     }
     if (others == 1) return other;
   }
   std::int32_t best = -1, bestScore = 0;
   for (std::int32_t i = index_.start[at(tip)]; i < index_.start[at(tip) + 1]; ++i) {
     const std::int32_t e = index_.edgeOf[at(i)];
-    if (state_[at(e)] != EdgeState::Unknown) continue;
+    if (edges_[at(e)].state != EdgeState::Unknown) continue;
     const std::int32_t w = nbr_[at(i)];
     std::int32_t score = 0;
     for (std::int32_t k = index_.start[at(w)]; k < index_.start[at(w) + 1]; ++k) {
       const std::int32_t f = index_.edgeOf[at(k)];
-      score += f != e && state_[at(f)] == EdgeState::Unknown && inDegree_[at(nbr_[at(k)])] == 0 ? 1 : 0;
+      score += f != e && edges_[at(f)].state == EdgeState::Unknown && inDegree_[at(nbr_[at(k)])] == 0 ? 1 : 0;
     }
     if (inDegree_[at(w)] != 1) score += options_.loneNeighbourPenalty;
     if (mate_[at(tip)] == e) score += options_.guidePenalty;
@@ -308,7 +317,7 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       matchDrops();
       continue;
     }
-    const std::int32_t e = chooseEdge(partner_[at(anchor_)]);
+    const std::int32_t e = chooseEdge(paths_[at(anchor_)].partner);
     bool ok = false;
     if (e >= 0) {
       decisions_.push_back({trail_.size(), e, anchor_, false});
@@ -351,7 +360,7 @@ void ForcedSearch::matchDrops() {
   for (std::int32_t v = 0; v < n_; ++v) {
     if (open_[at(v)] == 0) continue;
     for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
-      if (state_[at(index_.edgeOf[at(k)])] == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0) ++free_[at(v)];
+      if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0) ++free_[at(v)];
     }
     if (free_[at(v)] == 1) bfs_.push_back(v);
   }
@@ -360,7 +369,7 @@ void ForcedSearch::matchDrops() {
   const auto match = [&](std::int32_t v) {
     std::int32_t chosen = -1;
     for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
-      if (state_[at(index_.edgeOf[at(k)])] == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0 &&
+      if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0 &&
           (chosen < 0 || (rng_.next() & 1))) {
         chosen = k;
       }
@@ -372,7 +381,7 @@ void ForcedSearch::matchDrops() {
     for (const std::int32_t x : {v, w}) {
       for (std::int32_t k = index_.start[at(x)]; k < index_.start[at(x) + 1]; ++k) {
         const std::int32_t y = nbr_[at(k)];
-        if (open_[at(y)] != 0 && state_[at(index_.edgeOf[at(k)])] == EdgeState::Unknown && --free_[at(y)] == 1) {
+        if (open_[at(y)] != 0 && edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && --free_[at(y)] == 1) {
           bfs_.push_back(y);
         }
       }
@@ -433,7 +442,7 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
   }
   const auto alive = static_cast<std::int32_t>(original.size());
   std::int32_t paths = 0;
-  for (std::int32_t v : original) paths += inDegree_[at(v)] == 1 && v < partner_[at(v)] ? 1 : 0;
+  for (std::int32_t v : original) paths += inDegree_[at(v)] == 1 && v < paths_[at(v)].partner ? 1 : 0;
   const std::int32_t order = alive + paths;
   EdgeIndex rest;
   const auto join = [&rest](std::int32_t a, std::int32_t b) {
@@ -444,11 +453,11 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
   for (std::int32_t v : original) {
     for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
       const std::int32_t w = nbr_[at(k)];
-      if (state_[at(index_.edgeOf[at(k)])] == EdgeState::Unknown && v < w) join(id[at(v)], id[at(w)]);
+      if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && v < w) join(id[at(v)], id[at(w)]);
     }
-    if (inDegree_[at(v)] == 1 && v < partner_[at(v)]) {
+    if (inDegree_[at(v)] == 1 && v < paths_[at(v)].partner) {
       join(id[at(v)], next);
-      join(next++, id[at(partner_[at(v)])]);
+      join(next++, id[at(paths_[at(v)].partner)]);
     }
   }
   listEdges(order, rest);
@@ -479,10 +488,10 @@ void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::spa
     // A stand-in sits between the two ends of its path; the previous one in the cycle is where it
     // is entered.
     const std::int32_t from = original[at(inner[(i + k - 1) % k])];
-    std::int32_t previous = from, v = link_[at(from)];
+    std::int32_t previous = from, v = paths_[at(from)].link;
     while (inDegree_[at(v)] == 2) {
       cycle.push_back(v);
-      const std::int32_t w = link_[at(v)] ^ previous;
+      const std::int32_t w = paths_[at(v)].link ^ previous;
       previous = v;
       v = w;
     }
@@ -494,11 +503,11 @@ void ForcedSearch::listCycle(std::vector<std::int32_t>& cycle) const {
   std::int32_t previous = -1, v = 0;
   for (std::int32_t i = index_.start[0]; i < index_.start[1] && previous < 0; ++i) {
     const std::int32_t e = index_.edgeOf[at(i)];
-    if (state_[at(e)] == EdgeState::In) previous = index_.other(e, 0);
+    if (edges_[at(e)].state == EdgeState::In) previous = index_.other(e, 0);
   }
   for (std::int32_t k = 0; k < n_; ++k) {
     cycle.push_back(v);
-    const std::int32_t next = link_[at(v)] ^ previous;
+    const std::int32_t next = paths_[at(v)].link ^ previous;
     previous = v;
     v = next;
   }
