@@ -399,6 +399,7 @@ void ForcedSearch::matchDrops() {
   for (std::int32_t i = 0; i < n_; ++i) {
     const std::int32_t v = i < n_ - offset ? i + offset : i + offset - n_;
     if (open_[at(v)] == 0) continue;
+    if (poller_.expired()) return;  // the descent that follows stops at once
     match(v);
     drain();
   }
@@ -451,6 +452,7 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
   };
   std::int32_t next = alive;
   for (std::int32_t v : original) {
+    if (poller_.expired()) return false;
     for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
       const std::int32_t w = nbr_[at(k)];
       if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && v < w) join(id[at(v)], id[at(w)]);
