@@ -274,7 +274,7 @@ Answer ExactSolver::rotations(const SimpleGraph& g, std::int64_t totalSteps, std
   StageWork& work = stats_.stages[at(static_cast<std::int64_t>(Stage::Rotations))];
   ++work.runs;
   std::int64_t steps = 0;
-  const bool found = rotationExtensionCycle(g, totalSteps, rng_, *deadline_, cycle, &steps);
+  const bool found = rotationExtensionCycle(g, totalSteps, rng_, *deadline_, cycle, &steps, options_.rotation);
   work.work += steps;
   if (!found) return Answer::Unknown;
   ++stats_.rotationCycles;

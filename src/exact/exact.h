@@ -17,6 +17,7 @@
 #include "exact/decompose.h"
 #include "exact/frontier.h"
 #include "exact/rng.h"
+#include "exact/rotation.h"
 #include "exact/settings.h"
 #include "exact/simple_graph.h"
 #include "exact/small_search.h"
@@ -66,6 +67,7 @@ class ExactSolver {
     std::int32_t fourCutMinOrder = settingDefault<std::int32_t>(Setting::FourCutMinOrder);
     FrontierSearch::Options frontier;
     Backtracker::Options backtrack;
+    RotationOptions rotation;
     bool operator==(const Options&) const = default;
   };
   ExactSolver() = default;

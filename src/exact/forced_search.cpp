@@ -1,19 +1,14 @@
 #include "exact/forced_search.h"
 
+#include <algorithm>
+#include <span>
+
 #include "exact/index.h"
 
 namespace bicubic::exact {
 
 namespace {
 
-// Dead ends between two jumps back (times the Luby sequence's term), and decisions undone by a
-// jump (the same).
-// (Measured on random cubic and cubic bipartite graphs of 10^5 to 10^6 vertices: 64 and 1024 beat
-// 16/256, 16/4096, 256/64 and 256/8192.)
-constexpr std::int64_t kFailuresPerRun = 64;
-constexpr std::int64_t kDecisionsPerJump = 1024;
-// Above any count of ways on, so that a path end always wins over a lone vertex.
-constexpr std::int32_t kLoneNeighbourPenalty = 4;
 // What a decision or a dead end counts for with the deadline poller: the clock is read about every
 // thousand of them, since a dead end near the end of a descent can undo thousands of assignments.
 constexpr std::int64_t kDecisionWork = kPollWork >> 10;
@@ -30,14 +25,37 @@ std::int64_t luby(std::int64_t i) {  // 1, 1, 2, 1, 1, 2, 4, ... for i = 1, 2, .
   return 1;
 }
 
+// Fills index.start and index.edgeOf from its edge list (first, second) on n vertices: O(n + m).
+void listEdges(std::int32_t n, EdgeIndex& index) {
+  index.start.assign(at(n) + 1, 0);
+  for (std::int32_t e = 0; e < index.edgeCount(); ++e) {
+    ++index.start[at(index.first[at(e)]) + 1];
+    ++index.start[at(index.second[at(e)]) + 1];
+  }
+  for (std::int32_t v = 0; v < n; ++v) index.start[at(v) + 1] += index.start[at(v)];
+  index.slot.assign(index.start.begin(), index.start.end() - 1);
+  index.edgeOf.resize(2 * at(index.edgeCount()));
+  for (std::int32_t e = 0; e < index.edgeCount(); ++e) {
+    index.edgeOf[at(index.slot[at(index.first[at(e)])]++)] = e;
+    index.edgeOf[at(index.slot[at(index.second[at(e)])]++)] = e;
+  }
+}
+
 class ForcedSearch {
  public:
-  ForcedSearch(const SimpleGraph& g, Rng& rng, const Deadline& deadline) : n_(g.order()), rng_(rng), poller_(deadline) {
-    index_.build(g);
+  // The graph on n vertices that index describes.
+  ForcedSearch(std::int32_t n, EdgeIndex&& index, Rng& rng, const Deadline& deadline, const ForcedSearchOptions& options)
+      : n_(n), rng_(rng), deadline_(deadline), poller_(deadline), options_(options), index_(std::move(index)) {
     m_ = index_.edgeCount();
+    // The other end of each slot, beside the slot: the walks read it without touching the edge.
+    nbr_.resize(index_.edgeOf.size());
+    for (std::int32_t v = 0; v < n_; ++v) {
+      for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) nbr_[at(k)] = index_.other(index_.edgeOf[at(k)], v);
+    }
   }
 
   bool run(std::int64_t maxFailures, std::vector<std::int32_t>& cycle);
+  std::int64_t failures() const { return failures_; }
 
  private:
   struct Decision {
@@ -65,60 +83,89 @@ class ForcedSearch {
   bool settle(std::int32_t x);
   void undoTo(std::size_t size);
   void setPartner(std::int32_t v, std::int32_t w) {
-    trail_.push_back({v, partner_[at(v)]});
-    partner_[at(v)] = w;
+    trail_.push_back({v, paths_[at(v)].partner});
+    paths_[at(v)].partner = w;
   }
   std::int32_t chooseEdge(std::int32_t tip);
   void pickAnchor();
+  void matchDrops();
+  void jumpBack(std::size_t base, std::int64_t jump);
   std::int32_t edgeBetween(std::int32_t a, std::int32_t b) const {
     for (std::int32_t i = index_.start[at(a)]; i < index_.start[at(a) + 1]; ++i) {
-      if (index_.other(index_.edgeOf[at(i)], a) == b) return index_.edgeOf[at(i)];
+      if (nbr_[at(i)] == b) return index_.edgeOf[at(i)];
     }
     return -1;
   }
   bool outOfTime() { return poller_.expired(kDecisionWork); }
   void listCycle(std::vector<std::int32_t>& cycle) const;
+  bool searchRemainder(std::int64_t maxFailures, std::vector<std::int32_t>& cycle);
+  void expandRemainder(std::span<const std::int32_t> inner, std::span<const std::int32_t> original,
+                       std::vector<std::int32_t>& cycle) const;
 
   std::int32_t n_, m_ = 0;
   Rng& rng_;
+  const Deadline& deadline_;
   DeadlinePoller poller_;
+  ForcedSearchOptions options_;
   EdgeIndex index_;
-  std::vector<EdgeState> state_;
+  std::vector<std::int32_t> nbr_;
+  // An edge's ends and state side by side: an assignment touches one cache line, not three.
+  struct EdgeSlot {
+    std::int32_t first, second;
+    EdgeState state;
+  };
+  std::vector<EdgeSlot> edges_;
   std::vector<std::int8_t> inDegree_, usable_;
-  std::vector<std::int32_t> partner_;  // the other end of the path a path end (or lone vertex) is on
+  std::vector<std::int32_t> mate_;  // the edge a vertex is to drop in a 2-factor kept as a guide, or -1
+  std::vector<std::int32_t> bfs_;
+  std::vector<std::int8_t> free_, open_;
+  // For each vertex: the other end of the path it ends (itself when lone), and the XOR of its
+  // neighbours over chosen edges (a path is walked by it); side by side, as setIn reads both.
+  struct PathLinks {
+    std::int32_t partner, link;
+  };
+  std::vector<PathLinks> paths_;
   std::vector<std::int32_t> queue_;
   std::vector<Undo> trail_;
   std::vector<Decision> decisions_;
   std::int32_t inCount_ = 0;
+  std::int32_t interior_ = 0;  // vertices with two chosen edges
+  bool remainderTried_ = false;  // since the last jump
+  std::int64_t failures_ = 0;  // dead ends met, those of the searches of what was left included
   std::int32_t anchor_ = 0;  // an end of the path being grown; the search extends its partner
 };
 
 void ForcedSearch::reset() {
-  state_.assign(at(m_), EdgeState::Unknown);
+  edges_.resize(at(m_));
+  for (std::int32_t e = 0; e < m_; ++e) edges_[at(e)] = {index_.first[at(e)], index_.second[at(e)], EdgeState::Unknown};
   inDegree_.assign(at(n_), 0);
   usable_.resize(at(n_));
-  partner_.resize(at(n_));
+  paths_.resize(at(n_));
   for (std::int32_t v = 0; v < n_; ++v) {
     usable_[at(v)] = static_cast<std::int8_t>(index_.start[at(v) + 1] - index_.start[at(v)]);
-    partner_[at(v)] = v;
+    paths_[at(v)] = {v, 0};
   }
   trail_.clear();
   decisions_.clear();
   queue_.clear();
   inCount_ = 0;
+  interior_ = 0;
+  remainderTried_ = false;
   anchor_ = 0;
 }
 
 bool ForcedSearch::setIn(std::int32_t e) {
-  if (state_[at(e)] != EdgeState::Unknown) return state_[at(e)] == EdgeState::In;
-  const std::int32_t u = index_.first[at(e)], v = index_.second[at(e)];
+  if (edges_[at(e)].state != EdgeState::Unknown) return edges_[at(e)].state == EdgeState::In;
+  const std::int32_t u = edges_[at(e)].first, v = edges_[at(e)].second;
   if (inDegree_[at(u)] == 2 || inDegree_[at(v)] == 2) return false;
-  const std::int32_t a = partner_[at(u)], b = partner_[at(v)];
+  const std::int32_t a = paths_[at(u)].partner, b = paths_[at(v)].partner;
   const bool closes = a == v;
   if (closes && inCount_ + 1 != n_) return false;  // a cycle short of the whole graph
-  state_[at(e)] = EdgeState::In;
+  edges_[at(e)].state = EdgeState::In;
   trail_.push_back({-e - 1, 0});
   ++inDegree_[at(u)], ++inDegree_[at(v)], ++inCount_;
+  paths_[at(u)].link ^= v, paths_[at(v)].link ^= u;
+  interior_ += (inDegree_[at(u)] == 2 ? 1 : 0) + (inDegree_[at(v)] == 2 ? 1 : 0);
   if (!closes) {
     setPartner(a, b);
     setPartner(b, a);
@@ -134,9 +181,9 @@ bool ForcedSearch::setIn(std::int32_t e) {
 }
 
 bool ForcedSearch::setOut(std::int32_t e) {
-  if (state_[at(e)] != EdgeState::Unknown) return state_[at(e)] == EdgeState::Out;
-  const std::int32_t u = index_.first[at(e)], v = index_.second[at(e)];
-  state_[at(e)] = EdgeState::Out;
+  if (edges_[at(e)].state != EdgeState::Unknown) return edges_[at(e)].state == EdgeState::Out;
+  const std::int32_t u = edges_[at(e)].first, v = edges_[at(e)].second;
+  edges_[at(e)].state = EdgeState::Out;
   trail_.push_back({-e - 1, 0});
   --usable_[at(u)], --usable_[at(v)];
   queue_.push_back(u);
@@ -153,13 +200,13 @@ bool ForcedSearch::settle(std::int32_t x) {
   if (full || forced) {
     for (std::int32_t i = index_.start[at(x)]; i < index_.start[at(x) + 1]; ++i) {
       const std::int32_t e = index_.edgeOf[at(i)];
-      if (state_[at(e)] != EdgeState::Unknown) continue;
+      if (edges_[at(e)].state != EdgeState::Unknown) continue;
       if (!(full ? setOut(e) : setIn(e))) return false;
     }
   }
   if (inDegree_[at(x)] == 1 && inCount_ < n_ - 1) {
-    const std::int32_t e = edgeBetween(x, partner_[at(x)]);
-    if (e >= 0 && state_[at(e)] == EdgeState::Unknown && !setOut(e)) return false;
+    const std::int32_t e = edgeBetween(x, paths_[at(x)].partner);
+    if (e >= 0 && edges_[at(e)].state == EdgeState::Unknown && !setOut(e)) return false;
   }
   return true;
 }
@@ -181,35 +228,50 @@ void ForcedSearch::undoTo(std::size_t size) {
     const Undo u = trail_.back();
     trail_.pop_back();
     if (u.vertex >= 0) {
-      partner_[at(u.vertex)] = u.old;
+      paths_[at(u.vertex)].partner = u.old;
       continue;
     }
     const std::int32_t e = -u.vertex - 1;
-    const std::int32_t a = index_.first[at(e)], b = index_.second[at(e)];
-    if (state_[at(e)] == EdgeState::In) {
+    const std::int32_t a = edges_[at(e)].first, b = edges_[at(e)].second;
+    if (edges_[at(e)].state == EdgeState::In) {
+      interior_ -= (inDegree_[at(a)] == 2 ? 1 : 0) + (inDegree_[at(b)] == 2 ? 1 : 0);
       --inDegree_[at(a)], --inDegree_[at(b)], --inCount_;
+      paths_[at(a)].link ^= b, paths_[at(b)].link ^= a;
     } else {
       ++usable_[at(a)], ++usable_[at(b)];
     }
-    state_[at(e)] = EdgeState::Unknown;
+    edges_[at(e)].state = EdgeState::Unknown;
   }
 }
 
 // The edge from the tip towards the end of another path if there is one (joining paths early
 // leaves fewer loose pieces for the end of the descent, where the dead ends are), else towards
-// the neighbour with the fewest ways on (Warnsdorff's rule); ties broken at random.
+// the neighbour with the fewest ways on (Warnsdorff's rule); ties broken at random. The guiding
+// 2-factor comes first when its weight outweighs the rest: then a tip whose dropped edge is one
+// of its two undecided edges takes the other without looking further.
 std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
+  const std::int32_t drop = mate_[at(tip)];
+  if (drop >= 0 && edges_[at(drop)].state == EdgeState::Unknown &&
+      options_.guidePenalty > 2 + options_.loneNeighbourPenalty) {
+    std::int32_t other = -1, others = 0;
+    for (std::int32_t i = index_.start[at(tip)]; i < index_.start[at(tip) + 1]; ++i) {
+      const std::int32_t e = index_.edgeOf[at(i)];
+      if (e != drop && edges_[at(e)].state == EdgeState::Unknown) other = e, ++others;
+    }
+    if (others == 1) return other;
+  }
   std::int32_t best = -1, bestScore = 0;
   for (std::int32_t i = index_.start[at(tip)]; i < index_.start[at(tip) + 1]; ++i) {
     const std::int32_t e = index_.edgeOf[at(i)];
-    if (state_[at(e)] != EdgeState::Unknown) continue;
-    const std::int32_t w = index_.other(e, tip);
+    if (edges_[at(e)].state != EdgeState::Unknown) continue;
+    const std::int32_t w = nbr_[at(i)];
     std::int32_t score = 0;
     for (std::int32_t k = index_.start[at(w)]; k < index_.start[at(w) + 1]; ++k) {
       const std::int32_t f = index_.edgeOf[at(k)];
-      score += f != e && state_[at(f)] == EdgeState::Unknown && inDegree_[at(index_.other(f, w))] == 0 ? 1 : 0;
+      score += f != e && edges_[at(f)].state == EdgeState::Unknown && inDegree_[at(nbr_[at(k)])] == 0 ? 1 : 0;
     }
-    if (inDegree_[at(w)] != 1) score += kLoneNeighbourPenalty;
+    if (inDegree_[at(w)] != 1) score += options_.loneNeighbourPenalty;
+    if (mate_[at(tip)] == e) score += options_.guidePenalty;
     if (best < 0 || score < bestScore || (score == bestScore && (rng_.next() & 1))) {
       best = e;
       bestScore = score;
@@ -230,8 +292,11 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
     listCycle(cycle);
     return true;
   }
+  matchDrops();
   const std::size_t base = trail_.size();
-  std::int64_t failures = 0, runFailures = 0;
+  std::int64_t& failures = failures_;
+  std::int64_t runFailures = 0;
+  failures = 0;
   std::int64_t jumps = 1;
   pickAnchor();
   for (;;) {
@@ -240,7 +305,19 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       listCycle(cycle);
       return true;
     }
-    const std::int32_t e = chooseEdge(partner_[at(anchor_)]);
+    if (!remainderTried_ && n_ - interior_ <= n_ / options_.remainderShare &&
+        n_ - interior_ >= options_.remainderMinOrder) {
+      remainderTried_ = true;
+      if (searchRemainder(maxFailures - failures, cycle)) return true;
+      if (failures >= maxFailures || outOfTime()) return false;
+      // What is left has no cycle, or resisted: the choices that made it go too, and a new guide
+      // for the state jumped back to (the old one would lead the descent back to the same state).
+      runFailures = 0;
+      jumpBack(base, jumps++);
+      matchDrops();
+      continue;
+    }
+    const std::int32_t e = chooseEdge(paths_[at(anchor_)].partner);
     bool ok = false;
     if (e >= 0) {
       decisions_.push_back({trail_.size(), e, anchor_, false});
@@ -248,20 +325,9 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
     }
     while (!ok) {
       if (++failures >= maxFailures || decisions_.empty() || outOfTime()) return false;
-      if (++runFailures > kFailuresPerRun * luby(jumps)) {
+      if (++runFailures > options_.failuresPerRun * luby(jumps)) {
         runFailures = 0;
-        const auto back = static_cast<std::size_t>(kDecisionsPerJump * luby(jumps++));
-        const std::size_t keep = decisions_.size() > back ? decisions_.size() - back : 0;
-        if (keep == 0) {
-          undoTo(base);
-          decisions_.clear();
-          pickAnchor();
-        } else {
-          undoTo(decisions_[keep].trail);
-          anchor_ = decisions_[keep].anchor;
-          decisions_.resize(keep);
-        }
-        ok = true;
+        jumpBack(base, jumps++);
         break;
       }
       Decision& d = decisions_.back();
@@ -277,6 +343,85 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
   }
 }
 
+// A vertex with three usable edges drops one of them in any cycle: a perfect matching of those
+// vertices over undecided edges is the drops of a 2-factor, and the descent prefers to keep to it,
+// so that what it leaves behind still has a 2-factor (without a guide, the states it reached at a
+// few per cent of the graph left mostly had none, and were refuted only after long searches).
+// A guide only: the few vertices the greedy leaves unmatched have no preference.
+void ForcedSearch::matchDrops() {
+  mate_.assign(at(n_), -1);
+  if (options_.guidePenalty == 0) return;
+  // open_[v]: v has three usable edges and no partner yet; free_[v]: its undecided edges to such
+  // vertices. Both a byte a vertex, so that the walk below stays in the cache on large graphs.
+  open_.resize(at(n_));
+  free_.assign(at(n_), 0);
+  for (std::int32_t v = 0; v < n_; ++v) open_[at(v)] = usable_[at(v)] == 3 ? 1 : 0;
+  bfs_.clear();
+  for (std::int32_t v = 0; v < n_; ++v) {
+    if (open_[at(v)] == 0) continue;
+    for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
+      if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0) ++free_[at(v)];
+    }
+    if (free_[at(v)] == 1) bfs_.push_back(v);
+  }
+  // Karp and Sipser's order: a vertex with one free partner left takes it at once (no matching
+  // loses by that); otherwise a vertex takes a random free partner.
+  const auto match = [&](std::int32_t v) {
+    std::int32_t chosen = -1;
+    for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
+      if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0 &&
+          (chosen < 0 || (rng_.next() & 1))) {
+        chosen = k;
+      }
+    }
+    if (chosen < 0) return;
+    const std::int32_t w = nbr_[at(chosen)];
+    mate_[at(v)] = mate_[at(w)] = index_.edgeOf[at(chosen)];
+    open_[at(v)] = open_[at(w)] = 0;
+    for (const std::int32_t x : {v, w}) {
+      for (std::int32_t k = index_.start[at(x)]; k < index_.start[at(x) + 1]; ++k) {
+        const std::int32_t y = nbr_[at(k)];
+        if (open_[at(y)] != 0 && edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && --free_[at(y)] == 1) {
+          bfs_.push_back(y);
+        }
+      }
+    }
+  };
+  const auto drain = [&] {
+    while (!bfs_.empty()) {
+      const std::int32_t v = bfs_.back();
+      bfs_.pop_back();
+      if (open_[at(v)] != 0) match(v);
+    }
+  };
+  drain();
+  const auto offset = static_cast<std::int32_t>(rng_.below(static_cast<std::uint32_t>(n_)));
+  for (std::int32_t i = 0; i < n_; ++i) {
+    const std::int32_t v = i < n_ - offset ? i + offset : i + offset - n_;
+    if (open_[at(v)] == 0) continue;
+    if (poller_.expired()) return;  // the descent that follows stops at once
+    match(v);
+    drain();
+  }
+}
+
+// Undoes the last decisionsPerJump times the Luby term's decisions (all of them, back to the
+// rules' own choices at base, if there are fewer), and lets the search descend again from there.
+void ForcedSearch::jumpBack(std::size_t base, std::int64_t jump) {
+  remainderTried_ = false;
+  const auto back = static_cast<std::size_t>(options_.decisionsPerJump * luby(jump));
+  const std::size_t keep = decisions_.size() > back ? decisions_.size() - back : 0;
+  if (keep == 0) {
+    undoTo(base);
+    decisions_.clear();
+    pickAnchor();
+    return;
+  }
+  undoTo(decisions_[keep].trail);
+  anchor_ = decisions_[keep].anchor;
+  decisions_.resize(keep);
+}
+
 // A path end (or a lone vertex) from a random place; one exists while the cycle is open, which
 // every caller makes sure of (inCount_ < n_).
 void ForcedSearch::pickAnchor() {
@@ -284,23 +429,89 @@ void ForcedSearch::pickAnchor() {
   while (inDegree_[at(anchor_)] == 2) anchor_ = anchor_ + 1 == n_ ? 0 : anchor_ + 1;
 }
 
+// What is left of the graph, as a graph of its own: the vertices not yet passed through (path
+// ends and lone vertices), the undecided edges among them, and one vertex of degree 2 standing for
+// each path between two ends (so that its two ends are joined through it). Its Hamiltonian cycles
+// are those of the whole graph that keep every choice made so far; being a few per cent of the
+// graph, it is searched with fresh starts far more cheaply than the whole state is jumped around.
+bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::int32_t>& cycle) {
+  std::vector<std::int32_t> id(at(n_), -1), original;
+  for (std::int32_t v = 0; v < n_; ++v) {
+    if (inDegree_[at(v)] == 2) continue;
+    id[at(v)] = static_cast<std::int32_t>(original.size());
+    original.push_back(v);
+  }
+  const auto alive = static_cast<std::int32_t>(original.size());
+  std::int32_t paths = 0;
+  for (std::int32_t v : original) paths += inDegree_[at(v)] == 1 && v < paths_[at(v)].partner ? 1 : 0;
+  const std::int32_t order = alive + paths;
+  EdgeIndex rest;
+  const auto join = [&rest](std::int32_t a, std::int32_t b) {
+    rest.first.push_back(a);
+    rest.second.push_back(b);
+  };
+  std::int32_t next = alive;
+  for (std::int32_t v : original) {
+    if (poller_.expired()) return false;
+    for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
+      const std::int32_t w = nbr_[at(k)];
+      if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && v < w) join(id[at(v)], id[at(w)]);
+    }
+    if (inDegree_[at(v)] == 1 && v < paths_[at(v)].partner) {
+      join(id[at(v)], next);
+      join(next++, id[at(paths_[at(v)].partner)]);
+    }
+  }
+  listEdges(order, rest);
+  std::vector<std::int32_t> inner;
+  const std::int64_t budget =
+      std::min(maxFailures, std::max<std::int64_t>(options_.failuresPerRun, order / options_.remainderShare));
+  ForcedSearch search(order, std::move(rest), rng_, deadline_, options_);
+  const bool found = search.run(budget, inner);
+  failures_ += std::max<std::int64_t>(search.failures(), 1);
+  if (!found) return false;
+  expandRemainder(inner, original, cycle);
+  return true;
+}
+
+// The remainder's cycle with each stand-in vertex replaced by the inside of its path, walked from
+// the end the cycle arrives at.
+void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::span<const std::int32_t> original,
+                                   std::vector<std::int32_t>& cycle) const {
+  cycle.clear();
+  const auto alive = static_cast<std::int32_t>(original.size());
+  const auto k = inner.size();
+  for (std::size_t i = 0; i < k; ++i) {
+    const std::int32_t x = inner[i];
+    if (x < alive) {
+      cycle.push_back(original[at(x)]);
+      continue;
+    }
+    // A stand-in sits between the two ends of its path; the previous one in the cycle is where it
+    // is entered.
+    const std::int32_t from = original[at(inner[(i + k - 1) % k])];
+    std::int32_t previous = from, v = paths_[at(from)].link;
+    while (inDegree_[at(v)] == 2) {
+      cycle.push_back(v);
+      const std::int32_t w = paths_[at(v)].link ^ previous;
+      previous = v;
+      v = w;
+    }
+  }
+}
+
 void ForcedSearch::listCycle(std::vector<std::int32_t>& cycle) const {
   cycle.clear();
   std::int32_t previous = -1, v = 0;
+  for (std::int32_t i = index_.start[0]; i < index_.start[1] && previous < 0; ++i) {
+    const std::int32_t e = index_.edgeOf[at(i)];
+    if (edges_[at(e)].state == EdgeState::In) previous = index_.other(e, 0);
+  }
   for (std::int32_t k = 0; k < n_; ++k) {
     cycle.push_back(v);
-    std::int32_t next = -1;
-    for (std::int32_t i = index_.start[at(v)]; i < index_.start[at(v) + 1]; ++i) {
-      const std::int32_t e = index_.edgeOf[at(i)];
-      const std::int32_t w = index_.other(e, v);
-      if (state_[at(e)] == EdgeState::In && w != previous) {
-        next = w;
-        break;
-      }
-    }
+    const std::int32_t next = paths_[at(v)].link ^ previous;
     previous = v;
     v = next;
-    if (v < 0) return;
   }
 }
 
@@ -314,10 +525,12 @@ bool suitsForcedSearch(const SimpleGraph& g) {
 }
 
 bool forcedPathCycle(const SimpleGraph& g, std::int64_t maxFailures, Rng& rng, const Deadline& deadline,
-                     std::vector<std::int32_t>& cycle) {
+                     std::vector<std::int32_t>& cycle, const ForcedSearchOptions& options) {
   cycle.clear();
   if (!suitsForcedSearch(g) || deadline.expired()) return false;
-  ForcedSearch search(g, rng, deadline);
+  EdgeIndex index;
+  index.build(g);
+  ForcedSearch search(g.order(), std::move(index), rng, deadline, options);
   const bool found = search.run(maxFailures, cycle);
   if (!found) cycle.clear();
   return found;

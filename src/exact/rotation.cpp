@@ -13,17 +13,13 @@ namespace {
 
 // What one operation on the path tree counts for: about its depth on a large path.
 constexpr std::int64_t kTreeOpWork = 32;
-// From this order on, a walk with no extendable new end takes any rotation at random rather than,
-// half the time, the shortest: on large sparse graphs the short reversals keep both ends among
-// the same few vertices, and a random choice needs about a third of the rotations (measured on
-// random cubic graphs of 10^4 to 10^5 vertices). Smaller graphs keep the walk they always had.
-constexpr std::int32_t kRandomRotationOrder = 5000;
-// The forced-edge search's dead ends allowed for each rotation step of the budget.
-constexpr std::int64_t kStepsPerForcedFailure = 256;
-
 // The path in a plain array with room to grow at both ends: O(1) to locate a vertex and to extend,
-// O(length) to reverse a stretch. Below kRandomRotationOrder the walk prefers short reversals and
-// this is quicker than the tree's O(log n) with its cache misses.
+// O(length) to reverse a stretch. Below RotationOptions::randomRotationOrder the walk prefers
+// short reversals and this is quicker than the tree's O(log n) with its cache misses. From that
+// order on a walk with no extendable new end takes any rotation at random rather than, half the
+// time, the shortest: on large sparse graphs the short reversals keep both ends among the same
+// few vertices, and a random choice needs about a third of the rotations (measured on random
+// cubic graphs of 10^4 to 10^5 vertices).
 class ArrayPath {
  public:
   explicit ArrayPath(std::int32_t n) : buf_(2 * at(n) + 2, -1), pos_(at(n), -1), head_(n + 1), tail_(n + 1) {}
@@ -58,8 +54,9 @@ class ArrayPath {
 template <class Path>
 class RotationSearch {
  public:
-  RotationSearch(const SimpleGraph& g, Rng& rng, const Deadline& deadline)
-      : g_(g), rng_(rng), poller_(deadline), n_(g.order()), path_(n_), freeCount_(at(n_)) {
+  RotationSearch(const SimpleGraph& g, Rng& rng, const Deadline& deadline, bool randomRotations)
+      : g_(g), rng_(rng), poller_(deadline), n_(g.order()), randomRotations_(randomRotations), path_(n_),
+        freeCount_(at(n_)) {
     for (std::int32_t v = 0; v < n_; ++v) freeCount_[at(v)] = g.degree(v);
   }
 
@@ -89,6 +86,7 @@ class RotationSearch {
   Rng& rng_;
   DeadlinePoller poller_;
   std::int32_t n_;
+  bool randomRotations_;  // a stuck walk rotates at random (else half the time the shortest way)
   Path path_;
   std::vector<std::int32_t> freeCount_;
   std::int32_t front_ = -1, back_ = -1;
@@ -190,7 +188,7 @@ template <class Path>
 void RotationSearch<Path>::rotate() {
   const bool anyExtendable = std::any_of(options_.begin(), options_.end(), [](const Option& o) { return o.extendable; });
   std::size_t pick = rng_.below(static_cast<std::uint32_t>(options_.size()));
-  if (anyExtendable || (n_ < kRandomRotationOrder && rng_.below(2) == 0)) {
+  if (anyExtendable || (!randomRotations_ && rng_.below(2) == 0)) {
     std::int32_t bestCost = 1 << 30;
     for (std::size_t k = 0; k < options_.size(); ++k) {
       if (anyExtendable && !options_[k].extendable) continue;
@@ -210,14 +208,16 @@ void RotationSearch<Path>::rotate() {
 }  // namespace
 
 bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rng, const Deadline& deadline,
-                            std::vector<std::int32_t>& cycle, std::int64_t* steps) {
+                            std::vector<std::int32_t>& cycle, std::int64_t* steps, const RotationOptions& options) {
   cycle.clear();
   if (steps != nullptr) *steps = 0;
   if (g.order() < 3 || deadline.expired()) return false;
   // On large graphs of degree 2 and 3 the depth-first search with forced edges usually finds
   // the cycle in one descent, far quicker than the rotations.
-  if (g.order() >= kRandomRotationOrder && suitsForcedSearch(g) &&
-      forcedPathCycle(g, std::max<std::int64_t>(maxSteps / kStepsPerForcedFailure, 1), rng, deadline, cycle)) {
+  const bool large = g.order() >= options.randomRotationOrder;
+  if (large && suitsForcedSearch(g) &&
+      forcedPathCycle(g, std::max<std::int64_t>(maxSteps / options.stepsPerForcedFailure, 1), rng, deadline, cycle,
+                      options.forced)) {
     return true;
   }
   const auto walk = [&](auto& search) {
@@ -225,11 +225,11 @@ bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rn
     if (steps != nullptr) *steps = search.steps();
     return found;
   };
-  if (g.order() < kRandomRotationOrder) {
-    RotationSearch<ArrayPath> search(g, rng, deadline);
+  if (!large) {
+    RotationSearch<ArrayPath> search(g, rng, deadline, false);
     return walk(search);
   }
-  RotationSearch<PathTree> search(g, rng, deadline);
+  RotationSearch<PathTree> search(g, rng, deadline, true);
   return walk(search);
 }
 

@@ -11,14 +11,26 @@
 #include <vector>
 
 #include "exact/deadline.h"
+#include "exact/forced_search.h"
 #include "exact/rng.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
 
+struct RotationOptions {
+  // From this order on the path is a PathTree and a walk with no extendable new end rotates at
+  // random; on graphs of degrees 2 and 3 the forced-edge search runs first.
+  std::int32_t randomRotationOrder = settingDefault<std::int32_t>(Setting::RandomRotationOrder);
+  // Rotation steps of the budget for each dead end the forced-edge search may meet.
+  std::int64_t stepsPerForcedFailure = settingDefault(Setting::StepsPerForcedFailure);
+  ForcedSearchOptions forced;
+  bool operator==(const RotationOptions&) const = default;
+};
+
 // Tries for at most maxSteps rotations; on success cycle holds the vertices in cycle order.
 // steps, when given, receives the steps taken.
 bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rng, const Deadline& deadline,
-                            std::vector<std::int32_t>& cycle, std::int64_t* steps = nullptr);
+                            std::vector<std::int32_t>& cycle, std::int64_t* steps = nullptr,
+                            const RotationOptions& options = {});
 
 }  // namespace bicubic::exact

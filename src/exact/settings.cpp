@@ -80,6 +80,15 @@ ExactSolver::Options solverOptions(std::span<const std::int64_t> values) {
   get(Setting::OrderImproveMaxWidth, frontier.order.improveMaxWidth);
   get(Setting::RestartBase, o.backtrack.restartBase);
   get(Setting::FlowCheckOrder, o.backtrack.flowCheckOrder);
+  RotationOptions& rotation = o.rotation;
+  get(Setting::RandomRotationOrder, rotation.randomRotationOrder);
+  get(Setting::StepsPerForcedFailure, rotation.stepsPerForcedFailure);
+  get(Setting::ForcedFailuresPerRun, rotation.forced.failuresPerRun);
+  get(Setting::ForcedDecisionsPerJump, rotation.forced.decisionsPerJump);
+  get(Setting::ForcedLoneNeighbourPenalty, rotation.forced.loneNeighbourPenalty);
+  get(Setting::ForcedRemainderShare, rotation.forced.remainderShare);
+  get(Setting::ForcedRemainderMinOrder, rotation.forced.remainderMinOrder);
+  get(Setting::ForcedGuidePenalty, rotation.forced.guidePenalty);
   return o;
 }
 

@@ -50,6 +50,14 @@ enum class Setting {
   OrderImproveMaxWidth,
   RestartBase,
   FlowCheckOrder,
+  RandomRotationOrder,
+  StepsPerForcedFailure,
+  ForcedFailuresPerRun,
+  ForcedDecisionsPerJump,
+  ForcedLoneNeighbourPenalty,
+  ForcedRemainderShare,
+  ForcedRemainderMinOrder,
+  ForcedGuidePenalty,
 };
 
 namespace settings_detail {
@@ -117,8 +125,27 @@ inline constexpr std::array kSettings{
                 "nodes of the backtracking's first restart budget (0: one unrestarted search)"},
     SettingInfo{"flow-check-order", 2000, 0, settings_detail::kOrders,
                 "the backtracking's 2-factor check runs on bipartite graphs up to this order"},
+    SettingInfo{"random-rotation-order", 5000, 0, settings_detail::kOrders,
+                "from this order on the rotations keep the path in a tree, rotate at random when stuck, "
+                "and the forced-edge search runs first"},
+    SettingInfo{"steps-per-forced-failure", 256, 1, settings_detail::kCounts,
+                "rotation steps of the budget per dead end of the forced-edge search"},
+    SettingInfo{"forced-failures-per-run", 64, 1, settings_detail::kCounts,
+                "dead ends of the forced-edge search between jumps back (times the Luby term)"},
+    SettingInfo{"forced-decisions-per-jump", 1024, 1, settings_detail::kCounts,
+                "decisions a jump of the forced-edge search undoes (times the Luby term)"},
+    SettingInfo{"forced-lone-neighbour-penalty", 4, 0, 1000,
+                "weight against a lone vertex (not a path end) as the forced-edge search's next step"},
+    SettingInfo{"forced-remainder-share", 8, 2, 1'000'000,
+                "the forced-edge search searches what is left as a graph of its own once at most 1/this of "
+                "the vertices are left"},
+    SettingInfo{"forced-remainder-min-order", 2000, 3, settings_detail::kOrders,
+                "the forced-edge search searches what is left on its own only from this many vertices"},
+    SettingInfo{"forced-guide-penalty", 100, 0, 1000,
+                "weight against the edge a vertex drops in the forced-edge search's guiding 2-factor "
+                "(0: no guide)"},
 };
-inline constexpr int kSettingCount = static_cast<int>(Setting::FlowCheckOrder) + 1;
+inline constexpr int kSettingCount = static_cast<int>(Setting::ForcedGuidePenalty) + 1;
 static_assert(kSettings.size() == static_cast<std::size_t>(kSettingCount), "one row per Setting");
 
 constexpr const SettingInfo& settingRow(Setting s) { return kSettings[static_cast<std::size_t>(s)]; }

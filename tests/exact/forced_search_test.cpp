@@ -52,5 +52,38 @@ TEST(ForcedPathCycle, FindsOnlyValidCyclesAndDeclinesWhatItDoesNotTake) {
   }
 }
 
+// What is left of a descent is searched as a graph of its own, nested as deep as the settings
+// allow; every cycle it brings back, expanded through the paths it stood in for, is a cycle of
+// the whole graph, with the 2-factor guide and without it.
+TEST(ForcedPathCycle, CyclesFoundInWhatIsLeftExpandToCyclesOfTheWholeGraph) {
+  struct Case {
+    std::string name;
+    std::int64_t share;
+    std::int32_t minOrder;
+    std::int32_t guidePenalty;
+  };
+  const std::vector<Case> cases = {
+      {"default share, nested to 100 vertices", 8, 100, 100},
+      {"halves, nested to 20 vertices", 2, 20, 100},
+      {"no guide", 4, 100, 0},
+      {"guide outweighed by the neighbour count", 4, 100, 1},
+  };
+  Rng rng(3);
+  const SimpleGraph cubic = randomCubic(3000, rng);
+  const SimpleGraph bipartite = shuffled(randomCubicBipartite(1500, rng), rng);
+  for (const Case& c : cases) {
+    ForcedSearchOptions options;
+    options.remainderShare = c.share;
+    options.remainderMinOrder = c.minOrder;
+    options.guidePenalty = c.guidePenalty;
+    for (const SimpleGraph* g : {&cubic, &bipartite}) {
+      Rng search(17);
+      std::vector<std::int32_t> cycle;
+      const bool found = forcedPathCycle(*g, 1'000'000, search, Deadline(), cycle, options);
+      testing::expectCycleOrNothing(*g, found, true, cycle, c.name);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace bicubic::exact

@@ -67,5 +67,39 @@ TEST(RotationExtension, FindsOnlyValidCyclesAndHonoursItsLimits) {
   }
 }
 
+// The settings that pick the walk: from random-rotation-order on, the path is a tree, a stuck walk
+// rotates at random and the forced-edge search goes first (with its share of the budget); forced
+// down to small graphs, every path through them still gives only valid cycles.
+TEST(RotationExtension, EveryWalkTheSettingsChooseFindsOnlyValidCycles) {
+  struct Variant {
+    std::string name;
+    std::int32_t randomRotationOrder;
+    std::int64_t stepsPerForcedFailure;
+  };
+  const std::vector<Variant> variants = {
+      {"array walk", 1 << 30, 256},
+      {"tree walk after the forced-edge search", 0, 256},
+      {"tree walk, forced-edge search allowed one dead end", 0, std::int64_t{1} << 40},
+  };
+  const std::vector<RotationCase> cases = {
+      {"prism 50", prism(50), 100000, -1, true},
+      {"random cubic bipartite 400", randomCubicBipartiteGraph(400, 2), 400000, -1, true},
+      {"complete 60", complete(60), 10000, -1, true},
+      {"petersen", testing::petersen(), 100000, -1, false},
+      {"flower snark 5", flowerSnark(5), 100000, -1, false},
+  };
+  for (const Variant& v : variants) {
+    RotationOptions options;
+    options.randomRotationOrder = v.randomRotationOrder;
+    options.stepsPerForcedFailure = v.stepsPerForcedFailure;
+    for (const RotationCase& c : cases) {
+      Rng rng(7);
+      std::vector<std::int32_t> cycle;
+      const bool found = rotationExtensionCycle(c.g, c.maxSteps, rng, Deadline(), cycle, nullptr, options);
+      testing::expectCycleOrNothing(c.g, found, c.mayFind, cycle, v.name + ": " + c.name);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace bicubic::exact
