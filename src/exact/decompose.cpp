@@ -100,14 +100,8 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
   std::vector<const EdgeCut*> chosen;
   // A graph whose 2- and 3-edge cuts gave no piece, unchanged since, gives none again.
   if (!smallCutsDone_) {
-    CutSearch twoOnly = options_.search;
-    twoOnly.threeEdgeCuts = false;
-    cuts = findSmallCuts(graph_, twoOnly, rng.next(), deadline);
-    chosen = chooseDisjoint(cuts);
-    if (chosen.empty() && options_.search.threeEdgeCuts) {
-      cuts = innermostThreeCuts(rng.next(), deadline);
-      for (const EdgeCut& cut : cuts) chosen.push_back(&cut);
-    }
+    cuts = innermostSmallCuts(rng.next(), deadline);
+    for (const EdgeCut& cut : cuts) chosen.push_back(&cut);
     if (deadline.expired()) return Outcome::Unknown;
     smallCutsDone_ = chosen.empty();
   }
@@ -128,16 +122,24 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
   return Outcome::Reduced;
 }
 
-// Every 3-edge cut from one depth-first tree, and of those whose sides both keep minSide
-// vertices, the ones chooseDisjoint would take: smallest sides first, none overlapping a side or
-// an outside end taken before. Sides are runs of the tree's preorder, so a side is tested
-// against those taken in O(log n) and listed only when taken (or when it is small enough to be a
-// gadget): the round costs O(m log n) however the cuts nest.
-std::vector<EdgeCut> CutReducer::innermostThreeCuts(std::uint64_t seed, const Deadline& deadline) {
+// Every 2- and 3-edge cut from one depth-first tree, and of those whose sides both keep minSide
+// vertices the ones chooseDisjoint would take (the 2-edge cuts' pieces, or when they give none
+// the 3-edge cuts'): smallest sides first, none overlapping a side or an outside end taken
+// before. Sides are runs of the tree's preorder, so a side is tested against those taken in
+// O(log n) and listed only when taken (or when it is small enough to be a gadget): the round
+// costs O(m log n) however the cuts nest.
+std::vector<EdgeCut> CutReducer::innermostSmallCuts(std::uint64_t seed, const Deadline& deadline) {
   EdgeIndex index;
   ThreeCutFinder finder;
   if (!index.build(graph_, deadline) || !finder.run(index, seed, deadline)) return {};
   stats_.threeCutTreeWork += finder.work();
+  std::vector<EdgeCut> chosen = innermostOf(finder, finder.twoEdgeCuts(), index);
+  if (chosen.empty() && options_.search.threeEdgeCuts) chosen = innermostOf(finder, finder.cuts(), index);
+  return chosen;
+}
+
+std::vector<EdgeCut> CutReducer::innermostOf(const ThreeCutFinder& finder, const std::vector<ThreeCutFinder::Cut>& cuts,
+                                             const EdgeIndex& index) const {
   const std::int32_t n = graph_.order(), minSide = options_.search.minSide;
   struct Candidate {
     std::int32_t order;
@@ -145,7 +147,7 @@ std::vector<EdgeCut> CutReducer::innermostThreeCuts(std::uint64_t seed, const De
     bool far;
   };
   std::vector<Candidate> candidates;
-  for (const ThreeCutFinder::Cut& cut : finder.cuts()) {
+  for (const ThreeCutFinder::Cut& cut : cuts) {
     const std::int32_t far = finder.farSideOrder(cut);
     if (std::min(far, n - far) >= minSide) candidates.push_back({std::min(far, n - far), &cut, far <= n - far});
   }
@@ -162,6 +164,7 @@ std::vector<EdgeCut> CutReducer::innermostThreeCuts(std::uint64_t seed, const De
     if (overlap > 0) continue;
     cut.crossing.clear();
     for (const std::int32_t e : candidate.cut->edges) {
+      if (e < 0) continue;  // a 2-edge cut's missing third edge
       const std::int32_t a = index.first[at(e)], b = index.second[at(e)];
       const bool aInside = finder.onFarSide(*candidate.cut, a) == candidate.far;
       cut.crossing.emplace_back(aInside ? a : b, aInside ? b : a);

@@ -22,6 +22,7 @@
 #include "exact/rng.h"
 #include "exact/settings.h"
 #include "exact/simple_graph.h"
+#include "exact/three_cuts.h"
 
 namespace bicubic::exact {
 
@@ -123,7 +124,9 @@ class CutReducer {
   Outcome runRounds(const Decider& decide, Rng& rng, const Deadline& deadline);
   Outcome round(const Decider& decide, Rng& rng, const Deadline& deadline, bool& progress);
   std::vector<const EdgeCut*> chooseDisjoint(const std::vector<EdgeCut>& cuts) const;
-  std::vector<EdgeCut> innermostThreeCuts(std::uint64_t seed, const Deadline& deadline);
+  std::vector<EdgeCut> innermostSmallCuts(std::uint64_t seed, const Deadline& deadline);
+  std::vector<EdgeCut> innermostOf(const ThreeCutFinder& finder, const std::vector<ThreeCutFinder::Cut>& cuts,
+                                   const EdgeIndex& index) const;
   bool isOneGadget(const EdgeCut& cut) const;
   Outcome decidePiece(const EdgeCut& cut, const std::vector<std::int8_t>& colour, const Decider& decide,
                       Gadget& gadget);

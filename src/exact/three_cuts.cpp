@@ -78,6 +78,7 @@ class RangeXor {
 
 bool ThreeCutFinder::run(const EdgeIndex& index, std::uint64_t seed, const Deadline& deadline) {
   cuts_.clear();
+  twoCuts_.clear();
   work_ = 0;
   seed_ = seed;
   n_ = index.vertexCount();
@@ -90,6 +91,7 @@ bool ThreeCutFinder::run(const EdgeIndex& index, std::uint64_t seed, const Deadl
     if (leaving_[at(p)] == 0) return true;  // a bridge
   }
   indexLabels();
+  twoEdgeCuts(deadline);
   oneTreeEdge();
   if (!sweep(deadline)) return false;
   twoTreeEdgesBelow();
@@ -200,6 +202,29 @@ void ThreeCutFinder::add(std::array<std::int32_t, 3> edges, std::int32_t top, st
                          std::int32_t extra) {
   std::sort(edges.begin(), edges.end());
   cuts_.push_back({edges, top, hole, hole2, extra});
+}
+
+// A subtree left by one back edge; tree edges with one label, all on one root path (the back edges
+// leaving below each are the same), taken in pairs of neighbours along it.
+void ThreeCutFinder::twoEdgeCuts(const Deadline& deadline) {
+  for (std::int32_t p = 1; p < n_; ++p) {
+    const std::uint64_t id = idSum_[at(p)];
+    if (leaving_[at(p)] == 1 && id < at(m_) && edgeLabel(static_cast<std::int32_t>(id)) == label_[at(p)]) {
+      twoCuts_.push_back({{kNone, std::min(treeEdge_[at(p)], static_cast<std::int32_t>(id)), std::max(treeEdge_[at(p)], static_cast<std::int32_t>(id))}, p, kNone, kNone, kNone});
+    }
+  }
+  std::vector<std::int32_t> path;
+  DeadlinePoller poller(deadline);
+  for (const auto& [label, last] : table_) {
+    if (poller.expired() || last == kNone || chain_[at(last)] == kNone) continue;
+    path.clear();
+    for (std::int32_t p = last; p != kNone; p = chain_[at(p)]) path.push_back(p);
+    std::sort(path.begin(), path.end());  // an ancestor comes first in preorder
+    for (std::size_t k = 0; k + 1 < path.size(); ++k) {
+      const std::int32_t u = path[k], w = path[k + 1];
+      twoCuts_.push_back({{kNone, std::min(treeEdge_[at(u)], treeEdge_[at(w)]), std::max(treeEdge_[at(u)], treeEdge_[at(w)])}, u, w, kNone, kNone});
+    }
+  }
 }
 
 // A subtree left by two back edges: their numbers are the roots of t^2 - sum t + product.

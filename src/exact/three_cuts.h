@@ -1,5 +1,7 @@
-// ThreeCutFinder: every 3-edge cut of a connected graph without a bridge, from one depth-first
-// tree. A cut holds one, two or three tree edges, and its side away from the root is a subtree,
+// ThreeCutFinder: every 2-edge and 3-edge cut of a connected graph without a bridge, from one
+// depth-first tree (a 2-edge cut is a subtree left by one back edge, or a subtree less one below it
+// with the same back edges leaving; of a class of such tree edges on one path, the pieces between
+// neighbours are listed). A cut holds one, two or three tree edges, and its side away from the root is a subtree,
 // a subtree less one or two subtrees, or a subtree less a subtree plus a subtree inside that; the
 // counts, id sums and random XOR labels of the back edges leaving each subtree say which (a set
 // whose labels XOR to zero without being a cut has chance 2^-64). Cost: O(m log n) for the
@@ -22,7 +24,8 @@ namespace bicubic::exact {
 class ThreeCutFinder {
  public:
   struct Cut {
-    std::array<std::int32_t, 3> edges{};  // edge numbers of the index, ascending
+    // Edge numbers of the index, ascending; a 2-edge cut's third is -1 (first).
+    std::array<std::int32_t, 3> edges{};
     // The side without the root: the subtree of top, less those of hole and hole2, plus that of
     // extra (which lies in hole's); each by the preorder position of its root, -1 where none.
     std::int32_t top = -1, hole = -1, hole2 = -1, extra = -1;
@@ -36,8 +39,9 @@ class ThreeCutFinder {
   // Finds the cuts of the graph the index describes. False when the deadline passed first
   // (cuts() is then empty); a disconnected graph or one with a bridge has no cut listed.
   bool run(const EdgeIndex& index, std::uint64_t seed, const Deadline& deadline);
-  // Each cut once, sorted by edges.
+  // The 3-edge cuts, each once, sorted by edges; the 2-edge cuts between neighbours in a class.
   const std::vector<Cut>& cuts() const { return cuts_; }
+  const std::vector<Cut>& twoEdgeCuts() const { return twoCuts_; }
 
   std::int32_t farSideOrder(const Cut& cut) const;
   bool onFarSide(const Cut& cut, std::int32_t v) const;
@@ -54,6 +58,7 @@ class ThreeCutFinder {
   void countBackEdges();
   void indexLabels();
   void oneTreeEdge();
+  void twoEdgeCuts(const Deadline& deadline);
   bool sweep(const Deadline& deadline);
   void twoTreeEdgesBelow();
   bool walkMeetingPaths(const Deadline& deadline);
@@ -96,7 +101,7 @@ class ThreeCutFinder {
   // Minimum (depth, position) over preorder runs: lowest common ancestors.
   std::vector<std::uint64_t> depthTree_;
   std::size_t leaves_ = 1;
-  std::vector<Cut> cuts_;
+  std::vector<Cut> cuts_, twoCuts_;
 };
 
 }  // namespace bicubic::exact

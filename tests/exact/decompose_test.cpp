@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 
 #include "exact/cuts.h"
 #include "exact/three_cuts.h"
@@ -275,29 +276,86 @@ CutSet threeCutsFromTree(const SimpleGraph& g, std::int32_t minSide, std::uint64
   return found;
 }
 
+// Every pair of edges whose removal disconnects g (brute force), by their ends.
+std::vector<std::pair<std::pair<std::int32_t, std::int32_t>, std::pair<std::int32_t, std::int32_t>>> twoCutsByRemoval(
+    const SimpleGraph& g) {
+  EdgeList edges;
+  for (std::int32_t u = 0; u < g.order(); ++u) {
+    for (std::int32_t v : g.neighbours(u)) {
+      if (u < v) edges.emplace_back(u, v);
+    }
+  }
+  std::vector<std::pair<std::pair<std::int32_t, std::int32_t>, std::pair<std::int32_t, std::int32_t>>> found;
+  for (std::size_t i = 0; i < edges.size(); ++i) {
+    for (std::size_t j = i + 1; j < edges.size(); ++j) {
+      EdgeList rest;
+      for (std::size_t k = 0; k < edges.size(); ++k) {
+        if (k != i && k != j) rest.push_back(edges[k]);
+      }
+      if (!isConnected(testing::fromEdges(g.order(), rest))) found.push_back({edges[i], edges[j]});
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// The 2-edge cuts the tree search lists (neighbours in a class), closed over each class: any two
+// edges of a class form a cut.
+std::vector<std::pair<std::pair<std::int32_t, std::int32_t>, std::pair<std::int32_t, std::int32_t>>> twoCutsFromTree(
+    const EdgeIndex& index, const ThreeCutFinder& finder) {
+  std::vector<std::int32_t> classOf(at(index.edgeCount()));
+  std::iota(classOf.begin(), classOf.end(), 0);
+  const auto find = [&](std::int32_t e) {
+    while (classOf[at(e)] != e) e = classOf[at(e)] = classOf[at(classOf[at(e)])];
+    return e;
+  };
+  for (const ThreeCutFinder::Cut& cut : finder.twoEdgeCuts()) classOf[at(find(cut.edges[1]))] = find(cut.edges[2]);
+  std::vector<std::pair<std::pair<std::int32_t, std::int32_t>, std::pair<std::int32_t, std::int32_t>>> found;
+  for (std::int32_t e = 0; e < index.edgeCount(); ++e) {
+    for (std::int32_t f = 0; f < index.edgeCount(); ++f) {
+      const std::pair<std::int32_t, std::int32_t> a{index.first[at(e)], index.second[at(e)]}, b{index.first[at(f)], index.second[at(f)]};
+      if (a < b && find(e) == find(f)) found.push_back({a, b});
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
 // The search along one depth-first tree finds exactly the 3-edge cuts the search of every pair
-// of edges finds, on random graphs (few cuts), pieces spliced in through 3-edge cuts (nested, so
-// cuts lie inside cuts) and through 4-edge cuts, shuffled so that the tree meets the pieces in
-// every way.
+// of edges finds, and exactly the 2-edge cuts removal finds, on random graphs (few cuts), pieces
+// spliced in through 3-edge cuts (nested, so cuts lie inside cuts), through 2-edge cuts and
+// through 4-edge cuts, shuffled so that the tree meets the pieces in every way.
 TEST(SmallCuts, TreeSearchFindsExactlyTheCutsOfTheSearchOfEveryPair) {
   Rng rng(303);
-  std::size_t cutsSeen = 0;
-  for (int t = 0; t < 240; ++t) {
-    const std::uint32_t kind = static_cast<std::uint32_t>(t) % 4;
+  std::size_t cutsSeen = 0, twoCutsSeen = 0;
+  for (int t = 0; t < 300; ++t) {
+    const std::uint32_t kind = static_cast<std::uint32_t>(t) % 5;
     SimpleGraph g = kind == 0 ? randomCubic(10 + 2 * static_cast<std::int32_t>(rng.below(40)), rng)
                               : randomCubicBipartite(6 + static_cast<std::int32_t>(rng.below(30)), rng);
     for (std::uint32_t p = 0, pieces = kind == 0 ? 0 : rng.below(6); p < pieces; ++p) {
       const SimpleGraph piece = rng.below(2) == 0 ? testing::petersen() : randomCubicBipartite(4 + static_cast<std::int32_t>(rng.below(4)), rng);
       // Into the last piece at times (nested cuts), else anywhere.
       const std::int32_t x = static_cast<std::int32_t>(rng.below(static_cast<std::uint32_t>(g.order())));
-      g = kind == 3 ? spliceFour(g, x, piece, 0) : spliceVertex(g, rng.below(2) == 0 ? g.order() - 1 : x, piece, 0);
+      const std::int32_t nest = rng.below(2) == 0 ? g.order() - 1 : x;
+      g = kind == 3 ? spliceFour(g, x, piece, 0) : kind == 4 ? spliceEdge(g, nest, piece, 0) : spliceVertex(g, nest, piece, 0);
     }
     g = shuffled(g, rng);
+    if (!passesNecessaryConditions(g)) continue;  // a bridge (the random cubic graphs may have one)
     const CutSet expected = threeCutsByPairs(g, 2);
     EXPECT_EQ(threeCutsFromTree(g, 2, rng.next()), expected) << "graph " << t << " of order " << g.order();
     cutsSeen += expected.size();
+    if (g.order() <= 60) {
+      EdgeIndex index;
+      index.build(g);
+      ThreeCutFinder finder;
+      ASSERT_TRUE(finder.run(index, rng.next(), Deadline()));
+      const auto twoCuts = twoCutsByRemoval(g);
+      EXPECT_EQ(twoCutsFromTree(index, finder), twoCuts) << "graph " << t;
+      twoCutsSeen += twoCuts.size();
+    }
   }
   EXPECT_GT(cutsSeen, 300U);
+  EXPECT_GT(twoCutsSeen, 30U);
 }
 
 // Many pieces in one large graph are each decided once, in one round, whatever their answer.
