@@ -152,16 +152,33 @@ Decoded decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error, 
   return Decoded::Graph;
 }
 
-std::int64_t graphTextBound(std::string_view start) {
+namespace {
+
+// The vertex count at the front of graph6 or sparse6 text and the characters it takes (after the
+// ':' of sparse6); false when the text gives none.
+bool textOrder(std::string_view start, std::int64_t& n, std::size_t& pos) {
   const bool sparse6 = !start.empty() && start.front() == ':';
   std::string_view body = start.substr(sparse6 ? 1 : 0);
   // N(n) takes 1, 4 or 8 characters, told by its first two.
   std::size_t orderLength = 1;
   if (!body.empty() && body[0] == kLargestByte) orderLength = body.size() >= 2 && body[1] == kLargestByte ? 8 : 4;
+  std::string error;
+  return body.size() >= orderLength && decodeOrder(body.substr(0, orderLength), n, pos, error);
+}
+
+}  // namespace
+
+std::int64_t graphTextOrder(std::string_view start) {
   std::int64_t n = 0;
   std::size_t pos = 0;
-  std::string error;
-  if (body.size() < orderLength || !decodeOrder(body.substr(0, orderLength), n, pos, error)) return -1;
+  return textOrder(start, n, pos) ? n : -1;
+}
+
+std::int64_t graphTextBound(std::string_view start) {
+  const bool sparse6 = !start.empty() && start.front() == ':';
+  std::int64_t n = 0;
+  std::size_t pos = 0;
+  if (!textOrder(start, n, pos)) return -1;
   const std::int64_t pairs = n * (n - 1) / 2;
   if (!sparse6) return static_cast<std::int64_t>(pos) + (pairs + kSixBits - 1) / kSixBits;
   // At most one unit per edge, per loop and per move to the next vertex, each of 1 + width bits.

@@ -141,11 +141,14 @@ bool InputStream::fill() {
   return got > 0;
 }
 
-InputStream::LinePart InputStream::readLinePart(std::string& line, std::size_t limit) {
+InputStream::LinePart InputStream::readLinePart(std::string& line, std::size_t limit, const exact::Deadline& deadline) {
   lineEnded_ = false;
   bool any = false;
   while (line.size() < limit) {
-    if (position_ == end_ && !fill()) break;
+    if (position_ == end_) {
+      if (any && deadline.expired()) return LinePart::OutOfTime;
+      if (!fill()) break;
+    }
     any = true;
     const auto* begin = buffer_.data() + position_;
     const std::size_t room = std::min(end_ - position_, limit - line.size());
@@ -193,6 +196,27 @@ std::int64_t InputStream::skipLine() {
     position_ = end_;
   }
   return skipped;
+}
+
+void InputStream::discard(std::int64_t count) {
+  const auto buffered = static_cast<std::int64_t>(end_ - position_);
+  if (count <= buffered) {
+    position_ += static_cast<std::size_t>(count);
+    return;
+  }
+  count -= buffered;
+  position_ = end_;
+  // Relative to where reading stands: standard input may start inside its file. A seek past
+  // the end is allowed, and the next read then finds the end.
+  if (!gzip_ && totalBytes_ > 0 && !ended_ && ::lseek(fd_, static_cast<off_t>(count), SEEK_CUR) >= 0) {
+    bytesRead_ += count;
+    return;
+  }
+  while (count > 0 && fill()) {
+    const auto step = std::min(count, static_cast<std::int64_t>(end_));
+    position_ = static_cast<std::size_t>(step);
+    count -= step;
+  }
 }
 
 // A line longer than the buffer (a graph6 line of a large graph is megabytes) would otherwise
