@@ -116,14 +116,20 @@ cubhamg_time() {
 }
 
 # One peer's capped run (a function of peer_tools.sh, so timeout runs it in a bash that sources
-# it): sets peer_ms (a number, "> CAP s" or "error") and peer_answer.
+# it): sets peer_ms (a number, "> CAP s" or "error (...)") and peer_answer.
 time_peer() {
   local start rc=0
   start=$(date +%s%N)
   peer_answer=$(timeout "$cap" bash -c 'source "$1"; cms_python=$2; shift 2; "$@"' _ \
     "$here/peer_tools.sh" "$cms_python" "$@" 2> /dev/null | head -n 1) || rc=$?
   peer_ms=$((($(date +%s%N) - start) / 1000000))
-  if [ "$rc" -eq 124 ]; then peer_ms="> $cap s"; elif [ "$rc" -ne 0 ] || [ -z "$peer_answer" ]; then peer_ms=error; fi
+  if [ "$rc" -eq 124 ]; then
+    peer_ms="> $cap s"
+  elif [ "$rc" -ne 0 ]; then
+    peer_ms="error (status $rc)"
+  elif [ -z "$peer_answer" ]; then
+    peer_ms="error (no answer)"
+  fi
 }
 
 # Sets peers, the peers' cell for one instance (e.g. "clingo 812 ms, cms > 60 s"); a peer capped
@@ -159,7 +165,9 @@ echo "# bicubic-check at scale"
 echo
 echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); cap $cap s a run;"
 echo "median of $reps runs where nauty-cubhamg takes the graph (n <= $cubhamg_limit), one run above."
-echo "bytes/vertex: peak resident set / n. clingo: $([ $have_clingo = 1 ] && clingo --version | head -n 1 || echo "not installed");" \
+clingo_version="not installed"
+[ $have_clingo = 1 ] && clingo_version=$(clingo --version 2> /dev/null | sed -n 1p)
+echo "bytes/vertex: peak resident set / n. clingo: $clingo_version;" \
   "CryptoMiniSat (pycryptosat): $([ $have_cms = 1 ] && echo installed || echo "not installed"); peers' wall ms, one run."
 echo
 echo "| class | n | answer | wall s | user s | peak MB | bytes/vertex | nauty-cubhamg | SAT/ASP peers |"
