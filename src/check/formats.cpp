@@ -322,10 +322,8 @@ GraphSource::Status GraphSource::lineOutOfTime(SimpleGraph& g) {
   const std::string_view text = std::string_view(line_).substr(graphTextStart(line_));
   lastLineFormat_ = !text.empty() && text.front() == ':' ? Format::Sparse6 : Format::Graph6;
   g.reset(static_cast<std::int32_t>(graphTextOrder(text)));
-  // A graph6 line's length is known from its order: a plain file is sought past it at once.
-  if (lastLineFormat_ == Format::Graph6) {
-    input_.discard(std::max<std::int64_t>(0, graphTextBound(text) - static_cast<std::int64_t>(text.size())));
-  }
+  // Scanned, not sought past by the length the order gives: a line cut short in the file would
+  // then take the graphs after it along.
   input_.skipLine();
   return Status::OutOfTime;
 }

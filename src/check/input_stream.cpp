@@ -198,27 +198,6 @@ std::int64_t InputStream::skipLine() {
   return skipped;
 }
 
-void InputStream::discard(std::int64_t count) {
-  const auto buffered = static_cast<std::int64_t>(end_ - position_);
-  if (count <= buffered) {
-    position_ += static_cast<std::size_t>(count);
-    return;
-  }
-  count -= buffered;
-  position_ = end_;
-  // Relative to where reading stands: standard input may start inside its file. A seek past
-  // the end is allowed, and the next read then finds the end.
-  if (!gzip_ && totalBytes_ > 0 && !ended_ && ::lseek(fd_, static_cast<off_t>(count), SEEK_CUR) >= 0) {
-    bytesRead_ += count;
-    return;
-  }
-  while (count > 0 && fill()) {
-    const auto step = std::min(count, static_cast<std::int64_t>(end_));
-    position_ = static_cast<std::size_t>(step);
-    count -= step;
-  }
-}
-
 // A line longer than the buffer (a graph6 line of a large graph is megabytes) would otherwise
 // grow by doubling, copying and faulting in its memory a dozen times: in a regular file it can
 // be no longer than what is left (nor than its limit), so room for that (up to a bound) is taken

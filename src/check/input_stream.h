@@ -39,9 +39,6 @@ class InputStream final : public ByteReader {
   // Drops the rest of the current line and its "\n"; the count of bytes dropped before it. Costs
   // no memory: a line of gigabytes is only scanned.
   std::int64_t skipLine();
-  // Drops the next count bytes (fewer at the end of the input) without reading them where the
-  // input is a plain regular file (one seek), else by reading past them.
-  void discard(std::int64_t count);
   // Puts bytes back in front of what is still unread (they are read again next). Bytes that the
   // last read handed out are only un-taken; anything else is copied once.
   void unread(std::string_view bytes);
