@@ -53,11 +53,11 @@ class SimpleGraph {
 
   std::int32_t n_ = 0;
   std::int64_t edges_ = 0;
-  // v's neighbours are pool_[begin ..] (degree of them), with room slots reserved; one record a
-  // vertex, so that a walk reads a vertex's list from one place. A full list moves to the pool's
-  // end with twice the room (or grows in place when it is last); when the pool itself is full,
-  // the lists are packed into a new pool instead of copying the holes they left. roomTotal_ is
-  // the sum of the rooms.
+  // v's neighbours are pool_[begin ..] (degree of them), with room slots reserved (four from
+  // reset() on); one record a vertex, so that a walk reads a vertex's list from one place. A full
+  // list moves to the pool's end with twice the room (or grows in place when it is last); when
+  // the pool itself is full, the lists are packed into a new pool instead of copying the holes
+  // they left. roomTotal_ is the sum of the rooms.
   struct List {
     std::int64_t begin = 0;
     std::int32_t degree = 0;

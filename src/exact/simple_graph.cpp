@@ -15,12 +15,15 @@ constexpr std::int32_t kFirstRoom = 4;
 
 }  // namespace
 
+// Every list starts with its first room in place, in vertex order: a graph of degree at most
+// kFirstRoom is built without a single move, and a stream of small graphs without an allocation.
 void SimpleGraph::reset(std::int32_t n) {
   n_ = n;
   edges_ = 0;
-  lists_.assign(at(n), List{});
-  pool_.clear();
-  roomTotal_ = 0;
+  lists_.resize(at(n));
+  for (std::int32_t v = 0; v < n; ++v) lists_[at(v)] = List{std::int64_t{kFirstRoom} * v, 0, kFirstRoom};
+  roomTotal_ = std::int64_t{kFirstRoom} * n;
+  pool_.resize(at(roomTotal_));
 }
 
 bool SimpleGraph::addEdge(std::int32_t u, std::int32_t v) {
@@ -46,8 +49,8 @@ void SimpleGraph::append(std::int32_t v, std::int32_t w) {
 // live room) are dropped, and peak memory stays within twice the lists' room.
 void SimpleGraph::grow(std::int32_t v) {
   const std::int32_t room = lists_[at(v)].room;
-  const std::int32_t wanted = room == 0 ? kFirstRoom : 2 * room;
-  auto endsPool = [&] { return room > 0 && lists_[at(v)].begin + room == static_cast<std::int64_t>(pool_.size()); };
+  const std::int32_t wanted = 2 * room;
+  auto endsPool = [&] { return lists_[at(v)].begin + room == static_cast<std::int64_t>(pool_.size()); };
   const std::int64_t extra = endsPool() ? wanted - room : wanted;
   if (static_cast<std::int64_t>(pool_.size()) + extra > static_cast<std::int64_t>(pool_.capacity())) compact(extra);
   // Packing may have moved v's list to the end: ask again.
@@ -65,12 +68,11 @@ void SimpleGraph::grow(std::int32_t v) {
 }
 
 // Copies every list, in vertex order with its room, into a pool with space for `extra` more
-// entries and as much again as the lists hold (at least a first room per vertex, so a sparse
-// graph fills without packing twice).
+// entries and as much again as the lists hold.
 void SimpleGraph::compact(std::int64_t extra) {
   const std::int64_t live = roomTotal_ + extra;
   std::vector<std::int32_t> packed;
-  packed.reserve(at(std::max(2 * live, std::int64_t{kFirstRoom} * n_)));
+  packed.reserve(at(2 * live));
   for (List& list : lists_) {
     const auto from = pool_.begin() + list.begin;
     list.begin = static_cast<std::int64_t>(packed.size());
