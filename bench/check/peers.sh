@@ -56,14 +56,11 @@ wanted() { [[ ",$groups," == *",$1,"* ]]; }
 
 # ---- which tools are here ------------------------------------------------------------------
 # A missing peer only loses its column; the run goes on with the others.
+# shellcheck source=peer_tools.sh
+source "$here/peer_tools.sh"
+detect_peers
 have_cubhamg=0; command -v nauty-cubhamg > /dev/null && have_cubhamg=1
-have_clingo=0; command -v clingo > /dev/null && have_clingo=1
 have_gecode=0; [ -x "$gecode" ] && have_gecode=1
-# pycryptosat may live in the system Python only (Debian's python3-cryptominisat).
-cms_python=
-for py in python3 /usr/bin/python3; do
-  if command -v "$py" > /dev/null && "$py" -c 'import pycryptosat' 2> /dev/null; then cms_python=$py; break; fi
-done
 # The exact search alone, when bicubic-check offers it, is the fair figure against the peers.
 no_method=0
 "$check" --help 2>&1 | grep -q -- '--no-method' && no_method=1
@@ -169,17 +166,9 @@ parse_cubhamg() {
   awk '/^>C/ {read = $2} /^>Z/ {nonham = $2} END {if (read == "") print "unknown"; else printf "%d %d\n", read - nonham, nonham}' "$1"
 }
 
-# clingo exits 10 (satisfiable) or 20 (unsatisfiable); the facts are written before timing.
-run_clingo() {
-  local rc=0
-  clingo -q "$here/peers/hamiltonian.lp" "$facts" > /dev/null 2>&1 || rc=$?
-  case $rc in
-    10|30) echo "hamiltonian" > "$out" ;;
-    20) echo "non-hamiltonian" > "$out" ;;
-    *) return "$rc" ;;
-  esac
-}
-run_cms() { "$cms_python" "$here/peers/cms_hamiltonian.py" "$file" > "$out"; }
+# The facts are written before timing.
+run_clingo() { clingo_answer "$facts" > "$out"; }
+run_cms() { cms_answers "$file" > "$out"; }
 run_gecode() { "$gecode" "$file" > "$out"; }
 parse_lines() {
   awk '$1 == "hamiltonian" {h++} $1 == "non-hamiltonian" {nh++} END {printf "%d %d\n", h, nh}' "$1"
@@ -196,7 +185,7 @@ time_tool() {
     start=$(now_ns)
     rc=0
     # The runners are shell functions, so the cap runs them in a subshell of this script.
-    timeout "$cap" bash -c "$(declare -f "$runner"); $(declare -p check check_args quiet file out facts here cms_python gecode 2> /dev/null); $runner" || rc=$?
+    timeout "$cap" bash -c "source '$here/peer_tools.sh'; $(declare -f "$runner"); $(declare -p check check_args quiet file out facts here cms_python gecode 2> /dev/null); $runner" || rc=$?
     stop=$(now_ns)
     if [ "$rc" -eq 124 ]; then ms="> $cap s"; return; fi
     if [ "$rc" -ne 0 ]; then ms=error; echo "peers.sh: $runner failed ($rc) on $file" >&2; failed=1; return; fi
@@ -263,7 +252,7 @@ bench_instance() {
     if [ "$available" = 0 ]; then cells+=("not installed"); continue; fi
     # Whole families hold thousands of graphs: one encoding run per graph would take hours.
     if [ "$per_graph" = 1 ] && [ "$group" = families ]; then cells+=("skipped (family)"); continue; fi
-    [ "$tool" = clingo ] && "$cms_python_or_python3" "$here/peers/clingo_facts.py" "$file" > "$facts"
+    [ "$tool" = clingo ] && write_clingo_facts "$file" "$facts"
     if [ "$tool" = cubhamg ]; then time_tool "$runner" parse_cubhamg; else time_tool "$runner" parse_lines; fi
     cells+=("$ms"); note_answer "$tool"
   done
@@ -309,7 +298,6 @@ agree() {
 # ---- main ----------------------------------------------------------------------------------
 mismatch=0
 failed=0
-cms_python_or_python3=${cms_python:-python3}
 declare -a check_args=()
 build_instances
 

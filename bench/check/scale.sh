@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # How bicubic-check's whole run grows with the order: wall and processor time and peak memory of
 # `bicubic-check --no-method` on one sparse6 graph per class and size, nauty-cubhamg beside it up
-# to its input limit, the SAT/ASP peers where installed (capped), and the growth exponent fitted
-# per class (least squares of log time against log n over the sizes that finished).
+# to its input limit, the SAT/ASP peers (clingo, CryptoMiniSat) where installed with their wall
+# time on the same sparse6 file (a peer that hits the cap on a class is not run on its larger
+# sizes), and the growth exponent fitted per class (least squares of log time against log n over
+# the sizes that finished). Every answer that finished is checked against bicubic-check's.
 #
 #   bench/check/scale.sh [--sizes "N ..."] [--classes "C ..."] [BICUBIC_CHECK]
 #
@@ -47,8 +49,10 @@ die() { echo "scale.sh: $*" >&2; exit 1; }
 [ -x "$compose" ] || die "no generator at $compose (configure with -DBICUBIC_BUILD_BENCHMARKS=ON)"
 command -v nauty-genrang > /dev/null || die "nauty-genrang not found (apt-get install nauty)"
 have_cubhamg=0; command -v nauty-cubhamg > /dev/null && have_cubhamg=1
-have_clingo=0; command -v clingo > /dev/null && have_clingo=1
-have_cms=0; python3 -c 'import pycryptosat' 2> /dev/null && have_cms=1
+# shellcheck source=peer_tools.sh
+source "$here/peer_tools.sh"
+detect_peers
+have_cms=0; [ -n "$cms_python" ] && have_cms=1
 
 # The file of one class and size (generated once, seeded); echoes its path.
 instance() {
@@ -111,12 +115,60 @@ cubhamg_time() {
   printf '%s ms' "$(printf '%s\n' "${samples[@]}" | sort -n | sed -n "$(((reps + 1) / 2))p")"
 }
 
+# One peer's capped run (a function of peer_tools.sh, so timeout runs it in a bash that sources
+# it): sets peer_ms (a number, "> CAP s" or "error (...)") and peer_answer.
+time_peer() {
+  local start rc=0
+  start=$(date +%s%N)
+  peer_answer=$(timeout "$cap" bash -c 'source "$1"; cms_python=$2; shift 2; "$@"' _ \
+    "$here/peer_tools.sh" "$cms_python" "$@" 2> /dev/null | head -n 1) || rc=$?
+  peer_ms=$((($(date +%s%N) - start) / 1000000))
+  if [ "$rc" -eq 124 ]; then
+    peer_ms="> $cap s"
+  elif [ "$rc" -ne 0 ]; then
+    peer_ms="error (status $rc)"
+  elif [ -z "$peer_answer" ]; then
+    peer_ms="error (no answer)"
+  fi
+}
+
+# Sets peers, the peers' cell for one instance (e.g. "clingo 812 ms, cms > 60 s"); a peer capped
+# on a smaller size of the class is skipped. A finished answer that differs from bicubic-check's
+# is a MISMATCH (reported on standard error; the script then exits 1).
+declare -A capped=()
+peer_cells() {
+  local class=$1 file=$2 mine=$3 cells=() tool
+  peers="not installed"
+  if [ $have_clingo = 0 ] && [ $have_cms = 0 ]; then return; fi
+  for tool in clingo cms; do
+    if [ $tool = clingo ] && [ $have_clingo = 0 ]; then continue; fi
+    if [ $tool = cms ] && [ $have_cms = 0 ]; then continue; fi
+    if [ -n "${capped[$class/$tool]:-}" ]; then cells+=("$tool skipped"); continue; fi
+    if [ $tool = clingo ]; then
+      write_clingo_facts "$file" "$work/peer.lp"
+      time_peer clingo_answer "$work/peer.lp"
+    else
+      time_peer cms_answers "$file"
+    fi
+    if [[ $peer_ms != [0-9]* ]]; then capped[$class/$tool]=1; cells+=("$tool $peer_ms"); continue; fi
+    cells+=("$tool $peer_ms ms")
+    if [ "$mine" != - ] && [ "$peer_answer" != "$mine" ]; then
+      echo "scale.sh: MISMATCH on $file: bicubic-check $mine, $tool $peer_answer" >&2
+      mismatch=1
+    fi
+  done
+  peers=$(printf '%s, ' "${cells[@]}")
+  peers=${peers%, }
+}
+
 echo "# bicubic-check at scale"
 echo
 echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); cap $cap s a run;"
 echo "median of $reps runs where nauty-cubhamg takes the graph (n <= $cubhamg_limit), one run above."
-echo "bytes/vertex: peak resident set / n. clingo: $([ $have_clingo = 1 ] && echo installed || echo "not installed");" \
-  "CryptoMiniSat (pycryptosat): $([ $have_cms = 1 ] && echo installed || echo "not installed")."
+clingo_version="not installed"
+[ $have_clingo = 1 ] && clingo_version=$(clingo --version 2> /dev/null | sed -n 1p)
+echo "bytes/vertex: peak resident set / n. clingo: $clingo_version;" \
+  "CryptoMiniSat (pycryptosat): $([ $have_cms = 1 ] && echo installed || echo "not installed"); peers' wall ms, one run."
 echo
 echo "| class | n | answer | wall s | user s | peak MB | bytes/vertex | nauty-cubhamg | SAT/ASP peers |"
 echo "|---|---|---|---|---|---|---|---|---|"
@@ -138,28 +190,7 @@ for class in $classes; do
       echo "scale.sh: MISMATCH on $class $order: bicubic-check $answer, cubhamg $cubhamg_answer" >&2
       mismatch=1
     fi
-    peers="not installed"
-    if [ $have_clingo = 1 ] || [ $have_cms = 1 ]; then
-      # The peers read graph6 (n^2/6 bytes) and re-solve per subtour: only the smallest size.
-      peers="not run above 10000"
-      if [ "$order" -le 10000 ]; then
-        nauty-copyg -q -g "$file" > "$work/peer.g6"
-        cells=()
-        if [ $have_cms = 1 ]; then
-          start=$(date +%s%N)
-          if timeout "$cap" python3 "$here/peers/cms_hamiltonian.py" "$work/peer.g6" > /dev/null 2>&1; then
-            cells+=("cms $((($(date +%s%N) - start) / 1000000)) ms"); else cells+=("cms > $cap s"); fi
-        fi
-        if [ $have_clingo = 1 ]; then
-          python3 "$here/peers/clingo_facts.py" "$work/peer.g6" > "$work/peer.lp"
-          start=$(date +%s%N); rc=0
-          timeout "$cap" clingo -q "$here/peers/hamiltonian.lp" "$work/peer.lp" > /dev/null 2>&1 || rc=$?
-          if [ $rc -eq 10 ] || [ $rc -eq 20 ] || [ $rc -eq 30 ]; then
-            cells+=("clingo $((($(date +%s%N) - start) / 1000000)) ms"); else cells+=("clingo > $cap s"); fi
-        fi
-        peers=$(IFS=', '; echo "${cells[*]}")
-      fi
-    fi
+    peer_cells "$class" "$file" "$answer"
     if [[ $wall == ">"* ]]; then
       printf '| %s | %s | - | %s | - | - | - | %s | %s |\n' "$class" "$order" "$wall" "$cub" "$peers"
       break

@@ -231,6 +231,8 @@ int CheckRun::run() {
 void CheckRun::runSource(const std::string& name) {
   GraphSource source(name, method_);
   source.readDuals(options_.dual);
+  // An unknown graph emitted as graph6 or sparse6 is its line as read: it must be read whole.
+  source.keepLinesWhole(options_.emit == Emit::Graph6 || options_.emit == Emit::Sparse6);
   std::string message;
   if (!source.open(message)) return error(name, message);
   for (std::int64_t index = 1;; ++index) {
@@ -363,8 +365,10 @@ void CheckRun::runGraph(const GraphSource& source, std::int64_t index, bool comp
 void CheckRun::writeGraph(const GraphSource& source, std::int64_t index, bool complete) {
   // graph6 and sparse6 lines go out exactly as they came in; other input is encoded.
   const bool lineBased = source.format() == Format::Graph6 || source.format() == Format::Sparse6;
-  const bool asRead = lineBased && ((options_.emit == Emit::Graph6 && source.lastLineFormat() == Format::Graph6) ||
-                                    (options_.emit == Emit::Sparse6 && source.lastLineFormat() == Format::Sparse6));
+  // A line the time limit cut short was never held whole: it has no text to copy.
+  const bool asRead = lineBased && !source.lastLine().empty() &&
+                      ((options_.emit == Emit::Graph6 && source.lastLineFormat() == Format::Graph6) ||
+                       (options_.emit == Emit::Sparse6 && source.lastLineFormat() == Format::Sparse6));
   const std::string graph = "graph " + std::to_string(index) + ": ";
   if (asRead) {
     out_ << source.lastLine() << "\n";

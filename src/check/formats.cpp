@@ -262,7 +262,11 @@ GraphSource::Status GraphSource::nextLineGraph(SimpleGraph& g, std::string& erro
       return Status::End;
     }
     ++lineNumber_;
-    if (part == InputStream::LinePart::Cut && !readBoundedLine(error)) return Status::Error;
+    if (part == InputStream::LinePart::Cut) {
+      const LineRead read = readBoundedLine(error, deadline);
+      if (read == LineRead::Refused) return Status::Error;
+      if (read == LineRead::OutOfTime) return lineOutOfTime(g);
+    }
     std::string_view view = trim(line_);
     if (view.starts_with(kGraph6Header)) {
       view.remove_prefix(kGraph6Header.size());
@@ -276,13 +280,14 @@ GraphSource::Status GraphSource::nextLineGraph(SimpleGraph& g, std::string& erro
 
 // The rest of a line longer than the probe, read only as far as a graph of the vertex count it
 // announces can reach: a longer line is skipped to its end unread (its bytes only counted) and
-// refused, so a line of gigabytes costs no memory.
-bool GraphSource::readBoundedLine(std::string& error) {
+// refused, so a line of gigabytes costs no memory. The deadline stops the reading too: what is
+// left of the line is then skipped, never stored.
+GraphSource::LineRead GraphSource::readBoundedLine(std::string& error, const Deadline& deadline) {
   // Blanks (and a header) before the graph text may run on for any length: dropped a piece at a
   // time until the text starts.
   while (graphTextStart(line_) == line_.size()) {
     line_.clear();
-    if (input_.readLinePart(line_, kLineProbe) != InputStream::LinePart::Cut) return true;
+    if (input_.readLinePart(line_, kLineProbe) != InputStream::LinePart::Cut) return LineRead::Whole;
   }
   const std::size_t start = graphTextStart(line_);
   const std::string_view text = std::string_view(line_).substr(start);
@@ -290,7 +295,9 @@ bool GraphSource::readBoundedLine(std::string& error) {
   const bool sparse6 = !text.empty() && text.front() == ':';
   if (bound >= 0) {
     const auto limit = static_cast<std::size_t>(static_cast<std::int64_t>(start) + bound + kTrailingBlanks);
-    if (input_.readLinePart(line_, limit) == InputStream::LinePart::Whole) return true;
+    const InputStream::LinePart part = input_.readLinePart(line_, limit, keepLinesWhole_ ? Deadline::never() : deadline);
+    if (part == InputStream::LinePart::Whole) return LineRead::Whole;
+    if (part == InputStream::LinePart::OutOfTime) return LineRead::OutOfTime;
   }
   const std::int64_t length = static_cast<std::int64_t>(line_.size()) + input_.skipLine();
   const bool junk = !anyLineSeen_ && !isPrintableAscii(static_cast<unsigned char>(text.front()));
@@ -299,12 +306,26 @@ bool GraphSource::readBoundedLine(std::string& error) {
     done_ = done_ || junk;
     error = (junk ? "not a graph file: " : "") + atLine(lineNumber_) + "a line of " + std::to_string(length) +
             " bytes that is neither graph6 nor sparse6 (it starts " + quotedForMessage(text, kJunkQuoteLength) + ")";
-    return false;
+    return LineRead::Refused;
   }
   error = atLine(lineNumber_) + (sparse6 ? "sparse6" : "graph6") + " line of " + std::to_string(length) +
           " bytes, longer than any graph of the vertex count it starts with (at most " + std::to_string(bound) +
           " characters)";
-  return false;
+  return LineRead::Refused;
+}
+
+// A line the deadline stopped before its end: the graph has the order the line starts with and
+// no edges, and the rest of the line is skipped (scanned for its end, never stored or decoded)
+// so that the next graph follows.
+GraphSource::Status GraphSource::lineOutOfTime(SimpleGraph& g) {
+  anyLineSeen_ = true;
+  const std::string_view text = std::string_view(line_).substr(graphTextStart(line_));
+  lastLineFormat_ = !text.empty() && text.front() == ':' ? Format::Sparse6 : Format::Graph6;
+  g.reset(static_cast<std::int32_t>(graphTextOrder(text)));
+  // Scanned, not sought past by the length the order gives: a line cut short in the file would
+  // then take the graphs after it along.
+  input_.skipLine();
+  return Status::OutOfTime;
 }
 
 GraphSource::Status GraphSource::decodeLine(std::string_view line, SimpleGraph& g, std::string& error,

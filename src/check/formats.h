@@ -59,6 +59,8 @@ inline bool decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& i
 // kSparse6RepeatAllowance characters of repeated edges); -1 when they give no vertex count.
 constexpr std::int64_t kSparse6RepeatAllowance = std::int64_t{1} << 20;
 std::int64_t graphTextBound(std::string_view start);
+// The vertex count the first characters of graph6 or sparse6 text give, or -1.
+std::int64_t graphTextOrder(std::string_view start);
 
 // Encoders for the filter output: one graph6 or sparse6 line (no header, no line end), or the
 // tool's matrix text (the vertex count on a line, then n rows of 0/1 separated by blanks, each
@@ -92,6 +94,9 @@ class GraphSource {
   const std::string& name() const { return name_; }
   // Planar code sources then yield each graph's dual (a triangulation's dual is cubic).
   void readDuals(bool duals) { duals_ = duals; }
+  // graph6 and sparse6 lines are then read whole even past the deadline (only their decoding
+  // stops), so that a graph the deadline stopped can still be written out as read.
+  void keepLinesWhole(bool whole) { keepLinesWhole_ = whole; }
   // The plane graph just read from a planar code source (its dual with readDuals), else null.
   const PlaneGraph* lastPlaneGraph() const { return format_ == Format::PlanarCode ? &plane_ : nullptr; }
   // Opens the source and reads far enough to know its format; false (with error) when the
@@ -110,7 +115,8 @@ class GraphSource {
 
   // For the graph just read from a graph6 or sparse6 line: that line's text as decoded, without
   // line end, surrounding blanks or ">>graph6<<"/">>sparse6<<" header, and which of the two it
-  // is. Empty (and format()) for matrix and HCP sources. Valid until the next call of next().
+  // is. Empty (and format()) for matrix and HCP sources, and for a line the deadline stopped
+  // before its end (it was never held whole). Valid until the next call of next().
   std::string_view lastLine() const { return lastLine_; }
   Format lastLineFormat() const { return lastLineFormat_; }
 
@@ -126,7 +132,11 @@ class GraphSource {
  private:
   friend class HcpEdgeSink;
   Status nextLineGraph(SimpleGraph& g, std::string& error, const Deadline& deadline);
-  bool readBoundedLine(std::string& error);
+  // How the rest of a long line was read: whole, refused (error says why) or stopped by the
+  // deadline (the rest skipped unread).
+  enum class LineRead { Whole, Refused, OutOfTime };
+  LineRead readBoundedLine(std::string& error, const Deadline& deadline);
+  Status lineOutOfTime(SimpleGraph& g);
   Status decodeLine(std::string_view line, SimpleGraph& g, std::string& error, const Deadline& deadline);
   Status readHcp(SimpleGraph& g, std::string& error, const Deadline& deadline);
   bool readHcpHeader(HcpHeader& header, std::string& error);
@@ -160,6 +170,7 @@ class GraphSource {
   PlanarCodeReader planar_{input_};
   PlaneGraph plane_, primal_;
   bool duals_ = false;
+  bool keepLinesWhole_ = false;
 };
 
 }  // namespace bicubic::check

@@ -20,6 +20,9 @@ constexpr int kLargestByte = 126;
 constexpr std::int64_t kOneCharacterOrder = 63;
 constexpr std::int64_t kFourCharacterOrder = 258048;
 
+// Up to this many neighbours a sparse6 decoder searches the current vertex's list for a repeat.
+constexpr std::size_t kSearchedListLength = 16;
+
 // Characters (graph6) or edges (sparse6) decoded between two looks at the clock.
 constexpr std::int64_t kStepsPerDeadlineCheck = std::int64_t{1} << 16;
 
@@ -152,16 +155,33 @@ Decoded decodeGraph6(std::string_view line, SimpleGraph& g, std::string& error, 
   return Decoded::Graph;
 }
 
-std::int64_t graphTextBound(std::string_view start) {
+namespace {
+
+// The vertex count at the front of graph6 or sparse6 text and the characters it takes (after the
+// ':' of sparse6); false when the text gives none.
+bool textOrder(std::string_view start, std::int64_t& n, std::size_t& pos) {
   const bool sparse6 = !start.empty() && start.front() == ':';
   std::string_view body = start.substr(sparse6 ? 1 : 0);
   // N(n) takes 1, 4 or 8 characters, told by its first two.
   std::size_t orderLength = 1;
   if (!body.empty() && body[0] == kLargestByte) orderLength = body.size() >= 2 && body[1] == kLargestByte ? 8 : 4;
+  std::string error;
+  return body.size() >= orderLength && decodeOrder(body.substr(0, orderLength), n, pos, error);
+}
+
+}  // namespace
+
+std::int64_t graphTextOrder(std::string_view start) {
   std::int64_t n = 0;
   std::size_t pos = 0;
-  std::string error;
-  if (body.size() < orderLength || !decodeOrder(body.substr(0, orderLength), n, pos, error)) return -1;
+  return textOrder(start, n, pos) ? n : -1;
+}
+
+std::int64_t graphTextBound(std::string_view start) {
+  const bool sparse6 = !start.empty() && start.front() == ':';
+  std::int64_t n = 0;
+  std::size_t pos = 0;
+  if (!textOrder(start, n, pos)) return -1;
   const std::int64_t pairs = n * (n - 1) / 2;
   if (!sparse6) return static_cast<std::int64_t>(pos) + (pairs + kSixBits - 1) / kSixBits;
   // At most one unit per edge, per loop and per move to the next vertex, each of 1 + width bits.
@@ -233,39 +253,60 @@ Decoded decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignor
   }
   g.reset(static_cast<std::int32_t>(n));
   const int width = sparse6Width(n);
-  const std::int64_t totalBits = static_cast<std::int64_t>(line.size() - pos) * kSixBits;
-  auto bitAt = [&](std::int64_t k) {
-    return ((line[pos + at(k / kSixBits)] - kBias) >> (kSixBits - 1 - k % kSixBits)) & 1;
-  };
-  // v never decreases, so an edge x-v can only be listed again while v is current: a mark per
-  // vertex, stamped with a number that changes with v, tells a repeat in constant time.
+  const int unitBits = 1 + width;
+  const std::uint64_t xMask = (std::uint64_t{1} << width) - 1;
+  // Units are taken whole from a bit buffer filled six bits a character: a unit is at most 21
+  // bits, so the buffer never holds more than 26.
+  std::uint64_t buffered = 0;
+  int bufferedBits = 0;
+  std::size_t next = pos;
+  std::int64_t bitsLeft = static_cast<std::int64_t>(line.size() - pos) * kSixBits;
+  // v never decreases, so an edge x-v can only be listed again while v is current, and v's list
+  // then holds exactly the edges listed since v became current. A short list is searched (it is
+  // in cache; a mark per vertex would cost a cache miss an edge on a large sparse graph); once it
+  // is long, its entries are marked, each mark stamped with a number that changes with v, and a
+  // repeat is told in constant time.
   thread_local std::vector<std::uint64_t> mark;
   thread_local std::uint64_t stamp = 0;
-  if (mark.size() < at(n)) mark.resize(at(n));
   ++stamp;
+  auto isRepeat = [&](std::int64_t x, std::int64_t current) {
+    const auto list = g.neighbours(static_cast<std::int32_t>(current));
+    if (list.size() < kSearchedListLength) return std::find(list.begin(), list.end(), x) != list.end();
+    if (mark.size() < at(n)) mark.resize(at(n));
+    if (list.size() == kSearchedListLength) {
+      for (std::int32_t w : list) mark[at(w)] = stamp;
+    }
+    if (mark[at(x)] == stamp) return true;
+    mark[at(x)] = stamp;
+    return false;
+  };
   std::int64_t v = 0;
   std::int64_t steps = 0;
-  for (std::int64_t k = 0; k + 1 + width <= totalBits;) {
+  for (; bitsLeft >= unitBits; bitsLeft -= unitBits) {
     if (++steps == kStepsPerDeadlineCheck) {
       steps = 0;
       if (deadline.expired()) return Decoded::OutOfTime;
     }
-    if (bitAt(k++) == 1) {
+    while (bufferedBits < unitBits) {
+      buffered = (buffered << kSixBits) | static_cast<std::uint64_t>(line[next++] - kBias);
+      bufferedBits += kSixBits;
+    }
+    bufferedBits -= unitBits;
+    const std::uint64_t unit = buffered >> bufferedBits;
+    if (((unit >> width) & 1) == 1) {
       ++v;
       ++stamp;
     }
-    std::int64_t x = 0;
-    for (int b = 0; b < width; ++b) x = (x << 1) | bitAt(k++);
+    const auto x = static_cast<std::int64_t>(unit & xMask);
     if (v >= n) break;
     if (x > v) {
       v = x;
       ++stamp;
     } else if (x == v) {
       ++ignored.loops;
-    } else if (mark[at(x)] == stamp) {
+    } else if (isRepeat(x, v)) {
       ++ignored.repeats;
     } else {
-      mark[at(x)] = stamp;
       g.addNewEdge(static_cast<std::int32_t>(x), static_cast<std::int32_t>(v));
     }
   }

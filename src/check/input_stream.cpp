@@ -141,11 +141,14 @@ bool InputStream::fill() {
   return got > 0;
 }
 
-InputStream::LinePart InputStream::readLinePart(std::string& line, std::size_t limit) {
+InputStream::LinePart InputStream::readLinePart(std::string& line, std::size_t limit, const exact::Deadline& deadline) {
   lineEnded_ = false;
   bool any = false;
   while (line.size() < limit) {
-    if (position_ == end_ && !fill()) break;
+    if (position_ == end_) {
+      if (any && deadline.expired()) return LinePart::OutOfTime;
+      if (!fill()) break;
+    }
     any = true;
     const auto* begin = buffer_.data() + position_;
     const std::size_t room = std::min(end_ - position_, limit - line.size());

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "driver/method.h"
+#include "exact/hamiltonian.h"
 
 namespace bicubic::check {
 
@@ -23,14 +24,17 @@ class InputStream final : public ByteReader {
   // Opens a path, or standard input for "-"; false with the reason in error.
   bool open(const std::string& name, std::string& error);
   // How far readLinePart got: through the line's end (or the input's), up to its limit with more
-  // of the line left, or nothing at all (the input had ended or failed: see failed()).
-  enum class LinePart { Whole, Cut, None };
+  // of the line left, stopped by the deadline with more of the line left, or nothing at all (the
+  // input had ended or failed: see failed()).
+  enum class LinePart { Whole, Cut, OutOfTime, None };
   // The next line without its line end ("\n" or "\r\n"); false at the end of the input or on a
   // read error (see failed()). A line cut short by a read error is not returned.
   bool readLine(std::string& line);
   // Appends the current line's bytes (without "\n", with any "\r") to line until its end or until
-  // line holds limit bytes; lineEnded() then says whether a "\n" was taken.
-  LinePart readLinePart(std::string& line, std::size_t limit);
+  // line holds limit bytes; lineEnded() then says whether a "\n" was taken. The deadline is asked
+  // before each block of input after the first: a line of gigabytes stops soon after it passes.
+  LinePart readLinePart(std::string& line, std::size_t limit,
+                        const exact::Deadline& deadline = exact::Deadline::never());
   bool lineEnded() const { return lineEnded_; }
   // Drops the rest of the current line and its "\n"; the count of bytes dropped before it. Costs
   // no memory: a line of gigabytes is only scanned.

@@ -9,14 +9,21 @@
 namespace bicubic::exact {
 
 namespace {
+
+// The room a list gets at its first neighbour: a cubic graph's lists never move.
+constexpr std::int32_t kFirstRoom = 4;
+
 }  // namespace
 
+// Every list starts with its first room in place, in vertex order: a graph of degree at most
+// kFirstRoom is built without a single move, and a stream of small graphs without an allocation.
 void SimpleGraph::reset(std::int32_t n) {
-  if (adj_.size() < at(n)) adj_.resize(at(n));
-  for (std::int32_t v = 0; v < n; ++v) adj_[at(v)].clear();
-  // Lists beyond n keep their memory but must not be read; shrink the logical size only.
   n_ = n;
   edges_ = 0;
+  lists_.resize(at(n));
+  for (std::int32_t v = 0; v < n; ++v) lists_[at(v)] = List{std::int64_t{kFirstRoom} * v, 0, kFirstRoom};
+  roomTotal_ = std::int64_t{kFirstRoom} * n;
+  pool_.resize(at(roomTotal_));
 }
 
 bool SimpleGraph::addEdge(std::int32_t u, std::int32_t v) {
@@ -26,14 +33,58 @@ bool SimpleGraph::addEdge(std::int32_t u, std::int32_t v) {
 }
 
 void SimpleGraph::addNewEdge(std::int32_t u, std::int32_t v) {
-  adj_[at(u)].push_back(v);
-  adj_[at(v)].push_back(u);
+  append(u, v);
+  append(v, u);
   ++edges_;
 }
 
+void SimpleGraph::append(std::int32_t v, std::int32_t w) {
+  if (lists_[at(v)].degree == lists_[at(v)].room) grow(v);
+  List& list = lists_[at(v)];
+  pool_[at(list.begin + list.degree++)] = w;
+}
+
+// Doubles v's room: in place when v's list ends the pool, else at the pool's end. The pool is
+// packed rather than reallocated when it is full, so the holes moved lists leave (at most the
+// live room) are dropped, and peak memory stays within twice the lists' room.
+void SimpleGraph::grow(std::int32_t v) {
+  const std::int32_t room = lists_[at(v)].room;
+  const std::int32_t wanted = 2 * room;
+  auto endsPool = [&] { return lists_[at(v)].begin + room == static_cast<std::int64_t>(pool_.size()); };
+  const std::int64_t extra = endsPool() ? wanted - room : wanted;
+  if (static_cast<std::int64_t>(pool_.size()) + extra > static_cast<std::int64_t>(pool_.capacity())) compact(extra);
+  // Packing may have moved v's list to the end: ask again.
+  List& list = lists_[at(v)];
+  if (endsPool()) {
+    pool_.resize(pool_.size() + at(wanted - room));
+  } else {
+    const auto to = static_cast<std::int64_t>(pool_.size());
+    pool_.resize(pool_.size() + at(wanted));
+    std::copy_n(pool_.begin() + list.begin, list.degree, pool_.begin() + to);
+    list.begin = to;
+  }
+  roomTotal_ += wanted - room;
+  list.room = wanted;
+}
+
+// Copies every list, in vertex order with its room, into a pool with space for `extra` more
+// entries and as much again as the lists hold.
+void SimpleGraph::compact(std::int64_t extra) {
+  const std::int64_t live = roomTotal_ + extra;
+  std::vector<std::int32_t> packed;
+  packed.reserve(at(2 * live));
+  for (List& list : lists_) {
+    const auto from = pool_.begin() + list.begin;
+    list.begin = static_cast<std::int64_t>(packed.size());
+    packed.insert(packed.end(), from, from + list.degree);
+    packed.resize(packed.size() + at(list.room - list.degree));
+  }
+  pool_.swap(packed);
+}
+
 bool SimpleGraph::hasEdge(std::int32_t u, std::int32_t v) const {
-  const auto& a = adj_[at(u)];
-  const auto& b = adj_[at(v)];
+  const auto a = neighbours(u);
+  const auto b = neighbours(v);
   if (a.size() <= b.size()) return std::find(a.begin(), a.end(), v) != a.end();
   return std::find(b.begin(), b.end(), u) != b.end();
 }

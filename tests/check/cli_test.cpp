@@ -209,6 +209,52 @@ TEST(CheckTool, TimeLimitGivesUnknownAndExitThree) {
   EXPECT_NE(run.err.find("\t0\t0\t1\n"), std::string::npos) << run.err;  // one unknown in the summary
 }
 
+// A limit that has passed before a long line is read stops the reading of that line: the graph is
+// unknown with its order, the rest of the line is skipped (from a file, a pipe, gzip, standard
+// input that starts inside a file), and the next graph (a path, which the conditions settle even
+// past the limit) is decided; a line cut short in the file does not take the next graph along. Emitting
+// the unknown graphs reads their lines whole, so they go out exactly as read.
+TEST(CheckTool, TimeLimitStopsALongLineAndTheNextGraphFollows) {
+  SimpleGraph k1500(1500);
+  for (std::int32_t v = 0; v < 1500; ++v) {
+    for (std::int32_t w = v + 1; w < 1500; ++w) k1500.addNewEdge(v, w);
+  }
+  const std::string g6Line = encodeGraph6(k1500);
+  const std::string dir = bicubic::testing::scratchDirectory() + "/";
+  bicubic::testing::writeScratchFile("long.g6", g6Line + "\nBg\n");
+  bicubic::testing::writeScratchFile("long.s6", encodeSparse6(k1500) + "\nBg\n");
+  bicubic::testing::writeScratchFile("skip-long.g6", "Bg\n" + g6Line + "\nBg\n");
+  bicubic::testing::writeScratchFile("cut-long.g6", g6Line.substr(0, 100000) + "\nBg\n" + g6Line + "\nBg\n");
+  const std::string check = "\"$CHECK\" --no-method --time-limit 0.000000001 ";
+  const struct {
+    const char* name;
+    std::string command;
+    std::vector<std::string> orders;  // the n column, row by row
+  } cases[] = {
+      {"graph6File", check + "long.g6", {"1500", "3"}},
+      {"sparse6File", check + "long.s6", {"1500", "3"}},
+      {"gzipPipe", "gzip -c long.g6 | " + check + "-", {"1500", "3"}},
+      {"plainPipe", "cat long.g6 | " + check + "-", {"1500", "3"}},
+      {"stdinInsideTheFile", "{ read -r first; " + check + "-; } < skip-long.g6", {"1500", "3"}},
+      {"lineCutShort", check + "cut-long.g6", {"1500", "3", "1500", "3"}},
+  };
+  for (const auto& c : cases) {
+    const auto run = testing::runShell("cd '" + dir + "' && " + c.command);
+    EXPECT_EQ(run.status, 3) << c.name << ": " << run.err;
+    const auto rows = records(run.out);
+    ASSERT_EQ(rows.size(), c.orders.size()) << c.name;
+    for (std::size_t k = 0; k < rows.size(); ++k) EXPECT_EQ(rows[k][2], c.orders[k]) << c.name;
+    for (std::size_t k = 0; k < rows.size(); k += 2) {
+      EXPECT_EQ(rows[k][3], "-") << c.name;
+      EXPECT_EQ(rows[k][4], "unknown") << c.name;
+      EXPECT_EQ(rows[k + 1][4], "non-hamiltonian") << c.name;
+    }
+  }
+  const auto emitted = testing::runShell("cd '" + dir + "' && " + check + "-q --select unknown --emit graph6 long.g6");
+  EXPECT_EQ(emitted.status, 3) << emitted.err;
+  EXPECT_TRUE(emitted.out == g6Line + "\n") << emitted.out.size() << " bytes";
+}
+
 TEST(CheckTool, DotFileDrawsTheCycleBold) {
   const std::string dot = bicubic::testing::scratchDirectory() + "/heawood.dot";
   const auto run = runCheckTool({"--dot", dot}, graph6Lines({testing::heawood()}));

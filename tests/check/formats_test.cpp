@@ -114,6 +114,57 @@ TEST(Sparse6, DecodesHandWorkedLines) {
   }
 }
 
+// sparse6 text listing the edges x-v in the order given (v never decreasing), on 40 vertices.
+std::string sparse6Listing(const Edges& listed) {
+  constexpr int kWidth = 6;
+  std::string bits;
+  auto unit = [&](int b, std::int32_t x) {
+    bits += static_cast<char>('0' + b);
+    for (int k = kWidth - 1; k >= 0; --k) bits += static_cast<char>('0' + ((x >> k) & 1));
+  };
+  std::int32_t current = 0;
+  for (auto [x, v] : listed) {
+    if (v == current + 1) {
+      unit(1, x);
+    } else {
+      if (v != current) unit(1, v);  // one step on, then a jump to v
+      unit(0, x);
+    }
+    current = v;
+  }
+  while (bits.size() % 6 != 0) bits += '1';
+  std::string text = ":g";  // 40 vertices
+  for (std::size_t k = 0; k < bits.size(); k += 6) text += static_cast<char>(63 + std::stoi(bits.substr(k, 6), nullptr, 2));
+  return text;
+}
+
+// A repeated edge is told wherever it stands: in a short list (searched) and in a long one
+// (marked once past 16 entries), repeats before and after the list grows long.
+TEST(Sparse6, RepeatsAreLeftOutInShortAndLongLists) {
+  Edges hub, hubTwice, small = {{1, 5}, {2, 5}, {1, 5}, {3, 7}, {3, 7}};
+  for (std::int32_t x = 0; x < 38; ++x) hub.emplace_back(x, 39);
+  hubTwice = hub;
+  hubTwice.insert(hubTwice.end(), hub.begin(), hub.end());
+  Edges early = {{0, 39}, {1, 39}, {0, 39}};
+  early.insert(early.end(), hub.begin() + 2, hub.end());
+  early.emplace_back(1, 39);
+  const struct {
+    const char* name;
+    Edges listed;
+    std::int64_t edges, repeats;
+  } cases[] = {{"short", small, 3, 2}, {"longListAgain", hubTwice, 38, 38}, {"earlyAndLate", early, 38, 2}};
+  for (const auto& c : cases) {
+    SimpleGraph g;
+    IgnoredEdges ignored;
+    std::string error;
+    ASSERT_TRUE(decodeSparse6(sparse6Listing(c.listed), g, ignored, error)) << c.name << ": " << error;
+    EXPECT_EQ(g.order(), 40) << c.name;
+    EXPECT_EQ(g.edgeCount(), c.edges) << c.name;
+    EXPECT_EQ(ignored.repeats, c.repeats) << c.name;
+    EXPECT_EQ(ignored.loops, 0) << c.name;
+  }
+}
+
 // nauty writes the same graphs as graph6 and, through copyg -s, as sparse6: both decode to the
 // same edges, and the encoder writes nauty's sparse6 text byte for byte. The printf lines are
 // the padding special cases (last edge at n - 2 with n = 4, 8, 16), which canonical labelling
