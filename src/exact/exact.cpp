@@ -14,7 +14,11 @@ namespace bicubic::exact {
 // forwards), and the answer's vertices are named back in the input's numbers.
 ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
   if (g.order() < kRenumberOrder) return solveInOrder(g, deadline);
-  const std::vector<std::int32_t> order = depthFirstOrder(g);
+  const std::vector<std::int32_t> order = depthFirstOrder(g, deadline);
+  if (order.empty()) {  // the deadline passed: unknown
+    stats_ = {};
+    return {};
+  }
   ExactResult result = solveInOrder(renumbered(g, order), deadline);
   for (std::int32_t& v : result.cycle) v = order[at(v)];
   for (std::int32_t& v : result.blockedSide) v = order[at(v)];

@@ -529,7 +529,7 @@ bool forcedPathCycle(const SimpleGraph& g, std::int64_t maxFailures, Rng& rng, c
   cycle.clear();
   if (!suitsForcedSearch(g) || deadline.expired()) return false;
   EdgeIndex index;
-  index.build(g);
+  if (!index.build(g, deadline)) return false;  // O(m), and a limit at a million vertices must hold
   ForcedSearch search(g.order(), std::move(index), rng, deadline, options);
   const bool found = search.run(maxFailures, cycle);
   if (!found) cycle.clear();

@@ -4,7 +4,8 @@
 
 namespace bicubic::exact {
 
-std::vector<std::int32_t> depthFirstOrder(const SimpleGraph& g) {
+std::vector<std::int32_t> depthFirstOrder(const SimpleGraph& g, const Deadline& deadline) {
+  DeadlinePoller poller(deadline);
   std::vector<std::int32_t> order, stack, next(at(g.order()), 0);
   std::vector<char> seen(at(g.order()), 0);
   order.reserve(at(g.order()));
@@ -14,6 +15,7 @@ std::vector<std::int32_t> depthFirstOrder(const SimpleGraph& g) {
     order.push_back(root);
     stack.assign(1, root);
     while (!stack.empty()) {
+      if (poller.expired()) return {};
       const std::int32_t v = stack.back();
       if (next[at(v)] == g.degree(v)) {
         stack.pop_back();

@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "exact/deadline.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
 
-// The vertices in depth-first preorder from vertex 0 (those it does not reach after, likewise).
-std::vector<std::int32_t> depthFirstOrder(const SimpleGraph& g);
+// The vertices in depth-first preorder from vertex 0 (those it does not reach after, likewise);
+// empty when the deadline passed first.
+std::vector<std::int32_t> depthFirstOrder(const SimpleGraph& g, const Deadline& deadline);
 
 // g with vertex order[k] numbered k.
 SimpleGraph renumbered(const SimpleGraph& g, const std::vector<std::int32_t>& order);
