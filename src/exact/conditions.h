@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "exact/deadline.h"
 #include "exact/simple_graph.h"
 
 namespace bicubic::exact {
@@ -14,5 +15,10 @@ namespace bicubic::exact {
 bool passesNecessaryConditions(const SimpleGraph& g, const std::vector<std::int8_t>& colour);
 // The same, colouring g itself.
 bool passesNecessaryConditions(const SimpleGraph& g);
+
+enum class ConditionsVerdict { Pass, Fail, Stopped };
+// The same again, asking the deadline as it goes (Stopped once it has passed): at a million
+// vertices the pass takes a noticeable share of a short time limit.
+ConditionsVerdict checkNecessaryConditions(const SimpleGraph& g, const Deadline& deadline);
 
 }  // namespace bicubic::exact

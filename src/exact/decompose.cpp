@@ -92,7 +92,10 @@ CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Dea
   ++stats_.rounds;
   // The conditions cost O(m): on a large graph past its time limit they are not begun.
   if (!checked_ && deadline.expired() && graph_.edgeCount() > options_.cheapConditionsEdges) return Outcome::Unknown;
-  const std::vector<std::int8_t> colour = twoColouring(graph_);
+  const bool cheap = graph_.edgeCount() <= options_.cheapConditionsEdges;
+  const std::optional<std::vector<std::int8_t>> colouring = twoColouring(graph_, cheap ? Deadline::never() : deadline);
+  if (!colouring) return Outcome::Unknown;
+  const std::vector<std::int8_t>& colour = *colouring;
   if (!checked_ && !passesNecessaryConditions(graph_, colour)) return Outcome::NonHamiltonian;
   checked_ = true;
   if (deadline.expired()) return Outcome::Unknown;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "exact/conditions.h"
 #include "exact/index.h"
@@ -15,11 +16,13 @@ namespace bicubic::exact {
 ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
   if (g.order() < kRenumberOrder) return solveInOrder(g, deadline);
   const std::vector<std::int32_t> order = depthFirstOrder(g, deadline);
-  if (order.empty()) {  // the deadline passed: unknown
+  std::optional<SimpleGraph> local;
+  if (!order.empty()) local = renumbered(g, order, deadline);
+  if (!local) {  // the deadline passed: unknown
     stats_ = {};
     return {};
   }
-  ExactResult result = solveInOrder(renumbered(g, order), deadline);
+  ExactResult result = solveInOrder(*local, deadline);
   for (std::int32_t& v : result.cycle) v = order[at(v)];
   for (std::int32_t& v : result.blockedSide) v = order[at(v)];
   std::sort(result.blockedSide.begin(), result.blockedSide.end());
@@ -119,7 +122,11 @@ bool ExactSolver::conditions(Pass& pass) {
   StageWork& work = stats_.stages[at(static_cast<std::int64_t>(Stage::Conditions))];
   ++work.runs;
   work.work += g.order() + g.edgeCount();
-  if (!passesNecessaryConditions(g)) return settle(pass, Stage::Conditions, Answer::NonHamiltonian);
+  // Small graphs are checked whole even past the limit; large ones stop with it.
+  const bool cheap = g.edgeCount() <= options_.cuts.cheapConditionsEdges;
+  const ConditionsVerdict verdict = checkNecessaryConditions(g, cheap ? Deadline::never() : *deadline_);
+  if (verdict == ConditionsVerdict::Fail) return settle(pass, Stage::Conditions, Answer::NonHamiltonian);
+  if (verdict == ConditionsVerdict::Stopped) return stopped(pass);
   pass.conditionsChecked = true;
   return false;
 }

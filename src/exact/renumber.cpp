@@ -31,11 +31,14 @@ std::vector<std::int32_t> depthFirstOrder(const SimpleGraph& g, const Deadline& 
   return order;
 }
 
-SimpleGraph renumbered(const SimpleGraph& g, const std::vector<std::int32_t>& order) {
+std::optional<SimpleGraph> renumbered(const SimpleGraph& g, const std::vector<std::int32_t>& order,
+                                      const Deadline& deadline) {
+  DeadlinePoller poller(deadline);
   std::vector<std::int32_t> number(at(g.order()));
   for (std::int32_t k = 0; k < g.order(); ++k) number[at(order[at(k)])] = k;
   SimpleGraph h(g.order());
   for (std::int32_t k = 0; k < g.order(); ++k) {
+    if (poller.expired(g.degree(order[at(k)]))) return std::nullopt;
     for (const std::int32_t w : g.neighbours(order[at(k)])) {
       if (k < number[at(w)]) h.addNewEdge(k, number[at(w)]);
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "exact/deadline.h"
@@ -16,7 +17,8 @@ namespace bicubic::exact {
 // empty when the deadline passed first.
 std::vector<std::int32_t> depthFirstOrder(const SimpleGraph& g, const Deadline& deadline);
 
-// g with vertex order[k] numbered k.
-SimpleGraph renumbered(const SimpleGraph& g, const std::vector<std::int32_t>& order);
+// g with vertex order[k] numbered k; nothing when the deadline passed first.
+std::optional<SimpleGraph> renumbered(const SimpleGraph& g, const std::vector<std::int32_t>& order,
+                                      const Deadline& deadline);
 
 }  // namespace bicubic::exact

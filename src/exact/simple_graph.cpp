@@ -89,10 +89,13 @@ bool SimpleGraph::hasEdge(std::int32_t u, std::int32_t v) const {
   return std::find(b.begin(), b.end(), u) != b.end();
 }
 
-std::vector<std::int8_t> twoColouring(const SimpleGraph& g) {
+std::vector<std::int8_t> twoColouring(const SimpleGraph& g) { return *twoColouring(g, Deadline::never()); }
+
+std::optional<std::vector<std::int8_t>> twoColouring(const SimpleGraph& g, const Deadline& deadline) {
   const std::int32_t n = g.order();
   std::vector<std::int8_t> colour(at(n), -1);
   std::vector<std::int32_t> stack;
+  DeadlinePoller poller(deadline);
   for (std::int32_t s = 0; s < n; ++s) {
     if (colour[at(s)] >= 0) continue;
     colour[at(s)] = 0;
@@ -100,12 +103,13 @@ std::vector<std::int8_t> twoColouring(const SimpleGraph& g) {
     while (!stack.empty()) {
       const std::int32_t v = stack.back();
       stack.pop_back();
+      if (poller.expired(g.degree(v))) return std::nullopt;
       for (std::int32_t w : g.neighbours(v)) {
         if (colour[at(w)] < 0) {
           colour[at(w)] = static_cast<std::int8_t>(1 - colour[at(v)]);
           stack.push_back(w);
         } else if (colour[at(w)] == colour[at(v)]) {
-          return {};
+          return std::vector<std::int8_t>();
         }
       }
     }

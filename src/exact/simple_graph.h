@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -11,6 +12,10 @@
 #include "exact/index.h"
 
 namespace bicubic::exact {
+
+// twoColouring (hamiltonian.h), giving up (nothing) once the deadline has passed: at a million
+// vertices it is a noticeable share of a short time limit.
+std::optional<std::vector<std::int8_t>> twoColouring(const SimpleGraph& g, const Deadline& deadline);
 
 // Numbers the edges u-v (u < v) of g as 0..m-1, endpoints in first[e] and second[e], and lists
 // the edges at each vertex flat: those of v are edgeOf[start[v]] .. edgeOf[start[v + 1] - 1].

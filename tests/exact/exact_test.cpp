@@ -3,6 +3,7 @@
 // limit. Every Hamiltonian answer's cycle is checked against the graph.
 #include <gtest/gtest.h>
 
+#include "exact/conditions.h"
 #include "exact/exact.h"
 #include "families/families.h"
 #include "check/report.h"
@@ -68,6 +69,19 @@ TEST(ExactSolver, NamedGraphs) {
       EXPECT_TRUE(isHamiltonianCycle(named.graph, result.cycle)) << named.name;
     }
   }
+}
+
+// The conditions that ask the deadline say what the plain ones say (each named graph fails a
+// different one, or none), and stop on a large graph once the deadline has passed.
+TEST(NecessaryConditions, DeadlineVersionAgreesAndStops) {
+  for (const Named& named : namedGraphs()) {
+    const ConditionsVerdict expected = passesNecessaryConditions(named.graph) ? ConditionsVerdict::Pass : ConditionsVerdict::Fail;
+    EXPECT_EQ(checkNecessaryConditions(named.graph, Deadline()), expected) << named.name;
+  }
+  Rng rng(9);
+  const SimpleGraph large = randomCubicBipartite(50000, rng);
+  EXPECT_EQ(checkNecessaryConditions(large, Deadline()), ConditionsVerdict::Pass);
+  EXPECT_EQ(checkNecessaryConditions(large, Deadline::after(0)), ConditionsVerdict::Stopped);
 }
 
 TEST(ExactSolver, TwentyVertexGraphIsCubicBipartiteAndFitsTheSplices) {
