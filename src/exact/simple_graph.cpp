@@ -138,16 +138,20 @@ bool isConnected(const SimpleGraph& g) {
   return reached == n;
 }
 
-bool hasCutVertex(const SimpleGraph& g) {
+bool hasCutVertex(const SimpleGraph& g) { return g.order() >= 3 && searchCutVertex(g, Deadline::never())->cutVertex; }
+
+std::optional<CutVertexSearch> searchCutVertex(const SimpleGraph& g, const Deadline& deadline) {
   const std::int32_t n = g.order();
-  if (n < 3) return false;
+  if (n == 0) return CutVertexSearch{};
   // Iterative low-point search from vertex 0.
   std::vector<std::int32_t> disc(at(n), -1), low(at(n), 0), parent(at(n), -1), next(at(n), 0);
   std::vector<std::int32_t> stack{0};
   disc[0] = low[0] = 0;
   std::int32_t time = 1;
   std::int32_t rootChildren = 0;
+  DeadlinePoller poller(deadline);
   while (!stack.empty()) {
+    if (poller.expired()) return std::nullopt;
     const std::int32_t v = stack.back();
     auto nb = g.neighbours(v);
     if (next[at(v)] < static_cast<std::int32_t>(nb.size())) {
@@ -166,10 +170,10 @@ bool hasCutVertex(const SimpleGraph& g) {
     const std::int32_t p = parent[at(v)];
     if (p >= 0) {
       low[at(p)] = std::min(low[at(p)], low[at(v)]);
-      if (p != 0 && low[at(v)] >= disc[at(p)]) return true;
+      if (p != 0 && low[at(v)] >= disc[at(p)]) return CutVertexSearch{true, time};
     }
   }
-  return rootChildren > 1;
+  return CutVertexSearch{rootChildren > 1, time};
 }
 
 void indexEdges(const SimpleGraph& g, std::vector<std::int32_t>& first, std::vector<std::int32_t>& second,

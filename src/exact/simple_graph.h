@@ -17,6 +17,14 @@ namespace bicubic::exact {
 // vertices it is a noticeable share of a short time limit.
 std::optional<std::vector<std::int8_t>> twoColouring(const SimpleGraph& g, const Deadline& deadline);
 
+// hasCutVertex's low-point search from vertex 0, the same way: whether it met a cut vertex, and
+// how many vertices it reached before it stopped (all of them, in a connected graph without one).
+struct CutVertexSearch {
+  bool cutVertex = false;
+  std::int32_t reached = 0;
+};
+std::optional<CutVertexSearch> searchCutVertex(const SimpleGraph& g, const Deadline& deadline);
+
 // Numbers the edges u-v (u < v) of g as 0..m-1, endpoints in first[e] and second[e], and lists
 // the edges at each vertex flat: those of v are edgeOf[start[v]] .. edgeOf[start[v + 1] - 1].
 // The vectors keep their capacity (slot is scratch), so a caller that reuses them allocates
