@@ -1,9 +1,11 @@
 #include "exact/decompose.h"
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 
 #include "exact/conditions.h"
+#include "exact/fenwick.h"
 #include "exact/index.h"
 #include "exact/three_cuts.h"
 
@@ -17,23 +19,8 @@ namespace {
 // cut's crossing edge.
 enum : std::int8_t { kFree = 0, kInSide = 1, kOutsideEnd = 2 };
 
-// How many marked positions lie in a run [first, last): a Fenwick tree, O(log n) an operation.
-class PositionCounts {
- public:
-  explicit PositionCounts(std::int32_t size) : tree_(at(size) + 1, 0) {}
-  void add(std::int32_t p) {
-    for (std::size_t i = at(p) + 1; i < tree_.size(); i += i & (~i + 1)) ++tree_[i];
-  }
-  std::int32_t in(std::int32_t first, std::int32_t last) const { return before(last) - before(first); }
-
- private:
-  std::int32_t before(std::int32_t end) const {
-    std::int32_t count = 0;
-    for (std::size_t i = at(end); i > 0; i -= i & (~i + 1)) count += tree_[i];
-    return count;
-  }
-  std::vector<std::int32_t> tree_;
-};
+// How many marked positions lie in a run [first, last).
+using PositionCounts = Fenwick<std::int32_t, std::plus<>, std::minus<>>;
 
 bool hasDistinctEnds(const EdgeCut& cut) {
   for (std::size_t i = 0; i < cut.crossing.size(); ++i) {
@@ -163,7 +150,7 @@ std::vector<EdgeCut> CutReducer::innermostOf(const ThreeCutFinder& finder, const
   for (const Candidate& candidate : candidates) {
     const ThreeCutFinder::Runs runs = finder.runs(*candidate.cut, candidate.far);
     std::int32_t overlap = 0;
-    for (std::int32_t k = 0; k < runs.count; ++k) overlap += taken.in(runs.run[at(k)].first, runs.run[at(k)].second);
+    for (std::int32_t k = 0; k < runs.count; ++k) overlap += taken.of(runs.run[at(k)].first, runs.run[at(k)].second);
     if (overlap > 0) continue;
     cut.crossing.clear();
     for (const std::int32_t e : candidate.cut->edges) {
@@ -183,10 +170,10 @@ std::vector<EdgeCut> CutReducer::innermostOf(const ThreeCutFinder& finder, const
     if (isOneGadget(cut)) continue;
     for (const std::int32_t v : cut.side) {
       claim[at(v)] = kInSide;
-      taken.add(finder.position(v));
+      taken.add(finder.position(v), 1);
     }
     for (const auto& edge : cut.crossing) {
-      if (claim[at(edge.second)] == kFree) taken.add(finder.position(edge.second));
+      if (claim[at(edge.second)] == kFree) taken.add(finder.position(edge.second), 1);
       claim[at(edge.second)] = kOutsideEnd;
     }
     chosen.push_back(cut);

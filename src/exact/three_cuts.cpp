@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
+#include "exact/fenwick.h"
 #include "exact/index.h"
 #include "exact/rng.h"
 
@@ -11,8 +13,6 @@ namespace bicubic::exact {
 namespace {
 
 constexpr std::int32_t kNone = -1;
-
-std::size_t lowestBit(std::size_t i) { return i & (~i + 1); }
 
 // Maximum over positions, with a search for the first and the last position in a range that
 // holds a value (anything but kNone). O(log n) an operation.
@@ -56,23 +56,8 @@ class RangeMax {
   std::vector<std::int32_t> tree_;
 };
 
-// XOR of the values at positions [first, last), by prefixes. O(log n) an operation.
-class RangeXor {
- public:
-  explicit RangeXor(std::int32_t size) : tree_(at(size) + 1, 0) {}
-  void flip(std::int32_t p, std::uint64_t value) {
-    for (std::size_t i = at(p) + 1; i < tree_.size(); i += lowestBit(i)) tree_[i] ^= value;
-  }
-  std::uint64_t of(std::int32_t first, std::int32_t last) const { return prefix(last) ^ prefix(first); }
-
- private:
-  std::uint64_t prefix(std::int32_t end) const {
-    std::uint64_t x = 0;
-    for (std::size_t i = at(end); i > 0; i -= lowestBit(i)) x ^= tree_[i];
-    return x;
-  }
-  std::vector<std::uint64_t> tree_;
-};
+// XOR of the labels at positions [first, last).
+using RangeXor = Fenwick<std::uint64_t, std::bit_xor<>, std::bit_xor<>>;
 
 }  // namespace
 
@@ -303,7 +288,7 @@ bool ThreeCutFinder::sweep(const Deadline& deadline) {
     for (; inserted < back_.size() && depth_[at(back_[inserted][1])] < depth_[at(u)]; ++inserted) {
       const auto& [lower, upper, e] = back_[inserted];
       reach.raise(lower, depth_[at(upper)]);
-      labels.flip(lower, edgeLabel(e));
+      labels.add(lower, edgeLabel(e));
     }
     if (u == 0) continue;
     const std::int32_t last = u + size_[at(u)];
