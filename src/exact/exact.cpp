@@ -15,14 +15,13 @@ namespace bicubic::exact {
 // forwards), and the answer's vertices are named back in the input's numbers.
 ExactResult ExactSolver::solve(const SimpleGraph& g, const Deadline& deadline) {
   if (g.order() < kRenumberOrder) return solveInOrder(g, deadline);
-  const std::vector<std::int32_t> order = depthFirstOrder(g, deadline);
-  std::optional<SimpleGraph> local;
-  if (!order.empty()) local = renumbered(g, order, deadline);
+  std::optional<Renumbered> local = depthFirstRenumbered(g, deadline);
   if (!local) {  // the deadline passed: unknown
     stats_ = {};
     return {};
   }
-  ExactResult result = solveInOrder(*local, deadline);
+  ExactResult result = solveInOrder(local->graph, deadline);
+  const std::vector<std::int32_t>& order = local->order;
   for (std::int32_t& v : result.cycle) v = order[at(v)];
   for (std::int32_t& v : result.blockedSide) v = order[at(v)];
   std::sort(result.blockedSide.begin(), result.blockedSide.end());

@@ -49,7 +49,9 @@ class ForcedSearch {
     m_ = index_.edgeCount();
     // The other end of each slot, beside the slot: the walks read it without touching the edge.
     nbr_.resize(index_.edgeOf.size());
-    for (std::int32_t v = 0; v < n_; ++v) {
+    // Each O(n + m) pass asks the deadline as it goes (run() stops at once when it has passed):
+    // at a million vertices one pass is a noticeable share of a short time limit.
+    for (std::int32_t v = 0; v < n_ && !poller_.expired(); ++v) {
       for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) nbr_[at(k)] = index_.other(index_.edgeOf[at(k)], v);
     }
   }
@@ -137,7 +139,9 @@ class ForcedSearch {
 
 void ForcedSearch::reset() {
   edges_.resize(at(m_));
-  for (std::int32_t e = 0; e < m_; ++e) edges_[at(e)] = {index_.first[at(e)], index_.second[at(e)], EdgeState::Unknown};
+  for (std::int32_t e = 0; e < m_ && !poller_.expired(); ++e) {
+    edges_[at(e)] = {index_.first[at(e)], index_.second[at(e)], EdgeState::Unknown};
+  }
   inDegree_.assign(at(n_), 0);
   usable_.resize(at(n_));
   paths_.resize(at(n_));
@@ -211,11 +215,13 @@ bool ForcedSearch::settle(std::int32_t x) {
   return true;
 }
 
+// Past the deadline it fails as a contradiction would, and the caller's next look at the clock
+// ends the search.
 bool ForcedSearch::propagate() {
   while (!queue_.empty()) {
     const std::int32_t x = queue_.back();
     queue_.pop_back();
-    if (!settle(x)) {
+    if (poller_.expired() || !settle(x)) {
       queue_.clear();
       return false;
     }
@@ -286,6 +292,7 @@ std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
 // a jump costs the assignments it undoes, not O(n).
 bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycle) {
   reset();
+  if (outOfTime()) return false;
   for (std::int32_t v = 0; v < n_; ++v) queue_.push_back(v);
   if (!propagate()) return false;  // the rules alone refute the graph: no cycle to find
   if (inCount_ == n_) {  // the rules alone chose every edge (a cycle graph): no path end is left
@@ -293,6 +300,7 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
     return true;
   }
   matchDrops();
+  if (outOfTime()) return false;
   const std::size_t base = trail_.size();
   std::int64_t& failures = failures_;
   std::int64_t runFailures = 0;
@@ -359,6 +367,7 @@ void ForcedSearch::matchDrops() {
   bfs_.clear();
   for (std::int32_t v = 0; v < n_; ++v) {
     if (open_[at(v)] == 0) continue;
+    if (poller_.expired()) return;
     for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
       if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0) ++free_[at(v)];
     }

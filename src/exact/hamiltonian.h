@@ -51,6 +51,9 @@ class SimpleGraph {
   void grow(std::int32_t v);
   void compact(std::int64_t extra);
 
+  // The depth-first renumbering writes its copy's lists whole, in place (renumber.cpp).
+  friend class ListWriter;
+
   std::int32_t n_ = 0;
   std::int64_t edges_ = 0;
   // v's neighbours are pool_[begin ..] (degree of them), with room slots reserved (four from

@@ -4,46 +4,110 @@
 
 namespace bicubic::exact {
 
-std::vector<std::int32_t> depthFirstOrder(const SimpleGraph& g, const Deadline& deadline) {
-  DeadlinePoller poller(deadline);
-  std::vector<std::int32_t> order, stack, next(at(g.order()), 0);
-  std::vector<char> seen(at(g.order()), 0);
-  order.reserve(at(g.order()));
-  for (std::int32_t root = 0; root < g.order(); ++root) {
+// Fills a SimpleGraph's pool list by list, each list with exactly its degree as room (a later
+// addEdge moves it, as it would any full list).
+class ListWriter {
+ public:
+  ListWriter(SimpleGraph& g, std::int32_t n, std::int64_t entries) : g_(g) {
+    g.n_ = n;
+    g.edges_ = entries / 2;
+    g.lists_.assign(at(n), {});
+    g.pool_.resize(at(entries));
+    g.roomTotal_ = entries;
+  }
+  std::int32_t* list(std::int32_t v, std::int32_t degree) {
+    const auto begin = end_;
+    end_ += degree;
+    g_.lists_[at(v)] = {begin, degree, degree};
+    return g_.pool_.data() + begin;
+  }
+
+ private:
+  SimpleGraph& g_;
+  std::int64_t end_ = 0;
+};
+
+namespace {
+
+// The lists flat: those of v are flat[begin(v) .. begin(v + 1) - 1]. Built in one forward pass,
+// so that the search below misses the cache once a vertex rather than once for its record and
+// again for its list; on a regular graph (a cubic one) a list's place is its vertex times the
+// degree, and not a second miss either.
+struct FlatLists {
+  std::int32_t degree = 0;  // all vertices', or 0 when they differ
+  std::vector<std::int64_t> start;
+  std::vector<std::int32_t> flat;
+
+  std::int64_t begin(std::int32_t v) const { return degree > 0 ? std::int64_t{degree} * v : start[at(v)]; }
+};
+
+std::optional<FlatLists> flatLists(const SimpleGraph& g, DeadlinePoller& poller) {
+  FlatLists lists;
+  const std::int32_t n = g.order();
+  lists.degree = n > 0 ? g.degree(0) : 0;
+  lists.start.resize(at(n) + 1);
+  lists.flat.reserve(at(2 * g.edgeCount()));
+  for (std::int32_t v = 0; v < n; ++v) {
+    if (poller.expired(g.degree(v))) return std::nullopt;
+    if (g.degree(v) != lists.degree) lists.degree = 0;
+    lists.start[at(v)] = static_cast<std::int64_t>(lists.flat.size());
+    const auto around = g.neighbours(v);
+    lists.flat.insert(lists.flat.end(), around.begin(), around.end());
+  }
+  lists.start[at(n)] = static_cast<std::int64_t>(lists.flat.size());
+  return lists;
+}
+
+// A vertex is numbered when it is taken off the stack, and its neighbours go on in reverse, so
+// the first is taken next: the preorder of the recursive search. Each list is read once, when
+// its vertex is numbered; a stack of the path's positions in the lists would read them again on
+// the way back, long after they left the cache on a large graph.
+std::optional<std::vector<std::int32_t>> preorder(const FlatLists& lists, std::int32_t n, DeadlinePoller& poller) {
+  std::vector<std::int32_t> order, stack;
+  std::vector<char> seen(at(n), 0);
+  order.reserve(at(n));
+  for (std::int32_t root = 0; root < n; ++root) {
     if (seen[at(root)]) continue;
-    seen[at(root)] = 1;
-    order.push_back(root);
     stack.assign(1, root);
     while (!stack.empty()) {
-      if (poller.expired()) return {};
       const std::int32_t v = stack.back();
-      if (next[at(v)] == g.degree(v)) {
-        stack.pop_back();
-        continue;
+      stack.pop_back();
+      if (seen[at(v)]) continue;
+      const std::int64_t begin = lists.begin(v), end = lists.begin(v + 1);
+      if (poller.expired(end - begin)) return std::nullopt;
+      seen[at(v)] = 1;
+      order.push_back(v);
+      for (std::int64_t i = end; i-- > begin;) {
+        if (!seen[at(lists.flat[at(i)])]) stack.push_back(lists.flat[at(i)]);
       }
-      const std::int32_t w = g.neighbours(v)[at(next[at(v)]++)];
-      if (seen[at(w)]) continue;
-      seen[at(w)] = 1;
-      order.push_back(w);
-      stack.push_back(w);
     }
   }
   return order;
 }
 
-std::optional<SimpleGraph> renumbered(const SimpleGraph& g, const std::vector<std::int32_t>& order,
-                                      const Deadline& deadline) {
+}  // namespace
+
+std::optional<Renumbered> depthFirstRenumbered(const SimpleGraph& g, const Deadline& deadline) {
   DeadlinePoller poller(deadline);
-  std::vector<std::int32_t> number(at(g.order()));
-  for (std::int32_t k = 0; k < g.order(); ++k) number[at(order[at(k)])] = k;
-  SimpleGraph h(g.order());
-  for (std::int32_t k = 0; k < g.order(); ++k) {
-    if (poller.expired(g.degree(order[at(k)]))) return std::nullopt;
-    for (const std::int32_t w : g.neighbours(order[at(k)])) {
-      if (k < number[at(w)]) h.addNewEdge(k, number[at(w)]);
-    }
+  const std::int32_t n = g.order();
+  const std::optional<FlatLists> lists = flatLists(g, poller);
+  if (!lists) return std::nullopt;
+  std::optional<std::vector<std::int32_t>> order = preorder(*lists, n, poller);
+  if (!order) return std::nullopt;
+  std::vector<std::int32_t> number(at(n));
+  for (std::int32_t k = 0; k < n; ++k) number[at((*order)[at(k)])] = k;
+  Renumbered result;
+  ListWriter writer(result.graph, n, static_cast<std::int64_t>(lists->flat.size()));
+  // The lists are read in the new order, each one whole: the reads do not wait on each other.
+  for (std::int32_t k = 0; k < n; ++k) {
+    const std::int32_t v = (*order)[at(k)];
+    const std::int64_t begin = lists->begin(v), end = lists->begin(v + 1);
+    if (poller.expired(end - begin)) return std::nullopt;
+    std::int32_t* to = writer.list(k, static_cast<std::int32_t>(end - begin));
+    for (std::int64_t i = begin; i < end; ++i) *to++ = number[at(lists->flat[at(i)])];
   }
-  return h;
+  result.order = std::move(*order);
+  return result;
 }
 
 }  // namespace bicubic::exact

@@ -1,7 +1,7 @@
 // Depth-first renumbering of a graph: vertex order[k] of the input becomes vertex k, so that
 // neighbours mostly get near numbers and a pass over a large graph whose numbers are scattered
 // (a generator's, a file's) reads memory mostly forwards instead of missing the cache at every
-// step. O(n + m) time, one copy of the graph.
+// step. O(n + m) time, one flat copy of the lists and one copy of the graph.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +13,14 @@
 
 namespace bicubic::exact {
 
-// The vertices in depth-first preorder from vertex 0 (those it does not reach after, likewise);
-// empty when the deadline passed first.
-std::vector<std::int32_t> depthFirstOrder(const SimpleGraph& g, const Deadline& deadline);
+struct Renumbered {
+  std::vector<std::int32_t> order;  // the input's vertex numbered k is order[k]
+  SimpleGraph graph;                // each list in the input's order, renamed
+};
 
-// g with vertex order[k] numbered k; nothing when the deadline passed first.
-std::optional<SimpleGraph> renumbered(const SimpleGraph& g, const std::vector<std::int32_t>& order,
-                                      const Deadline& deadline);
+// g in depth-first preorder from vertex 0 (the vertices it does not reach after, likewise);
+// nothing when the deadline passed first. The copy's search from vertex 0, taking neighbours in
+// list order, meets the vertices as 0, 1, 2, ...
+std::optional<Renumbered> depthFirstRenumbered(const SimpleGraph& g, const Deadline& deadline);
 
 }  // namespace bicubic::exact

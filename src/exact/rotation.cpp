@@ -220,6 +220,8 @@ bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rn
                       options.forced)) {
     return true;
   }
+  // Setting up the rotations' path costs O(n): not worth it once the deadline has passed.
+  if (deadline.expired()) return false;
   const auto walk = [&](auto& search) {
     const bool found = search.run(maxSteps, cycle);
     if (steps != nullptr) *steps = search.steps();

@@ -44,12 +44,13 @@ void SimpleGraph::append(std::int32_t v, std::int32_t w) {
   pool_[at(list.begin + list.degree++)] = w;
 }
 
-// Doubles v's room: in place when v's list ends the pool, else at the pool's end. The pool is
-// packed rather than reallocated when it is full, so the holes moved lists leave (at most the
-// live room) are dropped, and peak memory stays within twice the lists' room.
+// Doubles v's room (a list written whole may have none: it gets kFirstRoom): in place when v's
+// list ends the pool, else at the pool's end. The pool is packed rather than reallocated when it
+// is full, so the holes moved lists leave (at most the live room) are dropped, and peak memory
+// stays within twice the lists' room.
 void SimpleGraph::grow(std::int32_t v) {
   const std::int32_t room = lists_[at(v)].room;
-  const std::int32_t wanted = 2 * room;
+  const std::int32_t wanted = std::max(2 * room, kFirstRoom);
   auto endsPool = [&] { return lists_[at(v)].begin + room == static_cast<std::int64_t>(pool_.size()); };
   const std::int64_t extra = endsPool() ? wanted - room : wanted;
   if (static_cast<std::int64_t>(pool_.size()) + extra > static_cast<std::int64_t>(pool_.capacity())) compact(extra);
