@@ -25,34 +25,30 @@ std::int64_t luby(std::int64_t i) {  // 1, 1, 2, 1, 1, 2, 4, ... for i = 1, 2, .
   return 1;
 }
 
-// Fills index.start and index.edgeOf from its edge list (first, second) on n vertices: O(n + m).
-void listEdges(std::int32_t n, EdgeIndex& index) {
-  index.start.assign(at(n) + 1, 0);
-  for (std::int32_t e = 0; e < index.edgeCount(); ++e) {
-    ++index.start[at(index.first[at(e)]) + 1];
-    ++index.start[at(index.second[at(e)]) + 1];
-  }
-  for (std::int32_t v = 0; v < n; ++v) index.start[at(v) + 1] += index.start[at(v)];
-  index.slot.assign(index.start.begin(), index.start.end() - 1);
-  index.edgeOf.resize(2 * at(index.edgeCount()));
-  for (std::int32_t e = 0; e < index.edgeCount(); ++e) {
-    index.edgeOf[at(index.slot[at(index.first[at(e)])]++)] = e;
-    index.edgeOf[at(index.slot[at(index.second[at(e)])]++)] = e;
-  }
-}
+// An edge's two ends.
+struct Ends {
+  std::int32_t first, second;
+};
 
 class ForcedSearch {
  public:
-  // The graph on n vertices that index describes.
-  ForcedSearch(std::int32_t n, EdgeIndex&& index, Rng& rng, const Deadline& deadline, const ForcedSearchOptions& options)
-      : n_(n), rng_(rng), deadline_(deadline), poller_(deadline), options_(options), index_(std::move(index)) {
-    m_ = index_.edgeCount();
-    // The other end of each slot, beside the slot: the walks read it without touching the edge.
-    nbr_.resize(index_.edgeOf.size());
-    // Each O(n + m) pass asks the deadline as it goes (run() stops at once when it has passed):
+  // The graph on n vertices (of degree 2 or 3) whose edges are ends.
+  ForcedSearch(std::int32_t n, std::vector<Ends>&& ends, Rng& rng, const Deadline& deadline,
+               const ForcedSearchOptions& options)
+      : n_(n), rng_(rng), deadline_(deadline), poller_(deadline), options_(options), ends_(std::move(ends)) {
+    m_ = static_cast<std::int32_t>(ends_.size());
+    // Every O(n + m) pass asks the deadline as it goes (run() stops at once when it has passed):
     // at a million vertices one pass is a noticeable share of a short time limit.
-    for (std::int32_t v = 0; v < n_ && !poller_.expired(); ++v) {
-      for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) nbr_[at(k)] = index_.other(index_.edgeOf[at(k)], v);
+    slots_.assign(kSlots * at(n_), {-1, -1});
+    degree_.assign(at(n_), 0);
+    for (std::int32_t e = 0; e < m_ && !poller_.expired(); ++e) {
+      const Ends ends = ends_[at(e)];
+      if (degree_[at(ends.first)] == kSlots || degree_[at(ends.second)] == kSlots) {
+        tooDense_ = true;  // not a graph this search takes: run() finds nothing
+        return;
+      }
+      slots_[at(slotBegin(ends.first) + degree_[at(ends.first)]++)] = {ends.second, e};
+      slots_[at(slotBegin(ends.second) + degree_[at(ends.second)]++)] = {ends.first, e};
     }
   }
 
@@ -92,11 +88,17 @@ class ForcedSearch {
   void pickAnchor();
   void matchDrops();
   void jumpBack(std::size_t base, std::int64_t jump);
+  // v's slots are slots_[slotBegin(v) .. slotEnd(v) - 1], in edge order.
+  static std::int64_t slotBegin(std::int32_t v) { return kSlots * std::int64_t{v}; }
+  std::int64_t slotEnd(std::int32_t v) const { return kSlots * std::int64_t{v} + degree_[at(v)]; }
   std::int32_t edgeBetween(std::int32_t a, std::int32_t b) const {
-    for (std::int32_t i = index_.start[at(a)]; i < index_.start[at(a) + 1]; ++i) {
-      if (nbr_[at(i)] == b) return index_.edgeOf[at(i)];
+    for (std::int64_t i = slotBegin(a); i < slotEnd(a); ++i) {
+      if (slots_[at(i)].neighbour == b) return slots_[at(i)].edge;
     }
     return -1;
+  }
+  std::int32_t other(std::int32_t e, std::int32_t v) const {
+    return ends_[at(e)].first == v ? ends_[at(e)].second : ends_[at(e)].first;
   }
   bool outOfTime() { return poller_.expired(kDecisionWork); }
   void listCycle(std::vector<std::int32_t>& cycle) const;
@@ -109,14 +111,21 @@ class ForcedSearch {
   const Deadline& deadline_;
   DeadlinePoller poller_;
   ForcedSearchOptions options_;
-  EdgeIndex index_;
-  std::vector<std::int32_t> nbr_;
-  // An edge's ends and state side by side: an assignment touches one cache line, not three.
-  struct EdgeSlot {
-    std::int32_t first, second;
-    EdgeState state;
+  std::vector<Ends> ends_;
+  // Three slots a vertex (the graph's degree is at most 3), each the edge and its other end: a
+  // walk finds a vertex's edges without looking up where they start, one cache miss a vertex
+  // on a large graph rather than three.
+  static constexpr std::int64_t kSlots = 3;
+  struct Slot {
+    std::int32_t neighbour, edge;
   };
-  std::vector<EdgeSlot> edges_;
+  std::vector<Slot> slots_;
+  std::vector<std::int8_t> degree_;
+  bool tooDense_ = false;  // a vertex of degree above kSlots
+  // The edges' states apart from their ends, a byte an edge: the rules and
+  // the choices read states far more often than an assignment reads ends, and at a million
+  // vertices the states alone stay in the cache.
+  std::vector<EdgeState> state_;
   std::vector<std::int8_t> inDegree_, usable_;
   std::vector<std::int32_t> mate_;  // the edge a vertex is to drop in a 2-factor kept as a guide, or -1
   std::vector<std::int32_t> bfs_;
@@ -138,15 +147,15 @@ class ForcedSearch {
 };
 
 void ForcedSearch::reset() {
-  edges_.resize(at(m_));
+  state_.resize(at(m_));
   for (std::int32_t e = 0; e < m_ && !poller_.expired(); ++e) {
-    edges_[at(e)] = {index_.first[at(e)], index_.second[at(e)], EdgeState::Unknown};
+    state_[at(e)] = EdgeState::Unknown;
   }
   inDegree_.assign(at(n_), 0);
   usable_.resize(at(n_));
   paths_.resize(at(n_));
   for (std::int32_t v = 0; v < n_; ++v) {
-    usable_[at(v)] = static_cast<std::int8_t>(index_.start[at(v) + 1] - index_.start[at(v)]);
+    usable_[at(v)] = degree_[at(v)];
     paths_[at(v)] = {v, 0};
   }
   trail_.clear();
@@ -159,13 +168,13 @@ void ForcedSearch::reset() {
 }
 
 bool ForcedSearch::setIn(std::int32_t e) {
-  if (edges_[at(e)].state != EdgeState::Unknown) return edges_[at(e)].state == EdgeState::In;
-  const std::int32_t u = edges_[at(e)].first, v = edges_[at(e)].second;
+  if (state_[at(e)] != EdgeState::Unknown) return state_[at(e)] == EdgeState::In;
+  const std::int32_t u = ends_[at(e)].first, v = ends_[at(e)].second;
   if (inDegree_[at(u)] == 2 || inDegree_[at(v)] == 2) return false;
   const std::int32_t a = paths_[at(u)].partner, b = paths_[at(v)].partner;
   const bool closes = a == v;
   if (closes && inCount_ + 1 != n_) return false;  // a cycle short of the whole graph
-  edges_[at(e)].state = EdgeState::In;
+  state_[at(e)] = EdgeState::In;
   trail_.push_back({-e - 1, 0});
   ++inDegree_[at(u)], ++inDegree_[at(v)], ++inCount_;
   paths_[at(u)].link ^= v, paths_[at(v)].link ^= u;
@@ -185,9 +194,9 @@ bool ForcedSearch::setIn(std::int32_t e) {
 }
 
 bool ForcedSearch::setOut(std::int32_t e) {
-  if (edges_[at(e)].state != EdgeState::Unknown) return edges_[at(e)].state == EdgeState::Out;
-  const std::int32_t u = edges_[at(e)].first, v = edges_[at(e)].second;
-  edges_[at(e)].state = EdgeState::Out;
+  if (state_[at(e)] != EdgeState::Unknown) return state_[at(e)] == EdgeState::Out;
+  const std::int32_t u = ends_[at(e)].first, v = ends_[at(e)].second;
+  state_[at(e)] = EdgeState::Out;
   trail_.push_back({-e - 1, 0});
   --usable_[at(u)], --usable_[at(v)];
   queue_.push_back(u);
@@ -202,15 +211,15 @@ bool ForcedSearch::settle(std::int32_t x) {
   const bool full = inDegree_[at(x)] == 2;
   const bool forced = !full && usable_[at(x)] == 2;
   if (full || forced) {
-    for (std::int32_t i = index_.start[at(x)]; i < index_.start[at(x) + 1]; ++i) {
-      const std::int32_t e = index_.edgeOf[at(i)];
-      if (edges_[at(e)].state != EdgeState::Unknown) continue;
+    for (std::int64_t i = slotBegin(x); i < slotEnd(x); ++i) {
+      const std::int32_t e = slots_[at(i)].edge;
+      if (state_[at(e)] != EdgeState::Unknown) continue;
       if (!(full ? setOut(e) : setIn(e))) return false;
     }
   }
   if (inDegree_[at(x)] == 1 && inCount_ < n_ - 1) {
     const std::int32_t e = edgeBetween(x, paths_[at(x)].partner);
-    if (e >= 0 && edges_[at(e)].state == EdgeState::Unknown && !setOut(e)) return false;
+    if (e >= 0 && state_[at(e)] == EdgeState::Unknown && !setOut(e)) return false;
   }
   return true;
 }
@@ -238,15 +247,15 @@ void ForcedSearch::undoTo(std::size_t size) {
       continue;
     }
     const std::int32_t e = -u.vertex - 1;
-    const std::int32_t a = edges_[at(e)].first, b = edges_[at(e)].second;
-    if (edges_[at(e)].state == EdgeState::In) {
+    const std::int32_t a = ends_[at(e)].first, b = ends_[at(e)].second;
+    if (state_[at(e)] == EdgeState::In) {
       interior_ -= (inDegree_[at(a)] == 2 ? 1 : 0) + (inDegree_[at(b)] == 2 ? 1 : 0);
       --inDegree_[at(a)], --inDegree_[at(b)], --inCount_;
       paths_[at(a)].link ^= b, paths_[at(b)].link ^= a;
     } else {
       ++usable_[at(a)], ++usable_[at(b)];
     }
-    edges_[at(e)].state = EdgeState::Unknown;
+    state_[at(e)] = EdgeState::Unknown;
   }
 }
 
@@ -257,24 +266,24 @@ void ForcedSearch::undoTo(std::size_t size) {
 // of its two undecided edges takes the other without looking further.
 std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
   const std::int32_t drop = mate_[at(tip)];
-  if (drop >= 0 && edges_[at(drop)].state == EdgeState::Unknown &&
+  if (drop >= 0 && state_[at(drop)] == EdgeState::Unknown &&
       options_.guidePenalty > 2 + options_.loneNeighbourPenalty) {
     std::int32_t other = -1, others = 0;
-    for (std::int32_t i = index_.start[at(tip)]; i < index_.start[at(tip) + 1]; ++i) {
-      const std::int32_t e = index_.edgeOf[at(i)];
-      if (e != drop && edges_[at(e)].state == EdgeState::Unknown) other = e, ++others;
+    for (std::int64_t i = slotBegin(tip); i < slotEnd(tip); ++i) {
+      const std::int32_t e = slots_[at(i)].edge;
+      if (e != drop && state_[at(e)] == EdgeState::Unknown) other = e, ++others;
     }
     if (others == 1) return other;
   }
   std::int32_t best = -1, bestScore = 0;
-  for (std::int32_t i = index_.start[at(tip)]; i < index_.start[at(tip) + 1]; ++i) {
-    const std::int32_t e = index_.edgeOf[at(i)];
-    if (edges_[at(e)].state != EdgeState::Unknown) continue;
-    const std::int32_t w = nbr_[at(i)];
+  for (std::int64_t i = slotBegin(tip); i < slotEnd(tip); ++i) {
+    const std::int32_t e = slots_[at(i)].edge;
+    if (state_[at(e)] != EdgeState::Unknown) continue;
+    const std::int32_t w = slots_[at(i)].neighbour;
     std::int32_t score = 0;
-    for (std::int32_t k = index_.start[at(w)]; k < index_.start[at(w) + 1]; ++k) {
-      const std::int32_t f = index_.edgeOf[at(k)];
-      score += f != e && edges_[at(f)].state == EdgeState::Unknown && inDegree_[at(nbr_[at(k)])] == 0 ? 1 : 0;
+    for (std::int64_t k = slotBegin(w); k < slotEnd(w); ++k) {
+      const std::int32_t f = slots_[at(k)].edge;
+      score += f != e && state_[at(f)] == EdgeState::Unknown && inDegree_[at(slots_[at(k)].neighbour)] == 0 ? 1 : 0;
     }
     if (inDegree_[at(w)] != 1) score += options_.loneNeighbourPenalty;
     if (mate_[at(tip)] == e) score += options_.guidePenalty;
@@ -291,6 +300,7 @@ std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
 // grows with the Luby sequence and descends again with new tie-breaks, instead of starting over:
 // a jump costs the assignments it undoes, not O(n).
 bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycle) {
+  if (tooDense_) return false;
   reset();
   if (outOfTime()) return false;
   for (std::int32_t v = 0; v < n_; ++v) queue_.push_back(v);
@@ -368,29 +378,29 @@ void ForcedSearch::matchDrops() {
   for (std::int32_t v = 0; v < n_; ++v) {
     if (open_[at(v)] == 0) continue;
     if (poller_.expired()) return;
-    for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
-      if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0) ++free_[at(v)];
+    for (std::int64_t k = slotBegin(v); k < slotEnd(v); ++k) {
+      if (state_[at(slots_[at(k)].edge)] == EdgeState::Unknown && open_[at(slots_[at(k)].neighbour)] != 0) ++free_[at(v)];
     }
     if (free_[at(v)] == 1) bfs_.push_back(v);
   }
   // Karp and Sipser's order: a vertex with one free partner left takes it at once (no matching
   // loses by that); otherwise a vertex takes a random free partner.
   const auto match = [&](std::int32_t v) {
-    std::int32_t chosen = -1;
-    for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
-      if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && open_[at(nbr_[at(k)])] != 0 &&
+    std::int64_t chosen = -1;
+    for (std::int64_t k = slotBegin(v); k < slotEnd(v); ++k) {
+      if (state_[at(slots_[at(k)].edge)] == EdgeState::Unknown && open_[at(slots_[at(k)].neighbour)] != 0 &&
           (chosen < 0 || (rng_.next() & 1))) {
         chosen = k;
       }
     }
     if (chosen < 0) return;
-    const std::int32_t w = nbr_[at(chosen)];
-    mate_[at(v)] = mate_[at(w)] = index_.edgeOf[at(chosen)];
+    const std::int32_t w = slots_[at(chosen)].neighbour;
+    mate_[at(v)] = mate_[at(w)] = slots_[at(chosen)].edge;
     open_[at(v)] = open_[at(w)] = 0;
     for (const std::int32_t x : {v, w}) {
-      for (std::int32_t k = index_.start[at(x)]; k < index_.start[at(x) + 1]; ++k) {
-        const std::int32_t y = nbr_[at(k)];
-        if (open_[at(y)] != 0 && edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && --free_[at(y)] == 1) {
+      for (std::int64_t k = slotBegin(x); k < slotEnd(x); ++k) {
+        const std::int32_t y = slots_[at(k)].neighbour;
+        if (open_[at(y)] != 0 && state_[at(slots_[at(k)].edge)] == EdgeState::Unknown && --free_[at(y)] == 1) {
           bfs_.push_back(y);
         }
       }
@@ -454,24 +464,20 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
   std::int32_t paths = 0;
   for (std::int32_t v : original) paths += inDegree_[at(v)] == 1 && v < paths_[at(v)].partner ? 1 : 0;
   const std::int32_t order = alive + paths;
-  EdgeIndex rest;
-  const auto join = [&rest](std::int32_t a, std::int32_t b) {
-    rest.first.push_back(a);
-    rest.second.push_back(b);
-  };
+  std::vector<Ends> rest;
+  const auto join = [&rest](std::int32_t a, std::int32_t b) { rest.push_back({a, b}); };
   std::int32_t next = alive;
   for (std::int32_t v : original) {
     if (poller_.expired()) return false;
-    for (std::int32_t k = index_.start[at(v)]; k < index_.start[at(v) + 1]; ++k) {
-      const std::int32_t w = nbr_[at(k)];
-      if (edges_[at(index_.edgeOf[at(k)])].state == EdgeState::Unknown && v < w) join(id[at(v)], id[at(w)]);
+    for (std::int64_t k = slotBegin(v); k < slotEnd(v); ++k) {
+      const std::int32_t w = slots_[at(k)].neighbour;
+      if (state_[at(slots_[at(k)].edge)] == EdgeState::Unknown && v < w) join(id[at(v)], id[at(w)]);
     }
     if (inDegree_[at(v)] == 1 && v < paths_[at(v)].partner) {
       join(id[at(v)], next);
       join(next++, id[at(paths_[at(v)].partner)]);
     }
   }
-  listEdges(order, rest);
   std::vector<std::int32_t> inner;
   const std::int64_t budget =
       std::min(maxFailures, std::max<std::int64_t>(options_.failuresPerRun, order / options_.remainderShare));
@@ -512,9 +518,9 @@ void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::spa
 void ForcedSearch::listCycle(std::vector<std::int32_t>& cycle) const {
   cycle.clear();
   std::int32_t previous = -1, v = 0;
-  for (std::int32_t i = index_.start[0]; i < index_.start[1] && previous < 0; ++i) {
-    const std::int32_t e = index_.edgeOf[at(i)];
-    if (edges_[at(e)].state == EdgeState::In) previous = index_.other(e, 0);
+  for (std::int64_t i = slotBegin(0); i < slotEnd(0) && previous < 0; ++i) {
+    const std::int32_t e = slots_[at(i)].edge;
+    if (state_[at(e)] == EdgeState::In) previous = other(e, 0);
   }
   for (std::int32_t k = 0; k < n_; ++k) {
     cycle.push_back(v);
@@ -537,9 +543,16 @@ bool forcedPathCycle(const SimpleGraph& g, std::int64_t maxFailures, Rng& rng, c
                      std::vector<std::int32_t>& cycle, const ForcedSearchOptions& options) {
   cycle.clear();
   if (!suitsForcedSearch(g) || deadline.expired()) return false;
-  EdgeIndex index;
-  if (!index.build(g, deadline)) return false;  // O(m), and a limit at a million vertices must hold
-  ForcedSearch search(g.order(), std::move(index), rng, deadline, options);
+  std::vector<Ends> ends;
+  ends.reserve(at(g.edgeCount()));
+  DeadlinePoller poller(deadline);  // O(m), and a limit at a million vertices must hold
+  for (std::int32_t v = 0; v < g.order(); ++v) {
+    if (poller.expired(g.degree(v))) return false;
+    for (const std::int32_t w : g.neighbours(v)) {
+      if (v < w) ends.push_back({v, w});
+    }
+  }
+  ForcedSearch search(g.order(), std::move(ends), rng, deadline, options);
   const bool found = search.run(maxFailures, cycle);
   if (!found) cycle.clear();
   return found;
