@@ -215,10 +215,13 @@ bool rotationExtensionCycle(const SimpleGraph& g, std::int64_t maxSteps, Rng& rn
   // On large graphs of degree 2 and 3 the depth-first search with forced edges usually finds
   // the cycle in one descent, far quicker than the rotations.
   const bool large = g.order() >= options.randomRotationOrder;
-  if (large && suitsForcedSearch(g) &&
-      forcedPathCycle(g, std::max<std::int64_t>(maxSteps / options.stepsPerForcedFailure, 1), rng, deadline, cycle,
-                      options.forced)) {
-    return true;
+  if ((large || g.order() >= options.forcedProbeOrder) && suitsForcedSearch(g)) {
+    std::int64_t failures = std::max<std::int64_t>(maxSteps / options.stepsPerForcedFailure, 1);
+    // The brief search draws from a copy: when it fails, the rotations (and every stage after
+    // them) draw what they would have drawn without it.
+    Rng probe = rng;
+    if (!large) failures = std::min(failures, options.forcedProbeFailures);
+    if (forcedPathCycle(g, failures, large ? rng : probe, deadline, cycle, options.forced)) return true;
   }
   // Setting up the rotations' path costs O(n): not worth it once the deadline has passed.
   if (deadline.expired()) return false;

@@ -23,6 +23,11 @@ struct RotationOptions {
   std::int32_t randomRotationOrder = settingDefault<std::int32_t>(Setting::RandomRotationOrder);
   // Rotation steps of the budget for each dead end the forced-edge search may meet.
   std::int64_t stepsPerForcedFailure = settingDefault(Setting::StepsPerForcedFailure);
+  // Below randomRotationOrder, from forcedProbeOrder on, the forced-edge search runs first too,
+  // within forcedProbeFailures dead ends: a Hamiltonian graph of a few thousand vertices usually
+  // falls to its first descent, and a graph it does not settle loses next to nothing.
+  std::int32_t forcedProbeOrder = settingDefault<std::int32_t>(Setting::ForcedProbeOrder);
+  std::int64_t forcedProbeFailures = settingDefault(Setting::ForcedProbeFailures);
   ForcedSearchOptions forced;
   bool operator==(const RotationOptions&) const = default;
 };

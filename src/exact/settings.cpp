@@ -83,6 +83,8 @@ ExactSolver::Options solverOptions(std::span<const std::int64_t> values) {
   RotationOptions& rotation = o.rotation;
   get(Setting::RandomRotationOrder, rotation.randomRotationOrder);
   get(Setting::StepsPerForcedFailure, rotation.stepsPerForcedFailure);
+  get(Setting::ForcedProbeOrder, rotation.forcedProbeOrder);
+  get(Setting::ForcedProbeFailures, rotation.forcedProbeFailures);
   get(Setting::ForcedFailuresPerRun, rotation.forced.failuresPerRun);
   get(Setting::ForcedDecisionsPerJump, rotation.forced.decisionsPerJump);
   get(Setting::ForcedLoneNeighbourPenalty, rotation.forced.loneNeighbourPenalty);

@@ -68,18 +68,21 @@ TEST(RotationExtension, FindsOnlyValidCyclesAndHonoursItsLimits) {
 }
 
 // The settings that pick the walk: from random-rotation-order on, the path is a tree, a stuck walk
-// rotates at random and the forced-edge search goes first (with its share of the budget); forced
+// rotates at random and the forced-edge search goes first (with its share of the budget); below
+// it, from forced-probe-order on, a brief forced-edge search goes before the array walk. Forced
 // down to small graphs, every path through them still gives only valid cycles.
 TEST(RotationExtension, EveryWalkTheSettingsChooseFindsOnlyValidCycles) {
   struct Variant {
     std::string name;
     std::int32_t randomRotationOrder;
     std::int64_t stepsPerForcedFailure;
+    std::int32_t forcedProbeOrder;
   };
   const std::vector<Variant> variants = {
-      {"array walk", 1 << 30, 256},
-      {"tree walk after the forced-edge search", 0, 256},
-      {"tree walk, forced-edge search allowed one dead end", 0, std::int64_t{1} << 40},
+      {"array walk", 1 << 30, 256, 1 << 30},
+      {"array walk after a brief forced-edge search", 1 << 30, 256, 0},
+      {"tree walk after the forced-edge search", 0, 256, 1 << 30},
+      {"tree walk, forced-edge search allowed one dead end", 0, std::int64_t{1} << 40, 1 << 30},
   };
   const std::vector<RotationCase> cases = {
       {"prism 50", prism(50), 100000, -1, true},
@@ -92,6 +95,7 @@ TEST(RotationExtension, EveryWalkTheSettingsChooseFindsOnlyValidCycles) {
     RotationOptions options;
     options.randomRotationOrder = v.randomRotationOrder;
     options.stepsPerForcedFailure = v.stepsPerForcedFailure;
+    options.forcedProbeOrder = v.forcedProbeOrder;
     for (const RotationCase& c : cases) {
       Rng rng(7);
       std::vector<std::int32_t> cycle;
