@@ -160,6 +160,11 @@ void ForcedSearch::reset() {
   }
   trail_.clear();
   decisions_.clear();
+  // A descent assigns each edge once and moves two path ends per chosen edge, and decides at most
+  // once a vertex: room reserved for that is never copied as the trail grows (and, untouched, it
+  // costs no memory until used).
+  trail_.reserve(at(m_) + 2 * at(n_));
+  decisions_.reserve(at(n_));
   queue_.clear();
   inCount_ = 0;
   interior_ = 0;

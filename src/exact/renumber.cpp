@@ -35,7 +35,7 @@ namespace {
 // degree, and not a second miss either.
 struct FlatLists {
   std::int32_t degree = 0;  // all vertices', or 0 when they differ
-  std::vector<std::int64_t> start;
+  std::vector<std::int64_t> start;  // n + 1 entries when degree is 0, else none
   std::vector<std::int32_t> flat;
 
   std::int64_t begin(std::int32_t v) const { return degree > 0 ? std::int64_t{degree} * v : start[at(v)]; }
@@ -45,16 +45,20 @@ std::optional<FlatLists> flatLists(const SimpleGraph& g, DeadlinePoller& poller)
   FlatLists lists;
   const std::int32_t n = g.order();
   lists.degree = n > 0 ? g.degree(0) : 0;
-  lists.start.resize(at(n) + 1);
   lists.flat.reserve(at(2 * g.edgeCount()));
   for (std::int32_t v = 0; v < n; ++v) {
     if (poller.expired(g.degree(v))) return std::nullopt;
-    if (g.degree(v) != lists.degree) lists.degree = 0;
-    lists.start[at(v)] = static_cast<std::int64_t>(lists.flat.size());
+    // The starts are kept only from the first vertex whose degree differs.
+    if (lists.degree > 0 && g.degree(v) != lists.degree) {
+      lists.start.resize(at(v));
+      for (std::int32_t u = 0; u < v; ++u) lists.start[at(u)] = std::int64_t{lists.degree} * u;
+      lists.degree = 0;
+    }
+    if (lists.degree == 0) lists.start.push_back(static_cast<std::int64_t>(lists.flat.size()));
     const auto around = g.neighbours(v);
     lists.flat.insert(lists.flat.end(), around.begin(), around.end());
   }
-  lists.start[at(n)] = static_cast<std::int64_t>(lists.flat.size());
+  if (lists.degree == 0) lists.start.push_back(static_cast<std::int64_t>(lists.flat.size()));
   return lists;
 }
 
