@@ -343,7 +343,7 @@ std::vector<EdgeCut> findSmallCuts(const SimpleGraph& g, const CutSearch& search
 
 std::vector<EdgeCut> findFourEdgeCuts(const SimpleGraph& g, const FourCutSearch& search, std::uint64_t seed,
                                       const Deadline& deadline, const CutHints* hints) {
-  if (g.order() < 2 * search.minSide || !isConnected(g)) return {};
+  if (g.order() < 2 * search.minSide || !isConnected(g, deadline).value_or(false)) return {};
   for (std::int32_t v = 0; v < g.order(); ++v) {
     if (g.degree(v) > 3) return {};  // the near pairs would grow with the degree
   }

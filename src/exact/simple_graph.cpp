@@ -118,16 +118,20 @@ std::optional<std::vector<std::int8_t>> twoColouring(const SimpleGraph& g, const
   return colour;
 }
 
-bool isConnected(const SimpleGraph& g) {
+bool isConnected(const SimpleGraph& g) { return *isConnected(g, Deadline::never()); }
+
+std::optional<bool> isConnected(const SimpleGraph& g, const Deadline& deadline) {
   const std::int32_t n = g.order();
   if (n == 0) return true;
   std::vector<char> seen(at(n), 0);
   std::vector<std::int32_t> stack{0};
   seen[0] = 1;
   std::int32_t reached = 1;
+  DeadlinePoller poller(deadline);
   while (!stack.empty()) {
     const std::int32_t v = stack.back();
     stack.pop_back();
+    if (poller.expired(g.degree(v))) return std::nullopt;
     for (std::int32_t w : g.neighbours(v)) {
       if (!seen[at(w)]) {
         seen[at(w)] = 1;

@@ -17,6 +17,9 @@ namespace bicubic::exact {
 // vertices it is a noticeable share of a short time limit.
 std::optional<std::vector<std::int8_t>> twoColouring(const SimpleGraph& g, const Deadline& deadline);
 
+// isConnected (hamiltonian.h), giving up (nothing) once the deadline has passed.
+std::optional<bool> isConnected(const SimpleGraph& g, const Deadline& deadline);
+
 // hasCutVertex's low-point search from vertex 0, the same way: whether it met a cut vertex, and
 // how many vertices it reached before it stopped (all of them, in a connected graph without one).
 struct CutVertexSearch {

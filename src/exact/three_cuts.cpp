@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <numeric>
 
 #include "exact/fenwick.h"
 #include "exact/index.h"
@@ -59,6 +60,18 @@ class RangeMax {
 // XOR of the labels at positions [first, last).
 using RangeXor = Fenwick<std::uint64_t, std::bit_xor<>, std::bit_xor<>>;
 
+// The items in increasing key(item), each key in 0 .. keys - 1, equal keys in their order: O(n +
+// keys), where a comparison sort through the keys would miss the cache at every comparison.
+template <class T, class Key>
+std::vector<T> sortedByKey(const std::vector<T>& items, std::int32_t keys, Key key) {
+  std::vector<std::int32_t> firstAt(at(keys) + 1, 0);
+  for (const T& item : items) ++firstAt[at(key(item)) + 1];
+  for (std::int32_t k = 0; k < keys; ++k) firstAt[at(k) + 1] += firstAt[at(k)];
+  std::vector<T> sorted(items.size());
+  for (const T& item : items) sorted[at(firstAt[at(key(item))]++)] = item;
+  return sorted;
+}
+
 }  // namespace
 
 bool ThreeCutFinder::run(const EdgeIndex& index, std::uint64_t seed, const Deadline& deadline) {
@@ -71,16 +84,20 @@ bool ThreeCutFinder::run(const EdgeIndex& index, std::uint64_t seed, const Deadl
   if (n_ < 2) return true;
   if (!depthFirst(index, deadline)) return false;
   if (vertexAt_[at(n_ - 1)] == kNone) return true;  // not connected
+  // Between the passes that do not ask the deadline themselves (each O(n + m)), it is asked here:
+  // at a million vertices each is a noticeable share of a short time limit.
   countBackEdges();
   for (std::int32_t p = 1; p < n_; ++p) {
     if (leaving_[at(p)] == 0) return true;  // a bridge
   }
+  if (deadline.expired()) return false;
   indexLabels();
+  if (deadline.expired()) return false;
   twoEdgeCuts(deadline);
   oneTreeEdge();
-  if (!sweep(deadline)) return false;
+  if (deadline.expired() || !sweep(deadline)) return false;
   twoTreeEdgesBelow();
-  if (!walkMeetingPaths(deadline)) return false;
+  if (!walkMeetingPaths(deadline) || deadline.expired()) return false;
   std::sort(cuts_.begin(), cuts_.end(), [](const Cut& a, const Cut& b) { return a.edges < b.edges; });
   cuts_.erase(std::unique(cuts_.begin(), cuts_.end(), [](const Cut& a, const Cut& b) { return a.edges == b.edges; }),
               cuts_.end());
@@ -272,11 +289,10 @@ bool ThreeCutFinder::sweep(const Deadline& deadline) {
   for (std::int32_t p = 0; p < n_; ++p) depthTree_[at(p) + leaves_] = static_cast<std::uint64_t>(depth_[at(p)]) << 32 | static_cast<std::uint64_t>(p);
   for (std::size_t i = leaves_ - 1; i > 0; --i) depthTree_[i] = std::min(depthTree_[2 * i], depthTree_[2 * i + 1]);
   // Counting sorts by depth: of the positions, and of the back edges by their upper ends.
-  std::vector<std::int32_t> byDepth(at(n_)), firstAt(at(n_) + 1, 0);
-  for (std::int32_t p = 0; p < n_; ++p) ++firstAt[at(depth_[at(p)]) + 1];
-  for (std::int32_t d = 0; d < n_; ++d) firstAt[at(d) + 1] += firstAt[at(d)];
-  for (std::int32_t p = 0; p < n_; ++p) byDepth[at(firstAt[at(depth_[at(p)])]++)] = p;
-  std::sort(back_.begin(), back_.end(), [&](const auto& a, const auto& b) { return depth_[at(a[1])] < depth_[at(b[1])]; });
+  std::vector<std::int32_t> positions(at(n_));
+  std::iota(positions.begin(), positions.end(), 0);
+  const std::vector<std::int32_t> byDepth = sortedByKey(positions, n_, [&](std::int32_t p) { return depth_[at(p)]; });
+  back_ = sortedByKey(back_, n_, [&](const auto& edge) { return depth_[at(edge[1])]; });
   RangeMax reach(n_);
   RangeXor labels(n_);
   highDepth_.assign(at(n_), kNone);
