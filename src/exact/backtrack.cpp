@@ -44,6 +44,7 @@ Answer Backtracker::run(const SimpleGraph& g, const Deadline& deadline, std::vec
   restarts_ = 0;
   deadline_ = &deadline;
   flowCheckOrder_ = options.flowCheckOrder;
+  pruning_ = !options.lazyPruning;
   deadlineHit_ = false;
   poller_ = DeadlinePoller(deadline);
   n_ = g.order();
@@ -456,10 +457,13 @@ bool Backtracker::search() {
     return false;
   }
   if (inCount_ == n_) return true;
-  if (!prune()) return false;
+  if (pruning_ && !prune()) return false;
   if (inCount_ == n_) return true;
   const std::int32_t e = chooseEdge();
-  if (e < 0) return false;
+  if (e < 0) {
+    pruning_ = true;
+    return false;
+  }
   const std::size_t mark = trail_.size();
   if (setIn(e) && propagate()) {
     if (search()) return true;
@@ -467,6 +471,7 @@ bool Backtracker::search() {
   }
   queue_.clear();
   undo(mark);
+  pruning_ = true;  // the branch that took e was a dead end
   if (setOut(e) && propagate()) {
     if (search()) return true;
   }

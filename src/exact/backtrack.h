@@ -42,6 +42,11 @@ class Backtracker {
     std::int64_t restartBase = kDefaultRestartBase;
     // The 2-factor check runs on bipartite graphs up to this order (it costs O(n m) a node).
     std::int32_t flowCheckOrder = settingDefault<std::int32_t>(Setting::FlowCheckOrder);
+    // The checks of a node (2-edge cuts, biconnectivity, the 2-factor) cost O(n + m) each; a
+    // Hamiltonian graph is usually found in one descent without a dead end, where they find
+    // nothing. Lazy, they start at the run's first dead end; they only prune, so the answers are
+    // the same either way.
+    bool lazyPruning = settingDefault(Setting::LazyPruning) != 0;
     bool operator==(const Options&) const = default;
   };
 
@@ -114,6 +119,7 @@ class Backtracker {
   const Deadline* deadline_ = nullptr;
   DeadlinePoller poller_{Deadline::never()};
   bool aborted_ = false;      // the current search stopped: budget spent or deadline passed
+  bool pruning_ = true;       // the node checks run (from the start, or since the first dead end)
   bool deadlineHit_ = false;
   std::int64_t budgetEnd_ = 0;  // node count at which the current restart stops
   std::int64_t nodes_ = 0;

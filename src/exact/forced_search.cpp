@@ -122,9 +122,9 @@ class ForcedSearch {
   std::vector<Slot> slots_;
   std::vector<std::int8_t> degree_;
   bool tooDense_ = false;  // a vertex of degree above kSlots
-  // The edges' states apart from their ends, a byte an edge: the rules and
-  // the choices read states far more often than an assignment reads ends, and at a million
-  // vertices the states alone stay in the cache.
+  // The edges' states apart from their ends, a byte an edge: the rules and the choices read
+  // states far more often than an assignment reads ends, and at a million vertices the states
+  // alone stay in the cache.
   std::vector<EdgeState> state_;
   std::vector<std::int8_t> inDegree_, usable_;
   std::vector<std::int32_t> mate_;  // the edge a vertex is to drop in a 2-factor kept as a guide, or -1

@@ -80,6 +80,7 @@ ExactSolver::Options solverOptions(std::span<const std::int64_t> values) {
   get(Setting::OrderImproveMaxWidth, frontier.order.improveMaxWidth);
   get(Setting::RestartBase, o.backtrack.restartBase);
   get(Setting::FlowCheckOrder, o.backtrack.flowCheckOrder);
+  get(Setting::LazyPruning, o.backtrack.lazyPruning);
   RotationOptions& rotation = o.rotation;
   get(Setting::RandomRotationOrder, rotation.randomRotationOrder);
   get(Setting::StepsPerForcedFailure, rotation.stepsPerForcedFailure);

@@ -50,6 +50,7 @@ enum class Setting {
   OrderImproveMaxWidth,
   RestartBase,
   FlowCheckOrder,
+  LazyPruning,
   RandomRotationOrder,
   StepsPerForcedFailure,
   ForcedProbeOrder,
@@ -127,6 +128,8 @@ inline constexpr std::array kSettings{
                 "nodes of the backtracking's first restart budget (0: one unrestarted search)"},
     SettingInfo{"flow-check-order", 2000, 0, settings_detail::kOrders,
                 "the backtracking's 2-factor check runs on bipartite graphs up to this order"},
+    SettingInfo{"lazy-pruning", 1, 0, 1,
+                "1: the backtracking's cut and 2-factor checks start at its first dead end"},
     SettingInfo{"random-rotation-order", 5000, 0, settings_detail::kOrders,
                 "from this order on the rotations keep the path in a tree, rotate at random when stuck, "
                 "and the forced-edge search runs first"},

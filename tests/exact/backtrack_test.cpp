@@ -35,9 +35,10 @@ SimpleGraph randomGraph(int kind, std::int32_t n, Rng& rng) {
   return shuffled(h, rng);
 }
 
-// Restarting after every node or two, in many branching orders, still decides every graph as
-// the brute force (up to 20 vertices) or the unrestarted search (beyond) does.
-TEST(Backtracker, RestartsKeepTheAnswers) {
+// Restarting after every node or two, in many branching orders, with the node checks from the
+// start or only from the first dead end, still decides every graph as the brute force (up to 20
+// vertices) or the unrestarted search checking every node (beyond) does.
+TEST(Backtracker, RestartsAndLazyPruningKeepTheAnswers) {
   Backtracker backtracker;
   Rng rng(2024);
   int yes = 0, no = 0;
@@ -48,11 +49,13 @@ TEST(Backtracker, RestartsKeepTheAnswers) {
     std::vector<std::int32_t> cycle;
     Backtracker::Options single;
     single.restartBase = 0;
+    single.lazyPruning = false;
     const Answer expected = n <= 20 ? (testing::bruteForceHamiltonian(g) ? Answer::Hamiltonian : Answer::NonHamiltonian)
                                     : backtracker.run(g, Deadline(), cycle, single);
     Backtracker::Options restarting;
     restarting.restartBase = 1 + t % 2;
     restarting.seed = static_cast<std::uint64_t>(t);
+    restarting.lazyPruning = t % 4 < 2;
     const Answer answer = backtracker.run(g, Deadline(), cycle, restarting);
     ASSERT_EQ(answer, expected) << "graph " << t << " " << encodeGraph6(g);
     if (answer == Answer::Hamiltonian) {
