@@ -21,4 +21,11 @@ enum class ConditionsVerdict { Pass, Fail, Stopped };
 // vertices the pass takes a noticeable share of a short time limit.
 ConditionsVerdict checkNecessaryConditions(const SimpleGraph& g, const Deadline& deadline);
 
+// The deadline the conditions' O(n + m) passes ask: none on a graph of at most cheapEdges edges
+// (checked whole even past the limit: it costs nothing next to it, and may settle the
+// question), else deadline itself.
+inline const Deadline& conditionsDeadline(const SimpleGraph& g, std::int64_t cheapEdges, const Deadline& deadline) {
+  return g.edgeCount() <= cheapEdges ? Deadline::never() : deadline;
+}
+
 }  // namespace bicubic::exact

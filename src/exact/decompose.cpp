@@ -78,9 +78,9 @@ CutReducer::Outcome CutReducer::runRounds(const Decider& decide, Rng& rng, const
 CutReducer::Outcome CutReducer::round(const Decider& decide, Rng& rng, const Deadline& deadline, bool& progress) {
   ++stats_.rounds;
   // The conditions cost O(m): on a large graph past its time limit they are not begun.
-  if (!checked_ && deadline.expired() && graph_.edgeCount() > options_.cheapConditionsEdges) return Outcome::Unknown;
-  const bool cheap = graph_.edgeCount() <= options_.cheapConditionsEdges;
-  const std::optional<std::vector<std::int8_t>> colouring = twoColouring(graph_, cheap ? Deadline::never() : deadline);
+  const Deadline& conditionsLimit = conditionsDeadline(graph_, options_.cheapConditionsEdges, deadline);
+  if (!checked_ && conditionsLimit.expired()) return Outcome::Unknown;
+  const std::optional<std::vector<std::int8_t>> colouring = twoColouring(graph_, conditionsLimit);
   if (!colouring) return Outcome::Unknown;
   const std::vector<std::int8_t>& colour = *colouring;
   if (!checked_ && !passesNecessaryConditions(graph_, colour)) return Outcome::NonHamiltonian;

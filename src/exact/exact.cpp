@@ -117,13 +117,12 @@ bool ExactSolver::shortSearchFirst(Pass& pass) {
 bool ExactSolver::conditions(Pass& pass) {
   const SimpleGraph& g = *pass.graph;
   if (pass.conditionsChecked) return false;
-  if (deadline_->expired() && g.edgeCount() > options_.cuts.cheapConditionsEdges) return stopped(pass);
+  const Deadline& limit = conditionsDeadline(g, options_.cuts.cheapConditionsEdges, *deadline_);
+  if (limit.expired()) return stopped(pass);
   StageWork& work = stats_.stages[at(static_cast<std::int64_t>(Stage::Conditions))];
   ++work.runs;
   work.work += g.order() + g.edgeCount();
-  // Small graphs are checked whole even past the limit; large ones stop with it.
-  const bool cheap = g.edgeCount() <= options_.cuts.cheapConditionsEdges;
-  const ConditionsVerdict verdict = checkNecessaryConditions(g, cheap ? Deadline::never() : *deadline_);
+  const ConditionsVerdict verdict = checkNecessaryConditions(g, limit);
   if (verdict == ConditionsVerdict::Fail) return settle(pass, Stage::Conditions, Answer::NonHamiltonian);
   if (verdict == ConditionsVerdict::Stopped) return stopped(pass);
   pass.conditionsChecked = true;

@@ -147,10 +147,7 @@ class ForcedSearch {
 };
 
 void ForcedSearch::reset() {
-  state_.resize(at(m_));
-  for (std::int32_t e = 0; e < m_ && !poller_.expired(); ++e) {
-    state_[at(e)] = EdgeState::Unknown;
-  }
+  state_.assign(at(m_), EdgeState::Unknown);
   inDegree_.assign(at(n_), 0);
   usable_.resize(at(n_));
   paths_.resize(at(n_));
