@@ -1,5 +1,6 @@
 // graph6 and sparse6 lines and the tool's matrix text, both ways. Declared in formats.h.
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -237,6 +238,51 @@ void writeGraph6Line(const SimpleGraph& g, OutputSink& out) {
 // The edge list is a run of units (b, x): b one bit, x `width` bits. Starting from v = 0, b = 1
 // moves v on by one; then x > v moves v to x, else the unit is the edge x-v. An incomplete unit
 // at the end is padding, and so is everything once v reaches n.
+class Sparse6Units {
+ public:
+  Sparse6Units(std::string_view body, std::size_t pos, std::int64_t n)
+      : body_(body), next_(pos), n_(n), width_(sparse6Width(n)), unitBits_(1 + width_),
+        xMask_((std::uint64_t{1} << width_) - 1),
+        bitsLeft_(static_cast<std::int64_t>(body.size() - pos) * kSixBits) {}
+
+  // The next edge or loop x-v (x <= v); false once the list has ended.
+  bool next(std::int64_t& x, std::int64_t& v) {
+    for (; bitsLeft_ >= unitBits_;) {
+      bitsLeft_ -= unitBits_;
+      // Units are taken whole from a bit buffer filled six bits a character: a unit is at most
+      // 21 bits, so the buffer never holds more than 26.
+      while (bufferedBits_ < unitBits_) {
+        buffered_ = (buffered_ << kSixBits) | static_cast<std::uint64_t>(body_[next_++] - kBias);
+        bufferedBits_ += kSixBits;
+      }
+      bufferedBits_ -= unitBits_;
+      const std::uint64_t unit = buffered_ >> bufferedBits_;
+      if (((unit >> width_) & 1) == 1) ++v_;
+      x = static_cast<std::int64_t>(unit & xMask_);
+      if (v_ >= n_) break;
+      if (x > v_) {
+        v_ = x;
+        continue;
+      }
+      v = v_;
+      return true;
+    }
+    bitsLeft_ = 0;
+    return false;
+  }
+
+ private:
+  std::string_view body_;
+  std::size_t next_;
+  std::int64_t n_;
+  int width_, unitBits_;
+  std::uint64_t xMask_;
+  std::int64_t bitsLeft_;
+  std::uint64_t buffered_ = 0;
+  int bufferedBits_ = 0;
+  std::int64_t v_ = 0;
+};
+
 Decoded decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignored, std::string& error,
                       const Deadline& deadline) {
   ignored = {};
@@ -252,15 +298,6 @@ Decoded decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignor
     return Decoded::Failed;
   }
   g.reset(static_cast<std::int32_t>(n));
-  const int width = sparse6Width(n);
-  const int unitBits = 1 + width;
-  const std::uint64_t xMask = (std::uint64_t{1} << width) - 1;
-  // Units are taken whole from a bit buffer filled six bits a character: a unit is at most 21
-  // bits, so the buffer never holds more than 26.
-  std::uint64_t buffered = 0;
-  int bufferedBits = 0;
-  std::size_t next = pos;
-  std::int64_t bitsLeft = static_cast<std::int64_t>(line.size() - pos) * kSixBits;
   // v never decreases, so an edge x-v can only be listed again while v is current, and v's list
   // then holds exactly the edges listed since v became current. A short list is searched (it is
   // in cache; a mark per vertex would cost a cache miss an edge on a large sparse graph); once it
@@ -280,29 +317,37 @@ Decoded decodeSparse6(std::string_view line, SimpleGraph& g, IgnoredEdges& ignor
     mark[at(x)] = stamp;
     return false;
   };
-  std::int64_t v = 0;
+  // The edges are decoded kAhead ahead of the one added, and the list of each one's lower end
+  // fetched meanwhile: those ends are random on a large graph, and the misses then overlap
+  // instead of following one another.
+  constexpr std::size_t kAhead = 16;
+  struct Pending {
+    std::int64_t x, v;
+  };
+  std::array<Pending, kAhead> ring{};
+  std::size_t head = 0, count = 0;
+  Sparse6Units units(line, pos, n);
+  const auto refill = [&] {
+    for (Pending p{}; count < kAhead && units.next(p.x, p.v); ++count) {
+      ring[(head + count) % kAhead] = p;
+      g.prefetchList(static_cast<std::int32_t>(p.x));
+    }
+  };
+  std::int64_t current = -1;
   std::int64_t steps = 0;
-  for (; bitsLeft >= unitBits; bitsLeft -= unitBits) {
+  for (refill(); count > 0; refill()) {
+    const auto [x, v] = ring[head];
+    head = (head + 1) % kAhead;
+    --count;
     if (++steps == kStepsPerDeadlineCheck) {
       steps = 0;
       if (deadline.expired()) return Decoded::OutOfTime;
     }
-    while (bufferedBits < unitBits) {
-      buffered = (buffered << kSixBits) | static_cast<std::uint64_t>(line[next++] - kBias);
-      bufferedBits += kSixBits;
-    }
-    bufferedBits -= unitBits;
-    const std::uint64_t unit = buffered >> bufferedBits;
-    if (((unit >> width) & 1) == 1) {
-      ++v;
+    if (v != current) {
+      current = v;
       ++stamp;
     }
-    const auto x = static_cast<std::int64_t>(unit & xMask);
-    if (v >= n) break;
-    if (x > v) {
-      v = x;
-      ++stamp;
-    } else if (x == v) {
+    if (x == v) {
       ++ignored.loops;
     } else if (isRepeat(x, v)) {
       ++ignored.repeats;

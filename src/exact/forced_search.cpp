@@ -1,6 +1,7 @@
 #include "exact/forced_search.h"
 
 #include <algorithm>
+#include <array>
 #include <span>
 
 #include "exact/index.h"
@@ -31,24 +32,39 @@ struct Ends {
 };
 
 class ForcedSearch {
+  static constexpr std::int32_t kSlots = 3;  // the graph's degree is at most 3
+  // A vertex's record, 16 bytes: its neighbours (its slots) and the other end of the path it ends
+  // (itself when lone). A step of the search reads a vertex's edges and moves path ends together,
+  // so on a large graph it misses the cache once a vertex, not once an array; and at a million
+  // vertices the records are small enough to stay mostly in the cache.
+  struct VertexRecord {
+    std::array<std::int32_t, kSlots> neighbours{};
+    std::int32_t partner = 0;
+  };
+  // A vertex's shape in a byte: its degree (kShapeBits), then for each slot the slot the edge has
+  // at the neighbour's end.
+  static constexpr int kShapeBits = 2;
+  static constexpr std::uint8_t kShapeMask = 3;
+
  public:
   // The graph on n vertices (of degree 2 or 3) whose edges are ends.
-  ForcedSearch(std::int32_t n, std::vector<Ends>&& ends, Rng& rng, const Deadline& deadline,
+  ForcedSearch(std::int32_t n, const std::vector<Ends>& ends, Rng& rng, const Deadline& deadline,
                const ForcedSearchOptions& options)
-      : n_(n), rng_(rng), deadline_(deadline), poller_(deadline), options_(options), ends_(std::move(ends)) {
-    m_ = static_cast<std::int32_t>(ends_.size());
+      : n_(n), rng_(rng), deadline_(deadline), poller_(deadline), options_(options),
+        edgeCount_(static_cast<std::int64_t>(ends.size())) {
     // Every O(n + m) pass asks the deadline as it goes (run() stops at once when it has passed):
     // at a million vertices one pass is a noticeable share of a short time limit.
-    slots_.assign(kSlots * at(n_), {-1, -1});
-    degree_.assign(at(n_), 0);
-    for (std::int32_t e = 0; e < m_ && !poller_.expired(); ++e) {
-      const Ends ends = ends_[at(e)];
-      if (degree_[at(ends.first)] == kSlots || degree_[at(ends.second)] == kSlots) {
+    vertices_.assign(at(n_), {});
+    shape_.assign(at(n_), 0);
+    for (const Ends& edge : ends) {
+      if (poller_.expired()) return;
+      const std::int32_t i = degree(edge.first), j = degree(edge.second);
+      if (i == kSlots || j == kSlots) {
         tooDense_ = true;  // not a graph this search takes: run() finds nothing
         return;
       }
-      slots_[at(slotBegin(ends.first) + degree_[at(ends.first)]++)] = {ends.second, e};
-      slots_[at(slotBegin(ends.second) + degree_[at(ends.second)]++)] = {ends.first, e};
+      addSlot(edge.first, edge.second, j);
+      addSlot(edge.second, edge.first, i);
     }
   }
 
@@ -81,48 +97,65 @@ class ForcedSearch {
   bool settle(std::int32_t x);
   void undoTo(std::size_t size);
   void setPartner(std::int32_t v, std::int32_t w) {
-    trail_.push_back({v, paths_[at(v)].partner});
-    paths_[at(v)].partner = w;
+    trail_.push_back({v, vertices_[at(v)].partner});
+    vertices_[at(v)].partner = w;
   }
   std::int32_t chooseEdge(std::int32_t tip);
   void pickAnchor();
   void matchDrops();
   void jumpBack(std::size_t base, std::int64_t jump);
-  // v's slots are slots_[slotBegin(v) .. slotEnd(v) - 1], in edge order.
-  static std::int64_t slotBegin(std::int32_t v) { return kSlots * std::int64_t{v}; }
-  std::int64_t slotEnd(std::int32_t v) const { return kSlots * std::int64_t{v} + degree_[at(v)]; }
+  // A vertex's slots hold its edges in the order they were given. An edge is named by its slot at its lower end: kSlots times that end, plus the slot. Its state
+  // is kept at both ends' slots, so that a walk over a vertex's edges reads their states in one
+  // place without working out their names.
+  void addSlot(std::int32_t v, std::int32_t w, std::int32_t mirror) {
+    const std::int32_t i = degree(v);
+    vertices_[at(v)].neighbours[at(i)] = w;
+    shape_[at(v)] = static_cast<std::uint8_t>(shape_[at(v)] + 1 + (mirror << (kShapeBits * (i + 1))));
+  }
+  std::int32_t degree(std::int32_t v) const { return shape_[at(v)] & kShapeMask; }
+  std::int32_t neighbour(std::int32_t v, std::int32_t i) const { return vertices_[at(v)].neighbours[at(i)]; }
+  std::int32_t mirror(std::int32_t v, std::int32_t i) const {
+    return (shape_[at(v)] >> (kShapeBits * (i + 1))) & kShapeMask;
+  }
+  EdgeState stateAt(std::int32_t v, std::int32_t i) const { return state_[at(kSlots * v + i)]; }
+  bool unknownAt(std::int32_t v, std::int32_t i) const { return stateAt(v, i) == EdgeState::Unknown; }
+  std::int32_t edgeAt(std::int32_t v, std::int32_t i) const {
+    const std::int32_t w = neighbour(v, i);
+    return v < w ? kSlots * v + i : kSlots * w + mirror(v, i);
+  }
+  EdgeState state(std::int32_t e) const { return state_[at(e)]; }
+  void setState(std::int32_t e, EdgeState to) {
+    const std::int32_t low = e / kSlots, i = e % kSlots;
+    state_[at(e)] = to;
+    state_[at(kSlots * neighbour(low, i) + mirror(low, i))] = to;
+  }
   std::int32_t edgeBetween(std::int32_t a, std::int32_t b) const {
-    for (std::int64_t i = slotBegin(a); i < slotEnd(a); ++i) {
-      if (slots_[at(i)].neighbour == b) return slots_[at(i)].edge;
+    for (std::int32_t i = 0; i < degree(a); ++i) {
+      if (neighbour(a, i) == b) return edgeAt(a, i);
     }
     return -1;
   }
-  std::int32_t other(std::int32_t e, std::int32_t v) const {
-    return ends_[at(e)].first == v ? ends_[at(e)].second : ends_[at(e)].first;
-  }
+  Ends endsOf(std::int32_t e) const { return {e / kSlots, neighbour(e / kSlots, e % kSlots)}; }
   bool outOfTime() { return poller_.expired(kDecisionWork); }
   void listCycle(std::vector<std::int32_t>& cycle) const;
   bool searchRemainder(std::int64_t maxFailures, std::vector<std::int32_t>& cycle);
   void expandRemainder(std::span<const std::int32_t> inner, std::span<const std::int32_t> original,
                        std::vector<std::int32_t>& cycle) const;
 
-  std::int32_t n_, m_ = 0;
+  std::int32_t n_;
   Rng& rng_;
   const Deadline& deadline_;
   DeadlinePoller poller_;
   ForcedSearchOptions options_;
-  std::vector<Ends> ends_;
-  // Three slots a vertex (the graph's degree is at most 3), each the edge and its other end: a
-  // walk finds a vertex's edges without looking up where they start, one cache miss a vertex
-  // on a large graph rather than three.
-  static constexpr std::int64_t kSlots = 3;
-  struct Slot {
-    std::int32_t neighbour, edge;
-  };
-  std::vector<Slot> slots_;
-  std::vector<std::int8_t> degree_;
+  std::int64_t edgeCount_;
+  std::vector<VertexRecord> vertices_;
+  // For each vertex the XOR of its neighbours over chosen edges: a path is walked by it. Apart
+  // from the records, as a path's walk reads nothing else, and at 4 bytes a vertex it mostly
+  // stays in the cache where the records would not.
+  std::vector<std::int32_t> link_;
+  std::vector<std::uint8_t> shape_;
   bool tooDense_ = false;  // a vertex of degree above kSlots
-  // The edges' states apart from their ends, a byte an edge: the rules and the choices read
+  // The edges' states by slot (kSlots a vertex), a byte each: the rules and the choices read
   // states far more often than an assignment reads ends, and at a million vertices the states
   // alone stay in the cache.
   std::vector<EdgeState> state_;
@@ -130,12 +163,6 @@ class ForcedSearch {
   std::vector<std::int32_t> mate_;  // the edge a vertex is to drop in a 2-factor kept as a guide, or -1
   std::vector<std::int32_t> bfs_;
   std::vector<std::int8_t> free_, open_;
-  // For each vertex: the other end of the path it ends (itself when lone), and the XOR of its
-  // neighbours over chosen edges (a path is walked by it); side by side, as setIn reads both.
-  struct PathLinks {
-    std::int32_t partner, link;
-  };
-  std::vector<PathLinks> paths_;
   std::vector<std::int32_t> queue_;
   std::vector<Undo> trail_;
   std::vector<Decision> decisions_;
@@ -147,20 +174,20 @@ class ForcedSearch {
 };
 
 void ForcedSearch::reset() {
-  state_.assign(at(m_), EdgeState::Unknown);
+  state_.assign(kSlots * at(n_), EdgeState::Unknown);
   inDegree_.assign(at(n_), 0);
   usable_.resize(at(n_));
-  paths_.resize(at(n_));
+  link_.assign(at(n_), 0);
   for (std::int32_t v = 0; v < n_; ++v) {
-    usable_[at(v)] = degree_[at(v)];
-    paths_[at(v)] = {v, 0};
+    usable_[at(v)] = static_cast<std::int8_t>(degree(v));
+    vertices_[at(v)].partner = v;
   }
   trail_.clear();
   decisions_.clear();
   // A descent assigns each edge once and moves two path ends per chosen edge, and decides at most
   // once a vertex: room reserved for that is never copied as the trail grows (and, untouched, it
   // costs no memory until used).
-  trail_.reserve(at(m_) + 2 * at(n_));
+  trail_.reserve(at(edgeCount_) + 2 * at(n_));
   decisions_.reserve(at(n_));
   queue_.clear();
   inCount_ = 0;
@@ -170,16 +197,16 @@ void ForcedSearch::reset() {
 }
 
 bool ForcedSearch::setIn(std::int32_t e) {
-  if (state_[at(e)] != EdgeState::Unknown) return state_[at(e)] == EdgeState::In;
-  const std::int32_t u = ends_[at(e)].first, v = ends_[at(e)].second;
+  if (state(e) != EdgeState::Unknown) return state(e) == EdgeState::In;
+  const auto [u, v] = endsOf(e);
   if (inDegree_[at(u)] == 2 || inDegree_[at(v)] == 2) return false;
-  const std::int32_t a = paths_[at(u)].partner, b = paths_[at(v)].partner;
+  const std::int32_t a = vertices_[at(u)].partner, b = vertices_[at(v)].partner;
   const bool closes = a == v;
   if (closes && inCount_ + 1 != n_) return false;  // a cycle short of the whole graph
-  state_[at(e)] = EdgeState::In;
+  setState(e, EdgeState::In);
   trail_.push_back({-e - 1, 0});
   ++inDegree_[at(u)], ++inDegree_[at(v)], ++inCount_;
-  paths_[at(u)].link ^= v, paths_[at(v)].link ^= u;
+  link_[at(u)] ^= v, link_[at(v)] ^= u;
   interior_ += (inDegree_[at(u)] == 2 ? 1 : 0) + (inDegree_[at(v)] == 2 ? 1 : 0);
   if (!closes) {
     setPartner(a, b);
@@ -196,9 +223,9 @@ bool ForcedSearch::setIn(std::int32_t e) {
 }
 
 bool ForcedSearch::setOut(std::int32_t e) {
-  if (state_[at(e)] != EdgeState::Unknown) return state_[at(e)] == EdgeState::Out;
-  const std::int32_t u = ends_[at(e)].first, v = ends_[at(e)].second;
-  state_[at(e)] = EdgeState::Out;
+  if (state(e) != EdgeState::Unknown) return state(e) == EdgeState::Out;
+  const auto [u, v] = endsOf(e);
+  setState(e, EdgeState::Out);
   trail_.push_back({-e - 1, 0});
   --usable_[at(u)], --usable_[at(v)];
   queue_.push_back(u);
@@ -213,15 +240,15 @@ bool ForcedSearch::settle(std::int32_t x) {
   const bool full = inDegree_[at(x)] == 2;
   const bool forced = !full && usable_[at(x)] == 2;
   if (full || forced) {
-    for (std::int64_t i = slotBegin(x); i < slotEnd(x); ++i) {
-      const std::int32_t e = slots_[at(i)].edge;
-      if (state_[at(e)] != EdgeState::Unknown) continue;
+    for (std::int32_t i = 0; i < degree(x); ++i) {
+      if (!unknownAt(x, i)) continue;
+      const std::int32_t e = edgeAt(x, i);
       if (!(full ? setOut(e) : setIn(e))) return false;
     }
   }
   if (inDegree_[at(x)] == 1 && inCount_ < n_ - 1) {
-    const std::int32_t e = edgeBetween(x, paths_[at(x)].partner);
-    if (e >= 0 && state_[at(e)] == EdgeState::Unknown && !setOut(e)) return false;
+    const std::int32_t e = edgeBetween(x, vertices_[at(x)].partner);
+    if (e >= 0 && state(e) == EdgeState::Unknown && !setOut(e)) return false;
   }
   return true;
 }
@@ -245,19 +272,19 @@ void ForcedSearch::undoTo(std::size_t size) {
     const Undo u = trail_.back();
     trail_.pop_back();
     if (u.vertex >= 0) {
-      paths_[at(u.vertex)].partner = u.old;
+      vertices_[at(u.vertex)].partner = u.old;
       continue;
     }
     const std::int32_t e = -u.vertex - 1;
-    const std::int32_t a = ends_[at(e)].first, b = ends_[at(e)].second;
-    if (state_[at(e)] == EdgeState::In) {
+    const auto [a, b] = endsOf(e);
+    if (state(e) == EdgeState::In) {
       interior_ -= (inDegree_[at(a)] == 2 ? 1 : 0) + (inDegree_[at(b)] == 2 ? 1 : 0);
       --inDegree_[at(a)], --inDegree_[at(b)], --inCount_;
-      paths_[at(a)].link ^= b, paths_[at(b)].link ^= a;
+      link_[at(a)] ^= b, link_[at(b)] ^= a;
     } else {
       ++usable_[at(a)], ++usable_[at(b)];
     }
-    state_[at(e)] = EdgeState::Unknown;
+    setState(e, EdgeState::Unknown);
   }
 }
 
@@ -268,24 +295,24 @@ void ForcedSearch::undoTo(std::size_t size) {
 // of its two undecided edges takes the other without looking further.
 std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
   const std::int32_t drop = mate_[at(tip)];
-  if (drop >= 0 && state_[at(drop)] == EdgeState::Unknown &&
+  if (drop >= 0 && state(drop) == EdgeState::Unknown &&
       options_.guidePenalty > 2 + options_.loneNeighbourPenalty) {
     std::int32_t other = -1, others = 0;
-    for (std::int64_t i = slotBegin(tip); i < slotEnd(tip); ++i) {
-      const std::int32_t e = slots_[at(i)].edge;
-      if (e != drop && state_[at(e)] == EdgeState::Unknown) other = e, ++others;
+    for (std::int32_t i = 0; i < degree(tip); ++i) {
+      if (!unknownAt(tip, i)) continue;
+      const std::int32_t e = edgeAt(tip, i);
+      if (e != drop) other = e, ++others;
     }
     if (others == 1) return other;
   }
   std::int32_t best = -1, bestScore = 0;
-  for (std::int64_t i = slotBegin(tip); i < slotEnd(tip); ++i) {
-    const std::int32_t e = slots_[at(i)].edge;
-    if (state_[at(e)] != EdgeState::Unknown) continue;
-    const std::int32_t w = slots_[at(i)].neighbour;
+  for (std::int32_t i = 0; i < degree(tip); ++i) {
+    if (!unknownAt(tip, i)) continue;
+    const std::int32_t e = edgeAt(tip, i);
+    const std::int32_t w = neighbour(tip, i);
     std::int32_t score = 0;
-    for (std::int64_t k = slotBegin(w); k < slotEnd(w); ++k) {
-      const std::int32_t f = slots_[at(k)].edge;
-      score += f != e && state_[at(f)] == EdgeState::Unknown && inDegree_[at(slots_[at(k)].neighbour)] == 0 ? 1 : 0;
+    for (std::int32_t k = 0; k < degree(w); ++k) {
+      score += neighbour(w, k) != tip && unknownAt(w, k) && inDegree_[at(neighbour(w, k))] == 0 ? 1 : 0;
     }
     if (inDegree_[at(w)] != 1) score += options_.loneNeighbourPenalty;
     if (mate_[at(tip)] == e) score += options_.guidePenalty;
@@ -337,7 +364,7 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       matchDrops();
       continue;
     }
-    const std::int32_t e = chooseEdge(paths_[at(anchor_)].partner);
+    const std::int32_t e = chooseEdge(vertices_[at(anchor_)].partner);
     bool ok = false;
     if (e >= 0) {
       decisions_.push_back({trail_.size(), e, anchor_, false});
@@ -380,29 +407,26 @@ void ForcedSearch::matchDrops() {
   for (std::int32_t v = 0; v < n_; ++v) {
     if (open_[at(v)] == 0) continue;
     if (poller_.expired()) return;
-    for (std::int64_t k = slotBegin(v); k < slotEnd(v); ++k) {
-      if (state_[at(slots_[at(k)].edge)] == EdgeState::Unknown && open_[at(slots_[at(k)].neighbour)] != 0) ++free_[at(v)];
+    for (std::int32_t i = 0; i < degree(v); ++i) {
+      if (unknownAt(v, i) && open_[at(neighbour(v, i))] != 0) ++free_[at(v)];
     }
     if (free_[at(v)] == 1) bfs_.push_back(v);
   }
   // Karp and Sipser's order: a vertex with one free partner left takes it at once (no matching
   // loses by that); otherwise a vertex takes a random free partner.
   const auto match = [&](std::int32_t v) {
-    std::int64_t chosen = -1;
-    for (std::int64_t k = slotBegin(v); k < slotEnd(v); ++k) {
-      if (state_[at(slots_[at(k)].edge)] == EdgeState::Unknown && open_[at(slots_[at(k)].neighbour)] != 0 &&
-          (chosen < 0 || (rng_.next() & 1))) {
-        chosen = k;
-      }
+    std::int32_t chosen = -1;
+    for (std::int32_t i = 0; i < degree(v); ++i) {
+      if (unknownAt(v, i) && open_[at(neighbour(v, i))] != 0 && (chosen < 0 || (rng_.next() & 1))) chosen = i;
     }
     if (chosen < 0) return;
-    const std::int32_t w = slots_[at(chosen)].neighbour;
-    mate_[at(v)] = mate_[at(w)] = slots_[at(chosen)].edge;
+    const std::int32_t w = neighbour(v, chosen);
+    mate_[at(v)] = mate_[at(w)] = edgeAt(v, chosen);
     open_[at(v)] = open_[at(w)] = 0;
     for (const std::int32_t x : {v, w}) {
-      for (std::int64_t k = slotBegin(x); k < slotEnd(x); ++k) {
-        const std::int32_t y = slots_[at(k)].neighbour;
-        if (open_[at(y)] != 0 && state_[at(slots_[at(k)].edge)] == EdgeState::Unknown && --free_[at(y)] == 1) {
+      for (std::int32_t i = 0; i < degree(x); ++i) {
+        const std::int32_t y = neighbour(x, i);
+        if (open_[at(y)] != 0 && unknownAt(x, i) && --free_[at(y)] == 1) {
           bfs_.push_back(y);
         }
       }
@@ -464,26 +488,25 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
   }
   const auto alive = static_cast<std::int32_t>(original.size());
   std::int32_t paths = 0;
-  for (std::int32_t v : original) paths += inDegree_[at(v)] == 1 && v < paths_[at(v)].partner ? 1 : 0;
+  for (std::int32_t v : original) paths += inDegree_[at(v)] == 1 && v < vertices_[at(v)].partner ? 1 : 0;
   const std::int32_t order = alive + paths;
   std::vector<Ends> rest;
   const auto join = [&rest](std::int32_t a, std::int32_t b) { rest.push_back({a, b}); };
   std::int32_t next = alive;
   for (std::int32_t v : original) {
     if (poller_.expired()) return false;
-    for (std::int64_t k = slotBegin(v); k < slotEnd(v); ++k) {
-      const std::int32_t w = slots_[at(k)].neighbour;
-      if (state_[at(slots_[at(k)].edge)] == EdgeState::Unknown && v < w) join(id[at(v)], id[at(w)]);
+    for (std::int32_t i = 0; i < degree(v); ++i) {
+      if (unknownAt(v, i) && v < neighbour(v, i)) join(id[at(v)], id[at(neighbour(v, i))]);
     }
-    if (inDegree_[at(v)] == 1 && v < paths_[at(v)].partner) {
+    if (inDegree_[at(v)] == 1 && v < vertices_[at(v)].partner) {
       join(id[at(v)], next);
-      join(next++, id[at(paths_[at(v)].partner)]);
+      join(next++, id[at(vertices_[at(v)].partner)]);
     }
   }
   std::vector<std::int32_t> inner;
   const std::int64_t budget =
       std::min(maxFailures, std::max<std::int64_t>(options_.failuresPerRun, order / options_.remainderShare));
-  ForcedSearch search(order, std::move(rest), rng_, deadline_, options_);
+  ForcedSearch search(order, rest, rng_, deadline_, options_);
   const bool found = search.run(budget, inner);
   failures_ += std::max<std::int64_t>(search.failures(), 1);
   if (!found) return false;
@@ -507,10 +530,10 @@ void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::spa
     // A stand-in sits between the two ends of its path; the previous one in the cycle is where it
     // is entered.
     const std::int32_t from = original[at(inner[(i + k - 1) % k])];
-    std::int32_t previous = from, v = paths_[at(from)].link;
+    std::int32_t previous = from, v = link_[at(from)];
     while (inDegree_[at(v)] == 2) {
       cycle.push_back(v);
-      const std::int32_t w = paths_[at(v)].link ^ previous;
+      const std::int32_t w = link_[at(v)] ^ previous;
       previous = v;
       v = w;
     }
@@ -520,13 +543,12 @@ void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::spa
 void ForcedSearch::listCycle(std::vector<std::int32_t>& cycle) const {
   cycle.clear();
   std::int32_t previous = -1, v = 0;
-  for (std::int64_t i = slotBegin(0); i < slotEnd(0) && previous < 0; ++i) {
-    const std::int32_t e = slots_[at(i)].edge;
-    if (state_[at(e)] == EdgeState::In) previous = other(e, 0);
+  for (std::int32_t i = 0; i < degree(0); ++i) {
+    if (previous < 0 && stateAt(0, i) == EdgeState::In) previous = neighbour(0, i);
   }
   for (std::int32_t k = 0; k < n_; ++k) {
     cycle.push_back(v);
-    const std::int32_t next = paths_[at(v)].link ^ previous;
+    const std::int32_t next = link_[at(v)] ^ previous;
     previous = v;
     v = next;
   }
@@ -554,7 +576,7 @@ bool forcedPathCycle(const SimpleGraph& g, std::int64_t maxFailures, Rng& rng, c
       if (v < w) ends.push_back({v, w});
     }
   }
-  ForcedSearch search(g.order(), std::move(ends), rng, deadline, options);
+  ForcedSearch search(g.order(), ends, rng, deadline, options);
   const bool found = search.run(maxFailures, cycle);
   if (!found) cycle.clear();
   return found;

@@ -45,8 +45,19 @@ class SimpleGraph {
   }
   std::int32_t degree(std::int32_t v) const { return lists_[static_cast<std::size_t>(v)].degree; }
   bool hasEdge(std::int32_t u, std::int32_t v) const;
+  // A hint that v's list is about to be read or to grow: its record and the place reset() gave
+  // its entries are fetched into the cache. A reader that knows its next edges a few ahead hides
+  // the cache misses of a large graph's random ends behind one another.
+  void prefetchList(std::int32_t v) const {
+    const auto home = static_cast<std::size_t>(kFirstRoom) * static_cast<std::size_t>(v);
+    __builtin_prefetch(lists_.data() + v, 1);
+    if (home < pool_.size()) __builtin_prefetch(pool_.data() + home, 1);
+  }
 
  private:
+  // The room a list gets at its first neighbour: a cubic graph's lists never move.
+  static constexpr std::int32_t kFirstRoom = 4;
+
   void append(std::int32_t v, std::int32_t w);
   void grow(std::int32_t v);
   void compact(std::int64_t extra);

@@ -1,5 +1,7 @@
 #include "exact/renumber.h"
 
+#include <algorithm>
+
 #include "exact/index.h"
 
 namespace bicubic::exact {
@@ -62,41 +64,71 @@ std::optional<FlatLists> flatLists(const SimpleGraph& g, DeadlinePoller& poller)
   return lists;
 }
 
-// A vertex is numbered when it is taken off the stack, and its neighbours go on in reverse, so
-// the first is taken next: the preorder of the recursive search. Each list is read once, when
-// its vertex is numbered; a stack of the path's positions in the lists would read them again on
-// the way back, long after they left the cache on a large graph.
-std::optional<std::vector<std::int32_t>> preorder(const FlatLists& lists, std::int32_t n, DeadlinePoller& poller) {
-  std::vector<std::int32_t> order, stack;
+// Depth-first searches run side by side, one step each in turn, each with its own stack
+// and its own run of numbers; a search whose stack runs dry starts again from the lowest vertex
+// no search has met. The order is the first search's run, then the second's, and so on: each run
+// is a depth-first preorder of what its search took, so neighbours still mostly get near numbers.
+// A single search waits out a cache miss at every step on a large graph (the next vertex is
+// known only once the last one's list is read); side by side, each search's next list is fetched
+// while the others step, and the misses overlap.
+struct Walk {
+  std::vector<std::int32_t> stack, numbered;
+  bool done = false;
+};
+
+// The next vertex walk takes: its stack's top not yet met, else a new start; -1 when no vertex is
+// left. A vertex goes on the stack once a search meets it beside one it numbers, and its
+// neighbours in reverse, so that the first is taken next: the preorder of the recursive search.
+std::int32_t nextVertex(Walk& walk, const std::vector<char>& seen, std::int32_t& nextStart, std::int32_t n) {
+  while (!walk.stack.empty()) {
+    const std::int32_t v = walk.stack.back();
+    walk.stack.pop_back();
+    if (!seen[at(v)]) return v;
+  }
+  while (nextStart < n && seen[at(nextStart)]) ++nextStart;
+  return nextStart < n ? nextStart++ : -1;
+}
+
+// Each list is read once, when its vertex is numbered; a stack of the path's positions in the
+// lists would read them again on the way back, long after they left the cache on a large graph.
+std::optional<std::vector<std::int32_t>> walkOrder(const FlatLists& lists, std::int32_t n, std::int32_t searches,
+                                                   DeadlinePoller& poller) {
+  std::vector<Walk> walks(at(std::max(searches, 1)));
   std::vector<char> seen(at(n), 0);
-  order.reserve(at(n));
-  for (std::int32_t root = 0; root < n; ++root) {
-    if (seen[at(root)]) continue;
-    stack.assign(1, root);
-    while (!stack.empty()) {
-      const std::int32_t v = stack.back();
-      stack.pop_back();
-      if (seen[at(v)]) continue;
+  std::int32_t nextStart = 0;
+  for (std::size_t running = walks.size(); running > 0;) {
+    for (Walk& walk : walks) {
+      if (walk.done) continue;
+      const std::int32_t v = nextVertex(walk, seen, nextStart, n);
+      if (v < 0) {
+        walk.done = true;
+        --running;
+        continue;
+      }
       const std::int64_t begin = lists.begin(v), end = lists.begin(v + 1);
       if (poller.expired(end - begin)) return std::nullopt;
       seen[at(v)] = 1;
-      order.push_back(v);
+      walk.numbered.push_back(v);
       for (std::int64_t i = end; i-- > begin;) {
-        if (!seen[at(lists.flat[at(i)])]) stack.push_back(lists.flat[at(i)]);
+        if (!seen[at(lists.flat[at(i)])]) walk.stack.push_back(lists.flat[at(i)]);
       }
+      if (!walk.stack.empty()) __builtin_prefetch(lists.flat.data() + lists.begin(walk.stack.back()));
     }
   }
+  std::vector<std::int32_t> order;
+  order.reserve(at(n));
+  for (const Walk& walk : walks) order.insert(order.end(), walk.numbered.begin(), walk.numbered.end());
   return order;
 }
 
 }  // namespace
 
-std::optional<Renumbered> depthFirstRenumbered(const SimpleGraph& g, const Deadline& deadline) {
+std::optional<Renumbered> depthFirstRenumbered(const SimpleGraph& g, const Deadline& deadline, std::int32_t searches) {
   DeadlinePoller poller(deadline);
   const std::int32_t n = g.order();
   const std::optional<FlatLists> lists = flatLists(g, poller);
   if (!lists) return std::nullopt;
-  std::optional<std::vector<std::int32_t>> order = preorder(*lists, n, poller);
+  std::optional<std::vector<std::int32_t>> order = walkOrder(*lists, n, searches, poller);
   if (!order) return std::nullopt;
   std::vector<std::int32_t> number(at(n));
   for (std::int32_t k = 0; k < n; ++k) number[at((*order)[at(k)])] = k;

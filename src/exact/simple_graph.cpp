@@ -8,13 +8,6 @@
 
 namespace bicubic::exact {
 
-namespace {
-
-// The room a list gets at its first neighbour: a cubic graph's lists never move.
-constexpr std::int32_t kFirstRoom = 4;
-
-}  // namespace
-
 // Every list starts with its first room in place, in vertex order: a graph of degree at most
 // kFirstRoom is built without a single move, and a stream of small graphs without an allocation.
 void SimpleGraph::reset(std::int32_t n) {
@@ -228,7 +221,11 @@ bool isHamiltonianCycle(const SimpleGraph& g, std::span<const std::int32_t> cycl
     if (v < 0 || v >= n || seen[at(v)]) return false;
     seen[at(v)] = 1;
   }
+  // The lists are fetched a few steps ahead: on a large graph the cycle's vertices are scattered
+  // over memory, and the misses then overlap.
+  constexpr std::size_t kAhead = 16;
   for (std::size_t k = 0; k < cycle.size(); ++k) {
+    if (k + kAhead < cycle.size()) g.prefetchList(cycle[k + kAhead]);
     if (!g.hasEdge(cycle[k], cycle[(k + 1) % cycle.size()])) return false;
   }
   return true;
