@@ -428,6 +428,7 @@ void ForcedSearch::matchDrops() {
         const std::int32_t y = neighbour(x, i);
         if (open_[at(y)] != 0 && unknownAt(x, i) && --free_[at(y)] == 1) {
           bfs_.push_back(y);
+          __builtin_prefetch(vertices_.data() + y);  // matched next, or soon after
         }
       }
     }
