@@ -160,7 +160,9 @@ class ForcedSearch {
   // alone stay in the cache.
   std::vector<EdgeState> state_;
   std::vector<std::int8_t> inDegree_, usable_;
-  std::vector<std::int32_t> mate_;  // the edge a vertex is to drop in a 2-factor kept as a guide, or -1
+  // The slot of the edge a vertex is to drop in a 2-factor kept as a guide, or -1; a byte a vertex,
+  // as every step of the descent reads it.
+  std::vector<std::int8_t> dropSlot_;
   std::vector<std::int32_t> bfs_;
   std::vector<std::int8_t> free_, open_;
   std::vector<std::int32_t> queue_;
@@ -294,16 +296,13 @@ void ForcedSearch::undoTo(std::size_t size) {
 // 2-factor comes first when its weight outweighs the rest: then a tip whose dropped edge is one
 // of its two undecided edges takes the other without looking further.
 std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
-  const std::int32_t drop = mate_[at(tip)];
-  if (drop >= 0 && state(drop) == EdgeState::Unknown &&
-      options_.guidePenalty > 2 + options_.loneNeighbourPenalty) {
+  const std::int32_t drop = dropSlot_[at(tip)];
+  if (drop >= 0 && unknownAt(tip, drop) && options_.guidePenalty > 2 + options_.loneNeighbourPenalty) {
     std::int32_t other = -1, others = 0;
     for (std::int32_t i = 0; i < degree(tip); ++i) {
-      if (!unknownAt(tip, i)) continue;
-      const std::int32_t e = edgeAt(tip, i);
-      if (e != drop) other = e, ++others;
+      if (i != drop && unknownAt(tip, i)) other = i, ++others;
     }
-    if (others == 1) return other;
+    if (others == 1) return edgeAt(tip, other);
   }
   std::int32_t best = -1, bestScore = 0;
   for (std::int32_t i = 0; i < degree(tip); ++i) {
@@ -315,7 +314,7 @@ std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
       score += neighbour(w, k) != tip && unknownAt(w, k) && inDegree_[at(neighbour(w, k))] == 0 ? 1 : 0;
     }
     if (inDegree_[at(w)] != 1) score += options_.loneNeighbourPenalty;
-    if (mate_[at(tip)] == e) score += options_.guidePenalty;
+    if (i == drop) score += options_.guidePenalty;
     if (best < 0 || score < bestScore || (score == bestScore && (rng_.next() & 1))) {
       best = e;
       bestScore = score;
@@ -396,7 +395,7 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
 // few per cent of the graph left mostly had none, and were refuted only after long searches).
 // A guide only: the few vertices the greedy leaves unmatched have no preference.
 void ForcedSearch::matchDrops() {
-  mate_.assign(at(n_), -1);
+  dropSlot_.assign(at(n_), -1);
   if (options_.guidePenalty == 0) return;
   // open_[v]: v has three usable edges and no partner yet; free_[v]: its undecided edges to such
   // vertices. Both a byte a vertex, so that the walk below stays in the cache on large graphs.
@@ -421,7 +420,8 @@ void ForcedSearch::matchDrops() {
     }
     if (chosen < 0) return;
     const std::int32_t w = neighbour(v, chosen);
-    mate_[at(v)] = mate_[at(w)] = edgeAt(v, chosen);
+    dropSlot_[at(v)] = static_cast<std::int8_t>(chosen);
+    dropSlot_[at(w)] = static_cast<std::int8_t>(mirror(v, chosen));
     open_[at(v)] = open_[at(w)] = 0;
     for (const std::int32_t x : {v, w}) {
       for (std::int32_t i = 0; i < degree(x); ++i) {
