@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <span>
+#include <utility>
 
 #include "exact/index.h"
 
@@ -47,8 +48,9 @@ class ForcedSearch {
   static constexpr std::uint8_t kShapeMask = 3;
 
  public:
-  // The graph on n vertices (of degree 2 or 3) whose edges are ends.
-  ForcedSearch(std::int32_t n, const std::vector<Ends>& ends, Rng& rng, const Deadline& deadline,
+  // The graph on n vertices (of degree 2 or 3) whose edges are ends (taken by value, so that the
+  // list is freed before the search runs).
+  ForcedSearch(std::int32_t n, std::vector<Ends> ends, Rng& rng, const Deadline& deadline,
                const ForcedSearchOptions& options)
       : n_(n), rng_(rng), deadline_(deadline), poller_(deadline), options_(options),
         edgeCount_(static_cast<std::int64_t>(ends.size())) {
@@ -104,9 +106,10 @@ class ForcedSearch {
   void pickAnchor();
   void matchDrops();
   void jumpBack(std::size_t base, std::int64_t jump);
-  // A vertex's slots hold its edges in the order they were given. An edge is named by its slot at its lower end: kSlots times that end, plus the slot. Its state
-  // is kept at both ends' slots, so that a walk over a vertex's edges reads their states in one
-  // place without working out their names.
+  // A vertex's slots hold its edges in the order they were given. An edge is named by its slot at
+  // its lower end: kSlots times that end, plus the slot. Its state is kept at both ends' slots,
+  // so that a walk over a vertex's edges reads their states in one place without working out
+  // their names.
   void addSlot(std::int32_t v, std::int32_t w, std::int32_t mirror) {
     const std::int32_t i = degree(v);
     vertices_[at(v)].neighbours[at(i)] = w;
@@ -153,7 +156,7 @@ class ForcedSearch {
   // from the records, as a path's walk reads nothing else, and at 4 bytes a vertex it mostly
   // stays in the cache where the records would not.
   std::vector<std::int32_t> link_;
-  std::vector<std::uint8_t> shape_;
+  std::vector<std::uint8_t> shape_;  // a byte a vertex: see kShapeBits
   bool tooDense_ = false;  // a vertex of degree above kSlots
   // The edges' states by slot (kSlots a vertex), a byte each: the rules and the choices read
   // states far more often than an assignment reads ends, and at a million vertices the states
@@ -507,7 +510,7 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
   std::vector<std::int32_t> inner;
   const std::int64_t budget =
       std::min(maxFailures, std::max<std::int64_t>(options_.failuresPerRun, order / options_.remainderShare));
-  ForcedSearch search(order, rest, rng_, deadline_, options_);
+  ForcedSearch search(order, std::move(rest), rng_, deadline_, options_);
   const bool found = search.run(budget, inner);
   failures_ += std::max<std::int64_t>(search.failures(), 1);
   if (!found) return false;
@@ -577,7 +580,7 @@ bool forcedPathCycle(const SimpleGraph& g, std::int64_t maxFailures, Rng& rng, c
       if (v < w) ends.push_back({v, w});
     }
   }
-  ForcedSearch search(g.order(), ends, rng, deadline, options);
+  ForcedSearch search(g.order(), std::move(ends), rng, deadline, options);
   const bool found = search.run(maxFailures, cycle);
   if (!found) cycle.clear();
   return found;
