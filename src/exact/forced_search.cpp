@@ -32,8 +32,25 @@ struct Ends {
   std::int32_t first, second;
 };
 
+constexpr std::int32_t kSlots = 3;  // the graph's degree is at most 3
+constexpr int kFieldBits = 2;  // a vertex's word (below) has fields of two bits
+constexpr std::uint16_t kFieldMask = 3;
+constexpr std::uint32_t kStateCombinations = 1U << (kFieldBits * kSlots);
+
+// How many of a vertex's edges are in a state, by the combination of their states.
+constexpr std::array<std::uint8_t, kStateCombinations> countStates(EdgeState which) {
+  std::array<std::uint8_t, kStateCombinations> count{};
+  for (std::uint32_t states = 0; states < kStateCombinations; ++states) {
+    for (std::int32_t i = 0; i < kSlots; ++i) {
+      if (((states >> (kFieldBits * i)) & kFieldMask) == static_cast<std::uint32_t>(which)) ++count[states];
+    }
+  }
+  return count;
+}
+constexpr auto kInCount = countStates(EdgeState::In);
+constexpr auto kOutCount = countStates(EdgeState::Out);
+
 class ForcedSearch {
-  static constexpr std::int32_t kSlots = 3;  // the graph's degree is at most 3
   // A vertex's record, 16 bytes: its neighbours (its slots) and the other end of the path it ends
   // (itself when lone). A step of the search reads a vertex's edges and moves path ends together,
   // so on a large graph it misses the cache once a vertex, not once an array; and at a million
@@ -42,10 +59,17 @@ class ForcedSearch {
     std::array<std::int32_t, kSlots> neighbours{};
     std::int32_t partner = 0;
   };
-  // A vertex's shape in a byte: its degree (kShapeBits), then for each slot the slot the edge has
-  // at the neighbour's end.
-  static constexpr int kShapeBits = 2;
-  static constexpr std::uint8_t kShapeMask = 3;
+  // The rest of a vertex in 16 bits, two for each field: its degree; for each slot the slot the
+  // edge has at the neighbour's end (its mirror); for each slot the edge's state; and the slot it
+  // drops in the 2-factor kept as a guide, plus one (0: none). Its counts of chosen and of usable
+  // edges follow from the states. A step of the search that reaches a far vertex touches its
+  // record and its word, two cache lines, and at a million vertices the words (2 MB) mostly stay
+  // in the cache.
+  static constexpr int kMirrorShift = kFieldBits;
+  static constexpr int kStateShift = kMirrorShift + kFieldBits * kSlots;
+  static constexpr int kDropShift = kStateShift + kFieldBits * kSlots;
+  static constexpr std::uint16_t kStatesMask = (kStateCombinations - 1) << kStateShift;
+  static constexpr std::uint16_t kDropMask = kFieldMask << kDropShift;
 
  public:
   // The graph on n vertices (of degree 2 or 3) whose edges are ends (taken by value, so that the
@@ -57,7 +81,7 @@ class ForcedSearch {
     // Every O(n + m) pass asks the deadline as it goes (run() stops at once when it has passed):
     // at a million vertices one pass is a noticeable share of a short time limit.
     vertices_.assign(at(n_), {});
-    shape_.assign(at(n_), 0);
+    word_.assign(at(n_), 0);
     for (const Ends& edge : ends) {
       if (poller_.expired()) return;
       const std::int32_t i = degree(edge.first), j = degree(edge.second);
@@ -76,7 +100,7 @@ class ForcedSearch {
  private:
   struct Decision {
     std::size_t trail;
-    std::int32_t edge;
+    std::int32_t vertex, slot;  // the edge chosen, from the path's tip
     std::int32_t anchor;
     bool flipped;  // the edge's other branch (out) is the one being tried
   };
@@ -87,22 +111,33 @@ class ForcedSearch {
   };
 
   void reset();
-  bool setIn(std::int32_t e);
-  bool setOut(std::int32_t e);
+  // An edge is set from one of its ends, x, by its slot there: x's record and word are at hand
+  // where the edge is chosen, and only the far end's word (and its record when it is a path end)
+  // is read besides.
+  bool setIn(std::int32_t x, std::int32_t i);
+  bool setOut(std::int32_t x, std::int32_t i);
   bool propagate();
-  // Sets e in or out and propagates; on a contradiction the queue is left empty.
-  bool assign(std::int32_t e, EdgeState to) {
-    if ((to == EdgeState::In ? setIn(e) : setOut(e)) && propagate()) return true;
+  // Sets x's edge in slot i in or out and propagates; on a contradiction the queue is left empty.
+  bool assign(std::int32_t x, std::int32_t i, EdgeState to) {
+    if ((to == EdgeState::In ? setIn(x, i) : setOut(x, i)) && propagate()) return true;
     queue_.clear();
     return false;
   }
   bool settle(std::int32_t x);
   void undoTo(std::size_t size);
-  void setPartner(std::int32_t v, std::int32_t w) {
-    trail_.push_back({v, vertices_[at(v)].partner});
+  std::int32_t inDegree(std::int32_t v) const { return kInCount[states(v)]; }
+  std::int32_t usable(std::int32_t v) const { return degree(v) - kOutCount[states(v)]; }
+  std::int32_t dropSlot(std::int32_t v) const { return ((word_[at(v)] & kDropMask) >> kDropShift) - 1; }
+  void setDropSlot(std::int32_t v, std::int32_t slot) {
+    word_[at(v)] = static_cast<std::uint16_t>((word_[at(v)] & ~kDropMask) | ((slot + 1) << kDropShift));
+  }
+  // Path end v, whose partner was old, now ends a path with w. The caller knows old (the ends of
+  // a path are each other's partners), so that the far record is only written, never waited for.
+  void setPartner(std::int32_t v, std::int32_t old, std::int32_t w) {
+    trail_.push_back({v, old});
     vertices_[at(v)].partner = w;
   }
-  std::int32_t chooseEdge(std::int32_t tip);
+  std::int32_t chooseSlot(std::int32_t tip);
   void pickAnchor();
   void matchDrops();
   void jumpBack(std::size_t base, std::int64_t jump);
@@ -113,32 +148,48 @@ class ForcedSearch {
   void addSlot(std::int32_t v, std::int32_t w, std::int32_t mirror) {
     const std::int32_t i = degree(v);
     vertices_[at(v)].neighbours[at(i)] = w;
-    shape_[at(v)] = static_cast<std::uint8_t>(shape_[at(v)] + 1 + (mirror << (kShapeBits * (i + 1))));
+    word_[at(v)] = static_cast<std::uint16_t>(word_[at(v)] + 1 + (mirror << (kMirrorShift + kFieldBits * i)));
   }
-  std::int32_t degree(std::int32_t v) const { return shape_[at(v)] & kShapeMask; }
+  std::int32_t degree(std::int32_t v) const { return word_[at(v)] & kFieldMask; }
   std::int32_t neighbour(std::int32_t v, std::int32_t i) const { return vertices_[at(v)].neighbours[at(i)]; }
   std::int32_t mirror(std::int32_t v, std::int32_t i) const {
-    return (shape_[at(v)] >> (kShapeBits * (i + 1))) & kShapeMask;
+    return (word_[at(v)] >> (kMirrorShift + kFieldBits * i)) & kFieldMask;
   }
-  EdgeState stateAt(std::int32_t v, std::int32_t i) const { return state_[at(kSlots * v + i)]; }
+  std::uint32_t states(std::int32_t v) const { return (word_[at(v)] & kStatesMask) >> kStateShift; }
+  EdgeState stateAt(std::int32_t v, std::int32_t i) const {
+    return static_cast<EdgeState>((word_[at(v)] >> (kStateShift + kFieldBits * i)) & kFieldMask);
+  }
   bool unknownAt(std::int32_t v, std::int32_t i) const { return stateAt(v, i) == EdgeState::Unknown; }
   std::int32_t edgeAt(std::int32_t v, std::int32_t i) const {
     const std::int32_t w = neighbour(v, i);
     return v < w ? kSlots * v + i : kSlots * w + mirror(v, i);
   }
-  EdgeState state(std::int32_t e) const { return state_[at(e)]; }
+  EdgeState state(std::int32_t e) const { return stateAt(e / kSlots, e % kSlots); }
+  void setStateAt(std::int32_t v, std::int32_t i, EdgeState to) {
+    const int shift = kStateShift + kFieldBits * i;
+    const std::uint32_t field = static_cast<std::uint32_t>(kFieldMask) << shift;
+    word_[at(v)] = static_cast<std::uint16_t>((word_[at(v)] & ~field) | (static_cast<std::uint32_t>(to) << shift));
+  }
   void setState(std::int32_t e, EdgeState to) {
     const std::int32_t low = e / kSlots, i = e % kSlots;
-    state_[at(e)] = to;
-    state_[at(kSlots * neighbour(low, i) + mirror(low, i))] = to;
+    setStateAt(low, i, to);
+    setStateAt(neighbour(low, i), mirror(low, i), to);
   }
-  std::int32_t edgeBetween(std::int32_t a, std::int32_t b) const {
+  std::vector<std::int32_t> pathLinks() const;
+  std::int32_t slotTowards(std::int32_t a, std::int32_t b) const {
     for (std::int32_t i = 0; i < degree(a); ++i) {
-      if (neighbour(a, i) == b) return edgeAt(a, i);
+      if (neighbour(a, i) == b) return i;
     }
     return -1;
   }
   Ends endsOf(std::int32_t e) const { return {e / kSlots, neighbour(e / kSlots, e % kSlots)}; }
+  // The ends of x's edge in slot i, the lower first, as endsOf gives them.
+  Ends endsAt(std::int32_t x, std::int32_t i) const {
+    const std::int32_t w = neighbour(x, i);
+    return x < w ? Ends{x, w} : Ends{w, x};
+  }
+  // A lone vertex is its own partner: its record is not read for that.
+  std::int32_t partner(std::int32_t v) const { return inDegree(v) == 0 ? v : vertices_[at(v)].partner; }
   bool outOfTime() { return poller_.expired(kDecisionWork); }
   void listCycle(std::vector<std::int32_t>& cycle) const;
   bool searchRemainder(std::int64_t maxFailures, std::vector<std::int32_t>& cycle);
@@ -152,20 +203,8 @@ class ForcedSearch {
   ForcedSearchOptions options_;
   std::int64_t edgeCount_;
   std::vector<VertexRecord> vertices_;
-  // For each vertex the XOR of its neighbours over chosen edges: a path is walked by it. Apart
-  // from the records, as a path's walk reads nothing else, and at 4 bytes a vertex it mostly
-  // stays in the cache where the records would not.
-  std::vector<std::int32_t> link_;
-  std::vector<std::uint8_t> shape_;  // a byte a vertex: see kShapeBits
+  std::vector<std::uint16_t> word_;  // see kFieldBits
   bool tooDense_ = false;  // a vertex of degree above kSlots
-  // The edges' states by slot (kSlots a vertex), a byte each: the rules and the choices read
-  // states far more often than an assignment reads ends, and at a million vertices the states
-  // alone stay in the cache.
-  std::vector<EdgeState> state_;
-  std::vector<std::int8_t> inDegree_, usable_;
-  // The slot of the edge a vertex is to drop in a 2-factor kept as a guide, or -1; a byte a vertex,
-  // as every step of the descent reads it.
-  std::vector<std::int8_t> dropSlot_;
   std::vector<std::int32_t> bfs_;
   std::vector<std::int8_t> free_, open_;
   std::vector<std::int32_t> queue_;
@@ -179,12 +218,8 @@ class ForcedSearch {
 };
 
 void ForcedSearch::reset() {
-  state_.assign(kSlots * at(n_), EdgeState::Unknown);
-  inDegree_.assign(at(n_), 0);
-  usable_.resize(at(n_));
-  link_.assign(at(n_), 0);
   for (std::int32_t v = 0; v < n_; ++v) {
-    usable_[at(v)] = static_cast<std::int8_t>(degree(v));
+    word_[at(v)] = static_cast<std::uint16_t>(word_[at(v)] & ~kStatesMask);
     vertices_[at(v)].partner = v;
   }
   trail_.clear();
@@ -201,24 +236,24 @@ void ForcedSearch::reset() {
   anchor_ = 0;
 }
 
-bool ForcedSearch::setIn(std::int32_t e) {
-  if (state(e) != EdgeState::Unknown) return state(e) == EdgeState::In;
-  const auto [u, v] = endsOf(e);
-  if (inDegree_[at(u)] == 2 || inDegree_[at(v)] == 2) return false;
-  const std::int32_t a = vertices_[at(u)].partner, b = vertices_[at(v)].partner;
+bool ForcedSearch::setIn(std::int32_t x, std::int32_t i) {
+  if (!unknownAt(x, i)) return stateAt(x, i) == EdgeState::In;
+  const auto [u, v] = endsAt(x, i);
+  if (inDegree(u) == 2 || inDegree(v) == 2) return false;
+  const std::int32_t a = partner(u), b = partner(v);
   const bool closes = a == v;
   if (closes && inCount_ + 1 != n_) return false;  // a cycle short of the whole graph
-  setState(e, EdgeState::In);
-  trail_.push_back({-e - 1, 0});
-  ++inDegree_[at(u)], ++inDegree_[at(v)], ++inCount_;
-  link_[at(u)] ^= v, link_[at(v)] ^= u;
-  interior_ += (inDegree_[at(u)] == 2 ? 1 : 0) + (inDegree_[at(v)] == 2 ? 1 : 0);
+  setStateAt(x, i, EdgeState::In);
+  setStateAt(neighbour(x, i), mirror(x, i), EdgeState::In);
+  trail_.push_back({-edgeAt(x, i) - 1, 0});
+  ++inCount_;
+  interior_ += (inDegree(u) == 2 ? 1 : 0) + (inDegree(v) == 2 ? 1 : 0);
   if (!closes) {
-    setPartner(a, b);
-    setPartner(b, a);
+    setPartner(a, u, b);
+    setPartner(b, v, a);
     // The path being grown keeps an end as its anchor.
-    if (anchor_ == u && inDegree_[at(u)] == 2) anchor_ = b;
-    if (anchor_ == v && inDegree_[at(v)] == 2) anchor_ = a;
+    if (anchor_ == u && inDegree(u) == 2) anchor_ = b;
+    if (anchor_ == v && inDegree(v) == 2) anchor_ = a;
     queue_.push_back(a);
     queue_.push_back(b);
   }
@@ -227,33 +262,31 @@ bool ForcedSearch::setIn(std::int32_t e) {
   return true;
 }
 
-bool ForcedSearch::setOut(std::int32_t e) {
-  if (state(e) != EdgeState::Unknown) return state(e) == EdgeState::Out;
-  const auto [u, v] = endsOf(e);
-  setState(e, EdgeState::Out);
-  trail_.push_back({-e - 1, 0});
-  --usable_[at(u)], --usable_[at(v)];
+bool ForcedSearch::setOut(std::int32_t x, std::int32_t i) {
+  if (!unknownAt(x, i)) return stateAt(x, i) == EdgeState::Out;
+  const auto [u, v] = endsAt(x, i);
+  setStateAt(x, i, EdgeState::Out);
+  setStateAt(neighbour(x, i), mirror(x, i), EdgeState::Out);
+  trail_.push_back({-edgeAt(x, i) - 1, 0});
   queue_.push_back(u);
   queue_.push_back(v);
-  return usable_[at(u)] >= 2 && usable_[at(v)] >= 2;
+  return usable(u) >= 2 && usable(v) >= 2;
 }
 
 // The rules at one vertex: two chosen edges drop the rest, two usable edges are both chosen,
 // and a path end's edge to its own partner is dropped unless it would close the whole cycle.
 bool ForcedSearch::settle(std::int32_t x) {
-  if (usable_[at(x)] < 2) return false;
-  const bool full = inDegree_[at(x)] == 2;
-  const bool forced = !full && usable_[at(x)] == 2;
+  if (usable(x) < 2) return false;
+  const bool full = inDegree(x) == 2;
+  const bool forced = !full && usable(x) == 2;
   if (full || forced) {
     for (std::int32_t i = 0; i < degree(x); ++i) {
-      if (!unknownAt(x, i)) continue;
-      const std::int32_t e = edgeAt(x, i);
-      if (!(full ? setOut(e) : setIn(e))) return false;
+      if (unknownAt(x, i) && !(full ? setOut(x, i) : setIn(x, i))) return false;
     }
   }
-  if (inDegree_[at(x)] == 1 && inCount_ < n_ - 1) {
-    const std::int32_t e = edgeBetween(x, vertices_[at(x)].partner);
-    if (e >= 0 && state(e) == EdgeState::Unknown && !setOut(e)) return false;
+  if (inDegree(x) == 1 && inCount_ < n_ - 1) {
+    const std::int32_t i = slotTowards(x, vertices_[at(x)].partner);
+    if (i >= 0 && unknownAt(x, i) && !setOut(x, i)) return false;
   }
   return true;
 }
@@ -283,11 +316,8 @@ void ForcedSearch::undoTo(std::size_t size) {
     const std::int32_t e = -u.vertex - 1;
     const auto [a, b] = endsOf(e);
     if (state(e) == EdgeState::In) {
-      interior_ -= (inDegree_[at(a)] == 2 ? 1 : 0) + (inDegree_[at(b)] == 2 ? 1 : 0);
-      --inDegree_[at(a)], --inDegree_[at(b)], --inCount_;
-      link_[at(a)] ^= b, link_[at(b)] ^= a;
-    } else {
-      ++usable_[at(a)], ++usable_[at(b)];
+      interior_ -= (inDegree(a) == 2 ? 1 : 0) + (inDegree(b) == 2 ? 1 : 0);
+      --inCount_;
     }
     setState(e, EdgeState::Unknown);
   }
@@ -298,28 +328,27 @@ void ForcedSearch::undoTo(std::size_t size) {
 // the neighbour with the fewest ways on (Warnsdorff's rule); ties broken at random. The guiding
 // 2-factor comes first when its weight outweighs the rest: then a tip whose dropped edge is one
 // of its two undecided edges takes the other without looking further.
-std::int32_t ForcedSearch::chooseEdge(std::int32_t tip) {
-  const std::int32_t drop = dropSlot_[at(tip)];
+std::int32_t ForcedSearch::chooseSlot(std::int32_t tip) {
+  const std::int32_t drop = dropSlot(tip);
   if (drop >= 0 && unknownAt(tip, drop) && options_.guidePenalty > 2 + options_.loneNeighbourPenalty) {
     std::int32_t other = -1, others = 0;
     for (std::int32_t i = 0; i < degree(tip); ++i) {
       if (i != drop && unknownAt(tip, i)) other = i, ++others;
     }
-    if (others == 1) return edgeAt(tip, other);
+    if (others == 1) return other;
   }
   std::int32_t best = -1, bestScore = 0;
   for (std::int32_t i = 0; i < degree(tip); ++i) {
     if (!unknownAt(tip, i)) continue;
-    const std::int32_t e = edgeAt(tip, i);
     const std::int32_t w = neighbour(tip, i);
     std::int32_t score = 0;
     for (std::int32_t k = 0; k < degree(w); ++k) {
-      score += neighbour(w, k) != tip && unknownAt(w, k) && inDegree_[at(neighbour(w, k))] == 0 ? 1 : 0;
+      score += neighbour(w, k) != tip && unknownAt(w, k) && inDegree(neighbour(w, k)) == 0 ? 1 : 0;
     }
-    if (inDegree_[at(w)] != 1) score += options_.loneNeighbourPenalty;
+    if (inDegree(w) != 1) score += options_.loneNeighbourPenalty;
     if (i == drop) score += options_.guidePenalty;
     if (best < 0 || score < bestScore || (score == bestScore && (rng_.next() & 1))) {
-      best = e;
+      best = i;
       bestScore = score;
     }
   }
@@ -366,11 +395,11 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       matchDrops();
       continue;
     }
-    const std::int32_t e = chooseEdge(vertices_[at(anchor_)].partner);
+    const std::int32_t tip = vertices_[at(anchor_)].partner, slot = chooseSlot(tip);
     bool ok = false;
-    if (e >= 0) {
-      decisions_.push_back({trail_.size(), e, anchor_, false});
-      ok = assign(e, EdgeState::In);
+    if (slot >= 0) {
+      decisions_.push_back({trail_.size(), tip, slot, anchor_, false});
+      ok = assign(tip, slot, EdgeState::In);
     }
     while (!ok) {
       if (++failures >= maxFailures || decisions_.empty() || outOfTime()) return false;
@@ -387,7 +416,7 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
         continue;
       }
       d.flipped = true;
-      ok = assign(d.edge, EdgeState::Out);
+      ok = assign(d.vertex, d.slot, EdgeState::Out);
     }
   }
 }
@@ -398,13 +427,13 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
 // few per cent of the graph left mostly had none, and were refuted only after long searches).
 // A guide only: the few vertices the greedy leaves unmatched have no preference.
 void ForcedSearch::matchDrops() {
-  dropSlot_.assign(at(n_), -1);
+  for (std::int32_t v = 0; v < n_; ++v) setDropSlot(v, -1);
   if (options_.guidePenalty == 0) return;
   // open_[v]: v has three usable edges and no partner yet; free_[v]: its undecided edges to such
   // vertices. Both a byte a vertex, so that the walk below stays in the cache on large graphs.
   open_.resize(at(n_));
   free_.assign(at(n_), 0);
-  for (std::int32_t v = 0; v < n_; ++v) open_[at(v)] = usable_[at(v)] == 3 ? 1 : 0;
+  for (std::int32_t v = 0; v < n_; ++v) open_[at(v)] = usable(v) == 3 ? 1 : 0;
   bfs_.clear();
   for (std::int32_t v = 0; v < n_; ++v) {
     if (open_[at(v)] == 0) continue;
@@ -423,8 +452,8 @@ void ForcedSearch::matchDrops() {
     }
     if (chosen < 0) return;
     const std::int32_t w = neighbour(v, chosen);
-    dropSlot_[at(v)] = static_cast<std::int8_t>(chosen);
-    dropSlot_[at(w)] = static_cast<std::int8_t>(mirror(v, chosen));
+    setDropSlot(v, chosen);
+    setDropSlot(w, mirror(v, chosen));
     open_[at(v)] = open_[at(w)] = 0;
     for (const std::int32_t x : {v, w}) {
       for (std::int32_t i = 0; i < degree(x); ++i) {
@@ -475,7 +504,7 @@ void ForcedSearch::jumpBack(std::size_t base, std::int64_t jump) {
 // every caller makes sure of (inCount_ < n_).
 void ForcedSearch::pickAnchor() {
   anchor_ = static_cast<std::int32_t>(rng_.below(static_cast<std::uint32_t>(n_)));
-  while (inDegree_[at(anchor_)] == 2) anchor_ = anchor_ + 1 == n_ ? 0 : anchor_ + 1;
+  while (inDegree(anchor_) == 2) anchor_ = anchor_ + 1 == n_ ? 0 : anchor_ + 1;
 }
 
 // What is left of the graph, as a graph of its own: the vertices not yet passed through (path
@@ -486,13 +515,13 @@ void ForcedSearch::pickAnchor() {
 bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::int32_t>& cycle) {
   std::vector<std::int32_t> id(at(n_), -1), original;
   for (std::int32_t v = 0; v < n_; ++v) {
-    if (inDegree_[at(v)] == 2) continue;
+    if (inDegree(v) == 2) continue;
     id[at(v)] = static_cast<std::int32_t>(original.size());
     original.push_back(v);
   }
   const auto alive = static_cast<std::int32_t>(original.size());
   std::int32_t paths = 0;
-  for (std::int32_t v : original) paths += inDegree_[at(v)] == 1 && v < vertices_[at(v)].partner ? 1 : 0;
+  for (std::int32_t v : original) paths += inDegree(v) == 1 && v < vertices_[at(v)].partner ? 1 : 0;
   const std::int32_t order = alive + paths;
   std::vector<Ends> rest;
   const auto join = [&rest](std::int32_t a, std::int32_t b) { rest.push_back({a, b}); };
@@ -502,7 +531,7 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
     for (std::int32_t i = 0; i < degree(v); ++i) {
       if (unknownAt(v, i) && v < neighbour(v, i)) join(id[at(v)], id[at(neighbour(v, i))]);
     }
-    if (inDegree_[at(v)] == 1 && v < vertices_[at(v)].partner) {
+    if (inDegree(v) == 1 && v < vertices_[at(v)].partner) {
       join(id[at(v)], next);
       join(next++, id[at(vertices_[at(v)].partner)]);
     }
@@ -523,6 +552,7 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
 void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::span<const std::int32_t> original,
                                    std::vector<std::int32_t>& cycle) const {
   cycle.clear();
+  const std::vector<std::int32_t> link = pathLinks();
   const auto alive = static_cast<std::int32_t>(original.size());
   const auto k = inner.size();
   for (std::size_t i = 0; i < k; ++i) {
@@ -534,25 +564,39 @@ void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::spa
     // A stand-in sits between the two ends of its path; the previous one in the cycle is where it
     // is entered.
     const std::int32_t from = original[at(inner[(i + k - 1) % k])];
-    std::int32_t previous = from, v = link_[at(from)];
-    while (inDegree_[at(v)] == 2) {
+    std::int32_t previous = from, v = link[at(from)];
+    while (inDegree(v) == 2) {
       cycle.push_back(v);
-      const std::int32_t w = link_[at(v)] ^ previous;
+      const std::int32_t w = link[at(v)] ^ previous;
       previous = v;
       v = w;
     }
   }
 }
 
+// For each vertex the XOR of its neighbours over chosen edges, by which the paths are walked: the
+// walk reads 4 bytes a vertex, which mostly stay in the cache where the records would not, and
+// the pass that makes them reads the records in order.
+std::vector<std::int32_t> ForcedSearch::pathLinks() const {
+  std::vector<std::int32_t> link(at(n_), 0);
+  for (std::int32_t v = 0; v < n_; ++v) {
+    for (std::int32_t i = 0; i < degree(v); ++i) {
+      if (stateAt(v, i) == EdgeState::In) link[at(v)] ^= neighbour(v, i);
+    }
+  }
+  return link;
+}
+
 void ForcedSearch::listCycle(std::vector<std::int32_t>& cycle) const {
   cycle.clear();
+  const std::vector<std::int32_t> link = pathLinks();
   std::int32_t previous = -1, v = 0;
   for (std::int32_t i = 0; i < degree(0); ++i) {
     if (previous < 0 && stateAt(0, i) == EdgeState::In) previous = neighbour(0, i);
   }
   for (std::int32_t k = 0; k < n_; ++k) {
     cycle.push_back(v);
-    const std::int32_t next = link_[at(v)] ^ previous;
+    const std::int32_t next = link[at(v)] ^ previous;
     previous = v;
     v = next;
   }
