@@ -193,6 +193,13 @@ class ForcedSearch {
   bool outOfTime() { return poller_.expired(kDecisionWork); }
   void listCycle(std::vector<std::int32_t>& cycle) const;
   bool searchRemainder(std::int64_t maxFailures, std::vector<std::int32_t>& cycle);
+  // The insides of paths, each walked from the path end it is entered at, kept by walkPaths.
+  static constexpr std::size_t kPathWalks = 16;
+  struct PathInsides {
+    std::array<std::vector<std::int32_t>, kPathWalks> walked;  // walk w's paths' insides in turn
+    std::vector<std::int32_t> length;  // by path
+  };
+  PathInsides walkPaths(std::span<const std::int32_t> entries) const;
   void expandRemainder(std::span<const std::int32_t> inner, std::span<const std::int32_t> original,
                        std::vector<std::int32_t>& cycle) const;
 
@@ -551,27 +558,70 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
 // the end the cycle arrives at.
 void ForcedSearch::expandRemainder(std::span<const std::int32_t> inner, std::span<const std::int32_t> original,
                                    std::vector<std::int32_t>& cycle) const {
-  cycle.clear();
-  const std::vector<std::int32_t> link = pathLinks();
   const auto alive = static_cast<std::int32_t>(original.size());
   const auto k = inner.size();
+  // A stand-in sits between the two ends of its path; the previous one in the cycle is where it
+  // is entered.
+  std::vector<std::int32_t> entries;
   for (std::size_t i = 0; i < k; ++i) {
-    const std::int32_t x = inner[i];
+    if (inner[i] >= alive) entries.push_back(original[at(inner[(i + k - 1) % k])]);
+  }
+  const PathInsides insides = walkPaths(entries);
+  cycle.clear();
+  std::array<std::size_t, kPathWalks> read{};
+  std::size_t path = 0;
+  for (const std::int32_t x : inner) {
     if (x < alive) {
       cycle.push_back(original[at(x)]);
       continue;
     }
-    // A stand-in sits between the two ends of its path; the previous one in the cycle is where it
-    // is entered.
-    const std::int32_t from = original[at(inner[(i + k - 1) % k])];
-    std::int32_t previous = from, v = link[at(from)];
-    while (inDegree(v) == 2) {
-      cycle.push_back(v);
-      const std::int32_t w = link[at(v)] ^ previous;
-      previous = v;
-      v = w;
+    const std::vector<std::int32_t>& walked = insides.walked[path % kPathWalks];
+    const auto from = walked.begin() + static_cast<std::ptrdiff_t>(read[path % kPathWalks]);
+    cycle.insert(cycle.end(), from, from + insides.length[path]);
+    read[path % kPathWalks] += at(insides.length[path]);
+    ++path;
+  }
+}
+
+// Each walk waits on a cache miss at every step on a large graph (the next vertex is known only
+// once the last one's link is read); walks side by side overlap the misses. Walk w takes paths
+// w, w + kPathWalks, ... in turn, and keeps their insides one after another.
+ForcedSearch::PathInsides ForcedSearch::walkPaths(std::span<const std::int32_t> entries) const {
+  const std::vector<std::int32_t> link = pathLinks();
+  PathInsides insides;
+  insides.length.assign(entries.size(), 0);
+  struct Walk {
+    std::size_t path;
+    std::int32_t previous, v;
+  };
+  std::vector<Walk> walks;
+  for (std::size_t path = 0; path < std::min(kPathWalks, entries.size()); ++path) {
+    walks.push_back({path, entries[path], link[at(entries[path])]});
+  }
+  while (!walks.empty()) {
+    for (std::size_t w = 0; w < walks.size();) {
+      Walk& walk = walks[w];
+      if (inDegree(walk.v) == 2) {
+        insides.walked[walk.path % kPathWalks].push_back(walk.v);
+        ++insides.length[walk.path];
+        const std::int32_t next = link[at(walk.v)] ^ walk.previous;
+        walk.previous = walk.v;
+        walk.v = next;
+        ++w;
+        continue;
+      }
+      walk.path += kPathWalks;  // this path is done: the walk's next one, if any
+      if (walk.path >= entries.size()) {
+        walk = walks.back();
+        walks.pop_back();
+        continue;
+      }
+      walk.previous = entries[walk.path];
+      walk.v = link[at(walk.previous)];
+      ++w;
     }
   }
+  return insides;
 }
 
 // For each vertex the XOR of its neighbours over chosen edges, by which the paths are walked: the
