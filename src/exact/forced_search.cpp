@@ -176,6 +176,9 @@ class ForcedSearch {
     setStateAt(neighbour(low, i), mirror(low, i), to);
   }
   std::vector<std::int32_t> pathLinks() const;
+  // The far end of an edge just set is settled soon after (propagation's queue is a stack), and
+  // read whole when the rules force its edges.
+  void prefetchRecord(std::int32_t v) const { __builtin_prefetch(vertices_.data() + v); }
   std::int32_t slotTowards(std::int32_t a, std::int32_t b) const {
     for (std::int32_t i = 0; i < degree(a); ++i) {
       if (neighbour(a, i) == b) return i;
@@ -245,6 +248,7 @@ void ForcedSearch::reset() {
 
 bool ForcedSearch::setIn(std::int32_t x, std::int32_t i) {
   if (!unknownAt(x, i)) return stateAt(x, i) == EdgeState::In;
+  prefetchRecord(neighbour(x, i));
   const auto [u, v] = endsAt(x, i);
   if (inDegree(u) == 2 || inDegree(v) == 2) return false;
   const std::int32_t a = partner(u), b = partner(v);
@@ -271,6 +275,7 @@ bool ForcedSearch::setIn(std::int32_t x, std::int32_t i) {
 
 bool ForcedSearch::setOut(std::int32_t x, std::int32_t i) {
   if (!unknownAt(x, i)) return stateAt(x, i) == EdgeState::Out;
+  prefetchRecord(neighbour(x, i));
   const auto [u, v] = endsAt(x, i);
   setStateAt(x, i, EdgeState::Out);
   setStateAt(neighbour(x, i), mirror(x, i), EdgeState::Out);
