@@ -76,16 +76,28 @@ struct Walk {
   bool done = false;
 };
 
+// The vertices met, a bit each: every step asks about a vertex's neighbours, far apart on a large
+// graph, and at a million vertices 125 KB stay in the nearest caches where a byte each would not.
+class MetSet {
+ public:
+  explicit MetSet(std::int32_t n) : bits_((at(n) + 63) / 64, 0) {}
+  bool contains(std::int32_t v) const { return ((bits_[at(v) / 64] >> (at(v) % 64)) & 1U) != 0; }
+  void insert(std::int32_t v) { bits_[at(v) / 64] |= std::uint64_t{1} << (at(v) % 64); }
+
+ private:
+  std::vector<std::uint64_t> bits_;
+};
+
 // The next vertex walk takes: its stack's top not yet met, else a new start; -1 when no vertex is
 // left. A vertex goes on the stack once a search meets it beside one it numbers, and its
 // neighbours in reverse, so that the first is taken next: the preorder of the recursive search.
-std::int32_t nextVertex(Walk& walk, const std::vector<char>& seen, std::int32_t& nextStart, std::int32_t n) {
+std::int32_t nextVertex(Walk& walk, const MetSet& seen, std::int32_t& nextStart, std::int32_t n) {
   while (!walk.stack.empty()) {
     const std::int32_t v = walk.stack.back();
     walk.stack.pop_back();
-    if (!seen[at(v)]) return v;
+    if (!seen.contains(v)) return v;
   }
-  while (nextStart < n && seen[at(nextStart)]) ++nextStart;
+  while (nextStart < n && seen.contains(nextStart)) ++nextStart;
   return nextStart < n ? nextStart++ : -1;
 }
 
@@ -94,7 +106,7 @@ std::int32_t nextVertex(Walk& walk, const std::vector<char>& seen, std::int32_t&
 std::optional<std::vector<std::int32_t>> walkOrder(const FlatLists& lists, std::int32_t n, std::int32_t searches,
                                                    DeadlinePoller& poller) {
   std::vector<Walk> walks(at(std::max(searches, 1)));
-  std::vector<char> seen(at(n), 0);
+  MetSet seen(n);
   std::int32_t nextStart = 0;
   for (std::size_t running = walks.size(); running > 0;) {
     for (Walk& walk : walks) {
@@ -107,10 +119,10 @@ std::optional<std::vector<std::int32_t>> walkOrder(const FlatLists& lists, std::
       }
       const std::int64_t begin = lists.begin(v), end = lists.begin(v + 1);
       if (poller.expired(end - begin)) return std::nullopt;
-      seen[at(v)] = 1;
+      seen.insert(v);
       walk.numbered.push_back(v);
       for (std::int64_t i = end; i-- > begin;) {
-        if (!seen[at(lists.flat[at(i)])]) walk.stack.push_back(lists.flat[at(i)]);
+        if (!seen.contains(lists.flat[at(i)])) walk.stack.push_back(lists.flat[at(i)]);
       }
       if (!walk.stack.empty()) __builtin_prefetch(lists.flat.data() + lists.begin(walk.stack.back()));
     }
@@ -135,7 +147,17 @@ std::optional<Renumbered> depthFirstRenumbered(const SimpleGraph& g, const Deadl
   Renumbered result;
   ListWriter writer(result.graph, n, static_cast<std::int64_t>(lists->flat.size()));
   // The lists are read in the new order, each one whole: the reads do not wait on each other.
+  // A list is fetched kListAhead vertices ahead, and its neighbours' numbers half as far ahead,
+  // once it has come.
+  constexpr std::int32_t kListAhead = 16;
   for (std::int32_t k = 0; k < n; ++k) {
+    if (k + kListAhead < n) __builtin_prefetch(lists->flat.data() + lists->begin((*order)[at(k + kListAhead)]));
+    if (k + kListAhead / 2 < n) {
+      const std::int32_t ahead = (*order)[at(k + kListAhead / 2)];
+      for (std::int64_t i = lists->begin(ahead); i < lists->begin(ahead + 1); ++i) {
+        __builtin_prefetch(number.data() + lists->flat[at(i)]);
+      }
+    }
     const std::int32_t v = (*order)[at(k)];
     const std::int64_t begin = lists->begin(v), end = lists->begin(v + 1);
     if (poller.expired(end - begin)) return std::nullopt;
