@@ -252,6 +252,9 @@ bool ForcedSearch::setIn(std::int32_t x, std::int32_t i) {
   const auto [u, v] = endsAt(x, i);
   if (inDegree(u) == 2 || inDegree(v) == 2) return false;
   const std::int32_t a = partner(u), b = partner(v);
+  // The two ends of the joined path are written here and settled soon after.
+  prefetchRecord(a);
+  prefetchRecord(b);
   const bool closes = a == v;
   if (closes && inCount_ + 1 != n_) return false;  // a cycle short of the whole graph
   setStateAt(x, i, EdgeState::In);
