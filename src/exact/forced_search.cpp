@@ -14,6 +14,7 @@ namespace {
 // What a decision or a dead end counts for with the deadline poller: the clock is read about every
 // thousand of them, since a dead end near the end of a descent can undo thousands of assignments.
 constexpr std::int64_t kDecisionWork = kPollWork >> 10;
+constexpr std::int32_t kRemainderVerticesPerFailure = 256;
 
 enum class EdgeState : std::uint8_t { Unknown, In, Out };
 
@@ -141,6 +142,7 @@ class ForcedSearch {
   void pickAnchor();
   void matchDrops();
   void jumpBack(std::size_t base, std::int64_t jump);
+  void restartFrom(std::size_t base);
   // A vertex's slots hold its edges in the order they were given. An edge is named by its slot at
   // its lower end: kSlots times that end, plus the slot. Its state is kept at both ends' slots,
   // so that a walk over a vertex's edges reads their states in one place without working out
@@ -403,10 +405,13 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       remainderTried_ = true;
       if (searchRemainder(maxFailures - failures, cycle)) return true;
       if (failures >= maxFailures || outOfTime()) return false;
-      // What is left has no cycle, or resisted: the choices that made it go too, and a new guide
-      // for the state jumped back to (the old one would lead the descent back to the same state).
+      // What is left has no cycle, or resisted: the choices that made it go too. A jump back of a
+      // few decisions leaves most of it as it was (the whole descent made it), and on about one
+      // random cubic graph in twenty such remainders kept failing until the budget was spent; so
+      // the descent starts over, with a new guide (the old one would lead it to the same state).
       runFailures = 0;
-      jumpBack(base, jumps++);
+      ++jumps;
+      restartFrom(base);
       matchDrops();
       continue;
     }
@@ -505,14 +510,20 @@ void ForcedSearch::jumpBack(std::size_t base, std::int64_t jump) {
   const auto back = static_cast<std::size_t>(options_.decisionsPerJump * luby(jump));
   const std::size_t keep = decisions_.size() > back ? decisions_.size() - back : 0;
   if (keep == 0) {
-    undoTo(base);
-    decisions_.clear();
-    pickAnchor();
+    restartFrom(base);
     return;
   }
   undoTo(decisions_[keep].trail);
   anchor_ = decisions_[keep].anchor;
   decisions_.resize(keep);
+}
+
+// Every decision undone, back to the rules' own choices at base, and a new path begun.
+void ForcedSearch::restartFrom(std::size_t base) {
+  remainderTried_ = false;
+  undoTo(base);
+  decisions_.clear();
+  pickAnchor();
 }
 
 // A path end (or a lone vertex) from a random place; one exists while the cycle is open, which
@@ -552,8 +563,12 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
     }
   }
   std::vector<std::int32_t> inner;
-  const std::int64_t budget =
-      std::min(maxFailures, std::max<std::int64_t>(options_.failuresPerRun, order / options_.remainderShare));
+  // One dead end for every kRemainderVerticesPerFailure of its vertices (at least a run's worth):
+  // a remainder that resists is more often one without a cycle than a hard one, and the levels
+  // above, drawing another, find one sooner than a long search of it (with an eighth of its order,
+  // one such remainder used up the whole budget on about one random cubic graph in fifteen).
+  const std::int64_t budget = std::min(
+      maxFailures, std::max<std::int64_t>(options_.failuresPerRun, order / kRemainderVerticesPerFailure));
   ForcedSearch search(order, std::move(rest), rng_, deadline_, options_);
   const bool found = search.run(budget, inner);
   failures_ += std::max<std::int64_t>(search.failures(), 1);
