@@ -407,7 +407,7 @@ bool ForcedSearch::run(std::int64_t maxFailures, std::vector<std::int32_t>& cycl
       if (failures >= maxFailures || outOfTime()) return false;
       // What is left has no cycle, or resisted: the choices that made it go too. A jump back of a
       // few decisions leaves most of it as it was (the whole descent made it), and on about one
-      // random cubic graph in twenty such remainders kept failing until the budget was spent; so
+      // random cubic graph in ten such remainders kept failing until the budget was spent; so
       // the descent starts over, with a new guide (the old one would lead it to the same state).
       runFailures = 0;
       ++jumps;
@@ -566,7 +566,7 @@ bool ForcedSearch::searchRemainder(std::int64_t maxFailures, std::vector<std::in
   // One dead end for every kRemainderVerticesPerFailure of its vertices (at least a run's worth):
   // a remainder that resists is more often one without a cycle than a hard one, and the levels
   // above, drawing another, find one sooner than a long search of it (with an eighth of its order,
-  // one such remainder used up the whole budget on about one random cubic graph in fifteen).
+  // one such remainder used up the whole budget on about one random cubic graph in ten).
   const std::int64_t budget = std::min(
       maxFailures, std::max<std::int64_t>(options_.failuresPerRun, order / kRemainderVerticesPerFailure));
   ForcedSearch search(order, std::move(rest), rng_, deadline_, options_);
