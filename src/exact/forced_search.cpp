@@ -172,11 +172,12 @@ class ForcedSearch {
     const std::uint32_t field = static_cast<std::uint32_t>(kFieldMask) << shift;
     word_[at(v)] = static_cast<std::uint16_t>((word_[at(v)] & ~field) | (static_cast<std::uint32_t>(to) << shift));
   }
-  void setState(std::int32_t e, EdgeState to) {
-    const std::int32_t low = e / kSlots, i = e % kSlots;
-    setStateAt(low, i, to);
-    setStateAt(neighbour(low, i), mirror(low, i), to);
+  // x's edge in slot i, at both of its ends.
+  void setEdgeState(std::int32_t x, std::int32_t i, EdgeState to) {
+    setStateAt(x, i, to);
+    setStateAt(neighbour(x, i), mirror(x, i), to);
   }
+  void setState(std::int32_t e, EdgeState to) { setEdgeState(e / kSlots, e % kSlots, to); }
   std::vector<std::int32_t> pathLinks() const;
   // The far end of an edge just set is settled soon after (propagation's queue is a stack), and
   // read whole when the rules force its edges.
@@ -259,8 +260,7 @@ bool ForcedSearch::setIn(std::int32_t x, std::int32_t i) {
   prefetchRecord(b);
   const bool closes = a == v;
   if (closes && inCount_ + 1 != n_) return false;  // a cycle short of the whole graph
-  setStateAt(x, i, EdgeState::In);
-  setStateAt(neighbour(x, i), mirror(x, i), EdgeState::In);
+  setEdgeState(x, i, EdgeState::In);
   trail_.push_back({-edgeAt(x, i) - 1, 0});
   ++inCount_;
   interior_ += (inDegree(u) == 2 ? 1 : 0) + (inDegree(v) == 2 ? 1 : 0);
@@ -282,8 +282,7 @@ bool ForcedSearch::setOut(std::int32_t x, std::int32_t i) {
   if (!unknownAt(x, i)) return stateAt(x, i) == EdgeState::Out;
   prefetchRecord(neighbour(x, i));
   const auto [u, v] = endsAt(x, i);
-  setStateAt(x, i, EdgeState::Out);
-  setStateAt(neighbour(x, i), mirror(x, i), EdgeState::Out);
+  setEdgeState(x, i, EdgeState::Out);
   trail_.push_back({-edgeAt(x, i) - 1, 0});
   queue_.push_back(u);
   queue_.push_back(v);
